@@ -1,0 +1,24 @@
+// Convex hull of a point set by gift wrapping driven by direction angles in degrees.
+#pragma once
+
+#include "geometry/geometry.h"
+
+// Degrees in a conversion factor of 180 / 3.141592 (not 180 / pi): a quarter turn of the arctangent
+// is worth 90.0000187 degrees, so straight up and straight down land slightly off 180 and 0.
+constexpr double degreesPerRadian = 57.29579143313326;
+
+// The angle of the direction from one point to another, in float degrees counted counter-clockwise from
+// straight down: +x is 90, -x is 270, up 180.000015, down -0.0000187; the point itself gives 0. Computed as
+// atan(dy / dx) (one-argument arctangent of the float differences) times the factor, plus 270 when dx < 0
+// and plus 90 otherwise, in double, rounded to float once.
+float directionAngle(Point from, Point to);
+
+// 0 when one of the first count entries has exactly p's x and y (colour not compared), otherwise 1
+int isNewPoint(Point p, const Point* points, int count);
+
+// Writes the hull's vertices into out, clockwise with y up, starting at the first lowest input point, each
+// position once, and returns their number: 0 (no polygon: no points, one point, or all at one height,
+// although out[0] then holds the first lowest point) or 2..n. Tie-breaks: among points on one ray the one
+// with the lowest index wins; horizontal edges are taken. out needs room for n points and only the x and y
+// of its entries are written. Non-finite input never makes the walk loop or write more than n entries.
+int convexHull(const Point* points, int n, Point* out);

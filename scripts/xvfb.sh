@@ -1,0 +1,51 @@
+# Helpers for showing the program's window without a screen (sourced by the other scripts).
+
+# Starts Xvfb on a free display; sets DISPLAY and XVFB_PID. -noreset keeps the server steady between
+# clients, -displayfd makes it pick the display and say when it is ready.
+start_xvfb() {
+    local fifo
+    fifo=$(mktemp -u /tmp/geometrija-xvfb-XXXXXX)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    XVFB_PID=$!
+    local number
+    read -r -t 20 number <"$fifo" || { rm -f "$fifo"; echo "Xvfb did not start" >&2; return 1; }
+    rm -f "$fifo"
+    export DISPLAY=":$number"
+}
+
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+}
+
+# Prints the id of the window with the given title, waiting up to 20 s for it to appear.
+wait_for_window() {
+    local title=$1 id=""
+    for _ in $(seq 200); do
+        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Saves the window as a PNG once its first frame is drawn (a mapped window is blank until then).
+capture_window() {
+    local id=$1 png=$2
+    for _ in $(seq 200); do
+        if xwd -silent -id "$id" 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$png" 2>/dev/null; then
+            # a drawn frame has more than one colour
+            local colours
+            colours=$(pngtopnm "$png" | ppmhist -noheader 2>/dev/null | wc -l)
+            [ "$colours" -gt 1 ] && return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Asks the window to close the way a window manager does (WM_DELETE_WINDOW).
+close_window() {
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/close_window.py" "$1"
+}

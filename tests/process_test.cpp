@@ -1,0 +1,58 @@
+// The built program as a user runs it, for every way it refuses to start.
+#include <sys/stat.h>
+
+#include "testing.h"
+
+namespace {
+
+const char* const program = GEOMETRIJA_BINARY;
+const char* const openError = "Greska pri otvaranju datoteke!\n";
+
+struct RefusalCase {
+    const char* name;
+    const char* kriva1;  // null: the file is missing
+    const char* kriva2;
+    const char* out;     // the exact standard output
+};
+
+const RefusalCase refusals[] = {
+    {"FirstFileMissing", nullptr, "2 0 0 1 1", openError},
+    {"SecondFileMissing", "2 0 0 1 1", nullptr, openError},
+    {"BothFilesMissing", nullptr, nullptr, openError},
+    {"TooManyPointsInFirst", "33", "2 0 0 1 1", "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n"},
+    {"TooManyPointsInSecond", "2 0 0 1 1", "0x7fffffff", "Greska: previse kontrolnih tacaka u datoteci kriva2.txt!\n"},
+    {"NanInFirst", "2 0 0 nan 1", "2 0 0 1 1", "Greska: neispravna koordinata u datoteci kriva1.txt!\n"},
+    {"InfinityInSecond", "2 0 0 1 1", "2 0 0 1 inf", "Greska: neispravna koordinata u datoteci kriva2.txt!\n"},
+    {"OverflowInSecond", "2 0 0 1 1", "2 0 0 1e300 1", "Greska: neispravna koordinata u datoteci kriva2.txt!\n"},
+    // the first file is read completely, and refused, before the second is looked at
+    {"FirstRefusedBeforeSecondMissing", "40", nullptr, "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n"},
+};
+
+class ProgramRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(ProgramRefusal, PrintsOneLineAndExitsWithOne) {
+    const RefusalCase& c = GetParam();
+    TempDir dir;
+    if (c.kriva1) dir.write("kriva1.txt", c.kriva1);
+    if (c.kriva2) dir.write("kriva2.txt", c.kriva2);
+    // no display: should the program ever get as far as a window, it could not open one quietly
+    const ProcessResult r = runProgram(program, dir.path(), {"-display", ":-1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProgramRefusal, ::testing::ValuesIn(refusals),
+                         RowName());
+
+// A named pipe blocks whoever opens it for reading until a writer appears, so a program that opened
+// kriva2.txt here would hang instead of exiting.
+TEST(ProgramRefusal, SecondFileNeverOpenedWhenFirstIsMissing) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("kriva2.txt").c_str(), 0600), 0);
+    const ProcessResult r = runProgram(program, dir.path(), {}, 10);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, openError);
+}
+
+}  // namespace
