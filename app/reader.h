@@ -5,10 +5,6 @@
 
 #include "geometry/geometry.h"
 
-// The most control points a curve may have. The curve, hull and search code size their working
-// storage for this many; a file asking for more is refused before anything is allocated.
-constexpr int maxControlPoints = 32;
-
 // Outcomes of scanning a control-point stream.
 enum ReadStatus : int {
     readOk = 0,

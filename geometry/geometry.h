@@ -1,6 +1,10 @@
 // Plain records shared by every part of the program: points, colour codes and the scene's primitives.
 #pragma once
 
+// The most control points a curve may have. The curve, hull and search code size their working storage
+// for this many; the reader refuses a file that asks for more.
+constexpr int maxControlPoints = 32;
+
 // Colour codes; a record's colour is stored as one of these integers.
 enum Color : int {
     RED = 0,
