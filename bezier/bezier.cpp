@@ -1,0 +1,113 @@
+#include "bezier/bezier.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/reader.h"
+#include "scene/scene.h"
+
+namespace {
+
+constexpr int largestFactorialArgument = 12;  // 12! = 479001600 is the largest factorial in 32 bits
+constexpr int sampleCount = 500;              // samples per curve, hence sampleCount - 1 segments
+constexpr double sampleStep = 0.002;          // parameter step: the last sample is at 0.998, never at 1
+constexpr int interpolatedColor = 0;          // colour code of every split point made by interpolation
+
+// C(n, i) for 0 <= i <= n by the multiplicative formula; every partial product c * (n - k + j) equals
+// j * C(n - k + j, j), which stays far inside 64 bits for any degree a control polygon can have
+std::uint64_t binomial(int n, int i) {
+    const int k = i < n - i ? i : n - i;
+    std::uint64_t c = 1;
+    for (int j = 1; j <= k; ++j) {
+        c = c * static_cast<std::uint64_t>(n - k + j) / static_cast<std::uint64_t>(j);
+    }
+    return c;
+}
+
+// a + t (b - a) written as t b + (1 - t) a with oneMinusT = 1 - t in double; one rounding to float
+float interpolate(float a, float b, double t, double oneMinusT) {
+    return static_cast<float>(t * static_cast<double>(b) + oneMinusT * static_cast<double>(a));
+}
+
+}  // namespace
+
+int factorial(int k) {
+    // unsigned steps keep a call beyond 12 free of undefined behaviour; bernstein never makes one
+    std::uint32_t product = 1;
+    for (int i = 1; i <= k; ++i) product *= static_cast<std::uint32_t>(i);
+    return static_cast<int>(product);
+}
+
+double bernstein(int n, int i, float t) {
+    if (i < 0 || i > n) return 0.0;  // no basis function of that index: it contributes nothing
+    double coefficient;
+    if (n <= largestFactorialArgument) {
+        // n! as a float over the 32-bit product (n - i)! i!; every value here is exact
+        const int denominator = factorial(n - i) * factorial(i);
+        coefficient = static_cast<double>(static_cast<float>(factorial(n))) / static_cast<double>(denominator);
+    } else {
+        // beyond 12! the factorials leave 32 bits; the coefficient itself is exact in 64 bits and in double
+        coefficient = static_cast<double>(binomial(n, i));
+    }
+    const double oneMinusT = 1.0 - static_cast<double>(t);
+    return coefficient * std::pow(oneMinusT, static_cast<double>(n - i)) *
+           std::pow(static_cast<double>(t), static_cast<double>(i));
+}
+
+Point bezierPoint(const Point* controlPoints, int n, float t) {
+    float x = 0;
+    float y = 0;
+    for (int i = 0; i < n; ++i) {
+        const double b = bernstein(n - 1, i, t);
+        // each sum is rounded to float after every term, as it is stored
+        x = static_cast<float>(b * static_cast<double>(controlPoints[i].x) + static_cast<double>(x));
+        y = static_cast<float>(b * static_cast<double>(controlPoints[i].y) + static_cast<double>(y));
+    }
+    return Point(x, y);
+}
+
+void addBezierCurve(const Point* controlPoints, int n) {
+    // only two samples are alive at a time: the chain needs each one as the end of one segment and the start
+    // of the next
+    Point previous = bezierPoint(controlPoints, n, 0.0f);
+    for (int i = 1; i < sampleCount; ++i) {
+        const float t = static_cast<float>(static_cast<double>(i) * sampleStep);
+        const Point next = bezierPoint(controlPoints, n, t);
+        addSegment(Segment(previous, next), RED);
+        previous = next;
+    }
+}
+
+int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right) {
+    if (n <= 0) return 1;                 // nothing to split, nothing written
+    if (n > maxControlPoints) return 0;  // more than the working row holds: refused, nothing written
+
+    // one row holds the current level in place: point k of level j only needs points k and k + 1 of
+    // level j - 1, and point k + 1 is overwritten after point k
+    float x[maxControlPoints];
+    float y[maxControlPoints];
+    for (int k = 0; k < n; ++k) {
+        x[k] = controlPoints[k].x;
+        y[k] = controlPoints[k].y;
+    }
+    // level 0 is the input itself, colours included; read before writing, since an output may be the input
+    const Point first = controlPoints[0];
+    const Point last = controlPoints[n - 1];
+    left[0] = first;
+    right[0] = last;
+
+    const double td = static_cast<double>(t);
+    const double oneMinusT = 1.0 - td;
+    for (int j = 1; j < n; ++j) {
+        const int levelSize = n - j;
+        for (int k = 0; k < levelSize; ++k) {
+            x[k] = interpolate(x[k], x[k + 1], td, oneMinusT);
+            y[k] = interpolate(y[k], y[k + 1], td, oneMinusT);
+        }
+        left[j] = Point(x[0], y[0]);
+        left[j].color = interpolatedColor;
+        right[j] = Point(x[levelSize - 1], y[levelSize - 1]);
+        right[j].color = interpolatedColor;
+    }
+    return 1;
+}
