@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/reader.h"
 #include "scene/scene.h"
 
 namespace {
