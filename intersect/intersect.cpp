@@ -1,0 +1,210 @@
+#include "intersect/intersect.h"
+
+#include <cmath>
+#include <utility>
+
+#include "bezier/bezier.h"
+#include "hull/hull.h"
+
+int intersectionCount = 0;
+
+namespace {
+
+double squaredLength(double x, double y) { return x * x + y * y; }
+
+// x <-> y, for running the overlap comparisons along y
+void swapAxes(Point& p) { std::swap(p.x, p.y); }
+
+// whether p lies on the segment from a to b of non-zero length: on its line by the same relative tolerance
+// as the collinearity test, and between its ends, both included
+bool liesOnSegment(Point p, Point a, Point b) {
+    const double dx = static_cast<double>(b.x) - a.x;
+    const double dy = static_cast<double>(b.y) - a.y;
+    const double ex = static_cast<double>(p.x) - a.x;
+    const double ey = static_cast<double>(p.y) - a.y;
+    const double side = ex * dy - ey * dx;
+    if (!(side * side <= parallelTolerance * squaredLength(ex, ey) * squaredLength(dx, dy))) return false;
+    const double along = ex * dx + ey * dy;
+    return along >= 0 && along <= squaredLength(dx, dy);
+}
+
+}  // namespace
+
+int segmentIntersection(Segment first, Segment second, float* point) {
+    Point p = first.a;
+    Point q = first.b;
+    Point r = second.a;
+    Point s = second.b;
+
+    const float d1x = q.x - p.x;
+    const float d1y = q.y - p.y;
+    const float d2x = s.x - r.x;
+    const float d2y = s.y - r.y;
+    const double ex = static_cast<double>(r.x) - p.x;
+    const double ey = static_cast<double>(r.y) - p.y;
+    const float cross = static_cast<float>(static_cast<double>(d1x) * d2y - static_cast<double>(d1y) * d2x);
+
+    // parallel when the squared sine of the angle is within the tolerance; zero length always is
+    const double crossSquared = static_cast<double>(cross) * cross;
+    if (!(crossSquared <= parallelTolerance * squaredLength(d1x, d1y) * squaredLength(d2x, d2y))) {
+        // crossing: s along the first segment, t along the second, both as floats
+        const float sAlong = static_cast<float>((ex * d2y - ey * d2x) / cross);
+        const float tAlong = static_cast<float>((ex * d1y - ey * d1x) / cross);
+        if (tAlong >= 0 && tAlong <= 1 && sAlong >= 0 && sAlong <= 1) {
+            point[0] = static_cast<float>(p.x + static_cast<double>(sAlong) * d1x);
+            point[1] = static_cast<float>(p.y + static_cast<double>(sAlong) * d1y);
+            return 1;
+        }
+        return 0;
+    }
+
+    const bool firstIsPoint = d1x == 0 && d1y == 0;
+    const bool secondIsPoint = d2x == 0 && d2y == 0;
+    if (firstIsPoint && secondIsPoint) return p.x == r.x && p.y == r.y ? 2 : 0;  // two points meet when they coincide
+    if (firstIsPoint) return liesOnSegment(p, r, s) ? 2 : 0;                    // a point meets a segment it lies on
+    if (secondIsPoint) return liesOnSegment(r, p, q) ? 2 : 0;
+
+    // collinear when the start of the second lies on the first's line, by angle
+    const double side = ex * d1y - ey * d1x;
+    if (!(side * side <= parallelTolerance * squaredLength(ex, ey) * squaredLength(d1x, d1y))) return 0;
+
+    // the first segment alone chooses the axis: y when it is vertical, x otherwise
+    if (p.x == q.x) {
+        swapAxes(p);
+        swapAxes(q);
+        swapAxes(r);
+        swapAxes(s);
+    }
+    if (p.x > q.x) std::swap(p, q);
+    if (r.x > s.x) std::swap(r, s);
+    return r.x < q.x && p.x <= s.x ? 2 : 0;
+}
+
+int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) {
+    if (n1 <= 0 || n2 <= 0) return 0;  // no outline
+    float scratch[2] = {0, 0};
+    for (int i = 0; i < n1; ++i) {
+        // the closing edge runs from the first vertex to the last
+        const Segment edge1 = i < n1 - 1 ? Segment(hull1[i], hull1[i + 1]) : Segment(hull1[0], hull1[n1 - 1]);
+        for (int j = 0; j < n2; ++j) {
+            const Segment edge2 = j < n2 - 1 ? Segment(hull2[j], hull2[j + 1]) : Segment(hull2[0], hull2[n2 - 1]);
+            if (segmentIntersection(edge1, edge2, scratch) != 0) return 1;
+        }
+    }
+    return 0;
+}
+
+int insideConvexPolygon(Point p, const Point* polygon, int n) {
+    if (n < 3) return 0;  // no interior
+    for (int i = 0; i < n; ++i) {
+        const Point& a = polygon[i];
+        const Point& b = polygon[i + 1 < n ? i + 1 : 0];
+        const double side = (static_cast<double>(b.x) - a.x) * (static_cast<double>(p.y) - a.y) -
+                            (static_cast<double>(b.y) - a.y) * (static_cast<double>(p.x) - a.x);
+        if (side > 0) return 0;  // left of a clockwise edge: outside
+    }
+    return 1;
+}
+
+double distance(Point a, Point b) {
+    const double dx = static_cast<double>(a.x) - b.x;
+    const double dy = static_cast<double>(a.y) - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+namespace {
+
+struct Search {
+    std::vector<Point>* result;
+    double epsilon;
+    SearchStats stats;
+};
+
+// The outline the search tests a piece by: its convex hull, or, when all its points share one height, the
+// segment between its leftmost and rightmost points (one point when those coincide). Returns the count.
+int pieceOutline(const Point* curve, int n, Point* outline) {
+    const int m = convexHull(curve, n, outline);
+    if (m > 0 || n <= 0) return m;
+    int left = 0;
+    int right = 0;
+    for (int i = 1; i < n; ++i) {
+        if (curve[i].x < curve[left].x) left = i;
+        if (curve[i].x > curve[right].x) right = i;
+    }
+    outline[0].x = curve[left].x;
+    outline[0].y = curve[left].y;
+    if (curve[right].x == curve[left].x) return 1;
+    outline[1].x = curve[right].x;
+    outline[1].y = curve[right].y;
+    return 2;
+}
+
+// Below this length a piece's hull edge may never shrink further: halving a control polygon whose
+// neighbouring points lie within a couple of float steps only shuffles rounding.
+double resolutionLimit(const Point* curve, int n) {
+    float largest = 0;
+    for (int i = 0; i < n; ++i) {
+        largest = std::fmax(largest, std::fmax(std::fabs(curve[i].x), std::fabs(curve[i].y)));
+    }
+    const float step = std::nextafter(largest, INFINITY) - largest;
+    return 4.0 * (n > 1 ? n - 1 : 1) * step;
+}
+
+// whether a piece with this hull counts as small: its first hull edge within epsilon or the float limit
+bool isSmall(const Search& search, const Point* hull, int m, const Point* curve, int n) {
+    const double firstEdge = m >= 2 ? distance(hull[0], hull[1]) : 0.0;
+    return !(firstEdge > search.epsilon) || firstEdge <= resolutionLimit(curve, n);
+}
+
+void searchPair(Search& search, const Point* curve1, int n1, const Point* curve2, int n2, int level) {
+    ++search.stats.calls;
+    if (level > search.stats.deepestLevel) search.stats.deepestLevel = level;
+
+    Point hull1[maxControlPoints];
+    Point hull2[maxControlPoints];
+    const int m1 = pieceOutline(curve1, n1, hull1);
+    const int m2 = pieceOutline(curve2, n2, hull2);
+
+    // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
+    const bool meet = hullsOverlap(hull1, m1, hull2, m2) || insideConvexPolygon(hull1[0], hull2, m2) ||
+                      insideConvexPolygon(hull2[0], hull1, m1);
+    if (!meet) return;
+
+    if (isSmall(search, hull1, m1, curve1, n1) && isSmall(search, hull2, m2, curve2, n2)) {
+        // the midpoint of the first hull's closing edge, from its last vertex back to vertex 0
+        const Point& last = hull1[m1 - 1];
+        search.result->push_back(Point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
+                                       static_cast<float>((static_cast<double>(last.y) + hull1[0].y) * 0.5)));
+        ++intersectionCount;
+        return;
+    }
+
+    Point left1[maxControlPoints];
+    Point right1[maxControlPoints];
+    Point left2[maxControlPoints];
+    Point right2[maxControlPoints];
+    splitBezier(curve1, n1, 0.5f, left1, right1);
+    splitBezier(curve2, n2, 0.5f, left2, right2);
+    searchPair(search, left1, n1, left2, n2, level + 1);
+    searchPair(search, left1, n1, right2, n2, level + 1);
+    searchPair(search, right1, n1, left2, n2, level + 1);
+    searchPair(search, right1, n1, right2, n2, level + 1);
+}
+
+bool isSearchable(const Point* curve, int n) {
+    if (n < 1 || n > maxControlPoints) return false;
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(curve[i].x) || !std::isfinite(curve[i].y)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
+                    float epsilon, SearchStats* stats) {
+    Search search{&result, epsilon, SearchStats()};
+    if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) searchPair(search, curve1, n1, curve2, n2, 0);
+    if (stats != nullptr) *stats = search.stats;
+    return 0;
+}

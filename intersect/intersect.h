@@ -1,0 +1,59 @@
+// Where two Bezier curves meet: segment intersection, the overlap test of two hull outlines, and the
+// recursive search that halves both curves and follows only pairs of pieces whose hulls still meet.
+#pragma once
+
+#include <vector>
+
+#include "geometry/geometry.h"
+
+// Relative tolerance of the parallel and collinearity tests: it bounds the squared sine of the angle
+// between two directions (about 0.18 degrees). The float nearest 1e-5.
+constexpr float parallelTolerance = 1e-5f;
+
+// Classifies two segments, the first from P = first.a to Q = first.b, the second from R to S:
+//   1  not parallel and meeting at one point (ends included); point[0], point[1] receive its x and y,
+//      always computed along the first segment;
+//   2  parallel, on one line, and overlapping along it. Along the axis the first segment decides
+//      (y when its x are equal, x otherwise) that means lo2 < hi1 and lo1 <= hi2, so collinear segments
+//      sharing only an end give 0 when the first lies below the second and 2 when it lies above;
+//   0  anything else; the point is written only for 1.
+// A zero-length segment meets the other exactly when it lies on it (on the other's line within the
+// tolerance, and within its extent, ends included), and two zero-length segments meet when they coincide;
+// both count as 2. Any NaN coordinate gives 0.
+int segmentIntersection(Segment first, Segment second, float* point);
+
+// 1 when some edge of the first outline meets some edge of the second by segmentIntersection, else 0.
+// Edges run from vertex i to i + 1, and the closing edge from the first vertex to the last; the first
+// outline's edge always goes first. Outlines only: a polygon wholly inside the other gives 0. A count of
+// 0 or less means no outline and gives 0.
+int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2);
+
+// 1 when p lies inside or on the convex polygon of n >= 3 vertices in clockwise order, else 0
+int insideConvexPolygon(Point p, const Point* polygon, int n);
+
+// the Euclidean distance of two points, in double
+double distance(Point a, Point b);
+
+// The number of meeting points recorded by intersectCurves since the process started.
+extern int intersectionCount;
+
+// What one search did.
+struct SearchStats {
+    long calls = 0;        // pairs of pieces examined
+    int deepestLevel = 0;  // most halvings of a piece (0: only the input curves)
+};
+
+// Searches two curves, given by their control polygons of n1 and n2 points, for the points where they
+// meet, appending each to result (x and y; colour BLACK) and raising intersectionCount by one for it.
+//
+// At each pair of pieces: the hulls of both control polygons (a polygon whose points share one height
+// stands for the segment between its extreme points, or for its single point); a pair whose hulls share
+// no point is dropped; when the first hull edge of each piece is within epsilon, or so short that float
+// resolution stops it shrinking, the midpoint of the first piece's hull closing edge (last vertex to
+// vertex 0) is recorded; otherwise both pieces are halved and the four pairs searched in the order
+// (left, left), (left, right), (right, left), (right, right). Equal or nearby points are not merged.
+//
+// Counts outside 1..maxControlPoints, or a non-finite coordinate, record nothing. No heap memory is used
+// except for the growth of result. Returns 0.
+int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
+                    float epsilon, SearchStats* stats = nullptr);

@@ -1,0 +1,402 @@
+#include "intersect/intersect.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "testing.h"
+
+namespace {
+
+const float nan = std::numeric_limits<float>::quiet_NaN();
+
+// ---------------------------------------------------------------------------------------------------
+// Segment intersection
+
+struct SegmentCase {
+    const char* name;
+    Segment first;
+    Segment second;
+    int result;
+    Point point;  // the meeting point when the result is 1
+};
+
+Segment seg(float ax, float ay, float bx, float by) { return Segment(Point(ax, ay), Point(bx, by)); }
+
+const SegmentCase segmentCases[] = {
+    {"Crossing", seg(0, 0, 4, 4), seg(0, 4, 4, 0), 1, {2, 2}},
+    {"MeetingAtAnEnd", seg(0, 0, 2, 0), seg(2, 0, 2, 3), 1, {2, 0}},
+    {"LinesCrossOutsideFirst", seg(0, 0, 1, 0), seg(2, 1, 3, -1), 0, {}},
+    {"ShallowButNotParallel", seg(0, 0, 10, 0), seg(0, -0.1f, 10, 0.1f), 1, {5, 0}},
+    {"WithinParallelToleranceAndOffLine", seg(0, 0, 10, 0), seg(0, -0.01f, 10, 0.01f), 0, {}},
+    {"ParallelOnDifferentLines", seg(0, 0, 2, 0), seg(0, 1, 2, 1), 0, {}},
+    {"CollinearityIsByAngle", seg(0, 0, 2, 0), seg(0, 0.00001f, 2, 0.00001f), 0, {}},
+    {"CollinearOverlapping", seg(0, 0, 2, 0), seg(1, 0, 3, 0), 2, {}},
+    {"CollinearOverlappingReversed", seg(2, 0, 0, 0), seg(3, 0, 1, 0), 2, {}},
+    {"CollinearApart", seg(0, 0, 2, 0), seg(3, 0, 4, 0), 0, {}},
+    {"EndToEndFirstBelow", seg(0, 0, 2, 0), seg(2, 0, 3, 0), 0, {}},
+    {"EndToEndFirstAbove", seg(2, 0, 3, 0), seg(0, 0, 2, 0), 2, {}},
+    {"VerticalOverlapping", seg(0, 0, 0, 2), seg(0, 1, 0, 3), 2, {}},
+    {"VerticalEndToEndFirstBelow", seg(0, 0, 0, 2), seg(0, 2, 0, 3), 0, {}},
+    {"VerticalEndToEndFirstAbove", seg(0, 2, 0, 3), seg(0, 0, 0, 2), 2, {}},
+    {"PointInsideSecond", seg(0, 0, 2, 0), seg(1, 0, 1, 0), 2, {}},
+    {"PointAtStartOfFirst", seg(0, 0, 2, 0), seg(0, 0, 0, 0), 2, {}},
+    // a point lies on a segment that ends at it
+    {"PointAtEndOfFirst", seg(0, 0, 2, 0), seg(2, 0, 2, 0), 2, {}},
+    {"PointBeyondFirst", seg(0, 0, 2, 0), seg(3, 0, 3, 0), 0, {}},
+    {"PointBesideFirst", seg(0, 0, 2, 0), seg(1, 0.5f, 1, 0.5f), 0, {}},
+    // a zero-length first segment is not "on one line" with everything whose extent covers it
+    {"FirstPointOffSecond", seg(5, 1, 5, 1), seg(0, 0, 2, 2), 0, {}},
+    {"FirstPointOnSecond", seg(1, 1, 1, 1), seg(0, 0, 2, 2), 2, {}},
+    {"FirstPointAtEndOfSecond", seg(2, 2, 2, 2), seg(0, 0, 2, 2), 2, {}},
+    {"TwoEqualPoints", seg(1, 1, 1, 1), seg(1, 1, 1, 1), 2, {}},
+    {"TwoDifferentPoints", seg(1, 1, 1, 1), seg(1, 2, 1, 2), 0, {}},
+    {"NanInFirst", seg(0, nan, 4, 4), seg(0, 4, 4, 0), 0, {}},
+    {"NanInSecond", seg(0, 0, 4, 4), seg(nan, 4, 4, 0), 0, {}},
+    {"NanPoint", seg(nan, nan, nan, nan), seg(nan, nan, nan, nan), 0, {}},
+};
+
+class SegmentIntersection : public ::testing::TestWithParam<SegmentCase> {};
+
+TEST_P(SegmentIntersection, ClassifiesAndWritesPointOnlyForCrossings) {
+    const SegmentCase& c = GetParam();
+    float out[2] = {-7, -7};
+    ASSERT_EQ(segmentIntersection(c.first, c.second, out), c.result);
+    if (c.result == 1) {
+        EXPECT_EQ(out[0], c.point.x);
+        EXPECT_EQ(out[1], c.point.y);
+    } else {
+        EXPECT_EQ(out[0], -7.0f);
+        EXPECT_EQ(out[1], -7.0f);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SegmentIntersection, ::testing::ValuesIn(segmentCases), RowName());
+
+TEST(SegmentIntersection, PointIsComputedAlongTheFirstSegment) {
+    // the crossing is not exactly representable; each order puts it on its own first segment's line
+    const Segment a = seg(0, 0, 3, 1);
+    const Segment b = seg(0.1f, 1, 1, -2);
+    float ab[2];
+    float ba[2];
+    ASSERT_EQ(segmentIntersection(a, b, ab), 1);
+    ASSERT_EQ(segmentIntersection(b, a, ba), 1);
+    EXPECT_NEAR(ab[1], ab[0] / 3.0, 1e-7);                    // on y = x / 3
+    EXPECT_NEAR(ba[1], 1 - (ba[0] - 0.1f) * 3 / 0.9f, 1e-6);  // on the line of b
+    EXPECT_NEAR(ab[0], ba[0], 1e-6);
+    EXPECT_NEAR(ab[1], ba[1], 1e-6);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Hull overlap
+
+struct OverlapCase {
+    const char* name;
+    std::vector<Point> first;
+    std::vector<Point> second;
+    int result;
+};
+
+const OverlapCase overlapCases[] = {
+    {"OverlappingSquares", {{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{1, 1}, {3, 1}, {3, 3}, {1, 3}}, 1},
+    {"MeetOnlyAtClosingEdge", {{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{-1, 0.5f}, {1, 0.5f}, {1, 1.5f}, {-1, 1.5f}}, 1},
+    {"InsideTheOtherOutlinesOnly", {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{4, 4}, {6, 4}, {6, 6}, {4, 6}}, 0},
+    {"Apart", {{0, 0}, {1, 0}, {1, 1}}, {{5, 5}, {6, 5}, {6, 6}}, 0},
+    {"ShareOneVertex", {{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{2, 2}, {4, 2}, {4, 4}, {2, 4}}, 1},
+    {"ShareAnEdge", {{0, 0}, {2, 0}, {2, 2}, {0, 2}}, {{2, 0}, {4, 0}, {4, 2}, {2, 2}}, 1},
+    {"TwoVertexCross", {{0, 0}, {2, 2}}, {{0, 2}, {2, 0}}, 1},
+    // two single vertices at one position now meet
+    {"OneVertexEach", {{1, 1}}, {{1, 1}}, 1},
+    {"OneVertexEachApart", {{1, 1}}, {{1, 2}}, 0},
+    {"NoVertices", {}, {{1, 1}, {2, 2}}, 0},
+};
+
+class HullsOverlap : public ::testing::TestWithParam<OverlapCase> {};
+
+TEST_P(HullsOverlap, TestsEveryEdgePair) {
+    const OverlapCase& c = GetParam();
+    EXPECT_EQ(hullsOverlap(c.first.data(), static_cast<int>(c.first.size()), c.second.data(),
+                           static_cast<int>(c.second.size())),
+              c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HullsOverlap, ::testing::ValuesIn(overlapCases), RowName());
+
+TEST(InsideConvexPolygon, ClockwiseSquare) {
+    const Point square[] = {{0, 0}, {0, 2}, {2, 2}, {2, 0}};  // clockwise with y up
+    const struct {
+        Point p;
+        int inside;
+    } rows[] = {{{1, 1}, 1}, {{0, 1}, 1}, {{2, 2}, 1}, {{3, 1}, 0}, {{1, -0.001f}, 0}, {{-1, -1}, 0}};
+    for (const auto& row : rows) EXPECT_EQ(insideConvexPolygon(row.p, square, 4), row.inside) << row.p;
+    EXPECT_EQ(insideConvexPolygon(Point(1, 1), square, 2), 0);  // two vertices have no interior
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The search
+
+struct Found {
+    std::vector<Point> points;
+    SearchStats stats;
+    int counted;  // growth of intersectionCount
+};
+
+Found search(const std::vector<Point>& a, const std::vector<Point>& b, float epsilon = 0.01f) {
+    Found f;
+    const int before = intersectionCount;
+    intersectCurves(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), f.points, epsilon,
+                    &f.stats);
+    f.counted = intersectionCount - before;
+    return f;
+}
+
+std::vector<Point> shifted(std::vector<Point> curve, float dx) {
+    for (Point& p : curve) p.x += dx;
+    return curve;
+}
+
+TEST(IntersectCurves, HullsApartEndAtOnce) {
+    const Found f = search({{0, 0}, {1, 1}}, {{5, 0}, {6, 1}});
+    EXPECT_TRUE(f.points.empty());
+    EXPECT_EQ(f.counted, 0);
+    EXPECT_EQ(f.stats.calls, 1);
+}
+
+TEST(IntersectCurves, OneCrossingAfterEightHalvings) {
+    const Found f = search({{0, 0}, {1, 1}}, {{0.2f, 1}, {1, 0}});
+    ASSERT_EQ(f.points.size(), 1u);
+    EXPECT_EQ(f.points[0].x, 0.556640625f);
+    EXPECT_EQ(f.points[0].y, 0.556640625f);
+    EXPECT_EQ(f.points[0].color, BLACK);
+    EXPECT_EQ(f.counted, 1);
+    EXPECT_EQ(f.stats.deepestLevel, 8);
+}
+
+TEST(IntersectCurves, CrossingAtTheSplitPointIsFoundByEveryPairInOrder) {
+    const std::vector<Point> a = {{0, 0}, {1, 1}};
+    const std::vector<Point> b = {{0, 1}, {1, 0}};
+    for (const float dx : {0.0f, 1000.0f}) {
+        const Found f = search(shifted(a, dx), shifted(b, dx));
+        const float lo = 0.498046875f;
+        const float hi = 0.501953125f;
+        const Point expected[] = {{lo + dx, lo}, {lo + dx, lo}, {hi + dx, hi}, {hi + dx, hi}};
+        ASSERT_EQ(f.points.size(), 4u) << "shift " << dx;
+        EXPECT_EQ(f.counted, 4);
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(samePosition(f.points[i], expected[i])) << f.points[i];
+    }
+}
+
+TEST(IntersectCurves, PointIsTakenFromTheFirstCurve) {
+    const Found f = search({{0.2f, 1}, {1, 0}}, {{0, 0}, {1, 1}});
+    ASSERT_EQ(f.points.size(), 1u);
+    const Point& p = f.points[0];
+    EXPECT_FALSE(samePosition(p, Point(0.556640625f, 0.556640625f)));
+    EXPECT_NEAR(p.x, 5.0 / 9.0, 0.01);  // the lines cross at (5/9, 5/9)
+    EXPECT_NEAR(p.y, 5.0 / 9.0, 0.01);
+    EXPECT_NEAR(p.y, 1 - 1.25 * (p.x - 0.2), 1e-6);  // on the first curve
+}
+
+// Pairs whose crossings the outline test alone would miss or mishandle.
+struct FaultCase {
+    const char* name;
+    std::vector<Point> first;
+    std::vector<Point> second;
+    std::vector<Point> crossings;  // every one is found, and every point found lies near one
+    double within;
+};
+
+const FaultCase faultCases[] = {
+    // the segment's hull lies inside the parabola's hull at the start
+    {"NestedHulls", {{0, 0}, {10, 10}, {20, 0}}, {{10, 4}, {10, 6}}, {{10, 5}}, 0.02},
+    {"NestedHullsSwapped", {{10, 4}, {10, 6}}, {{0, 0}, {10, 10}, {20, 0}}, {{10, 5}}, 0.02},
+    // a horizontal control polygon has no hull of its own
+    {"FlatFirst", {{0, 0}, {1, 0}}, {{0.5f, -1}, {0.5f, 1}}, {{0.5f, 0}}, 0.01},
+    {"FlatSecond", {{0.5f, -1}, {0.5f, 1}}, {{0, 0}, {1, 0}}, {{0.5f, 0}}, 0.01},
+    {"FlatThreePoints", {{0, 5}, {4, 5}, {10, 5}}, {{5, 0}, {5, 10}}, {{5, 5}}, 0.02},
+    {"CurveThroughFlatSegment", {{0, -1}, {1, 3}, {2, -1}}, {{-1, 0}, {3, 0}}, {{0.2929f, 0}, {1.7071f, 0}}, 0.02},
+    // one float step at 100000 is longer than the tolerance: the pieces stop shrinking
+    {"LargeCoordinates", {{100000, 100000}, {100010, 100010}}, {{100000, 100010}, {100010, 100000}}, {{100005, 100005}},
+     0.05},
+    {"LargeCoordinatesOffCentre", {{100000, 100000}, {100010, 100012}}, {{100000, 100011}, {100012, 100001}},
+     {{100005.4098f, 100006.4918f}}, 0.05},
+};
+
+class IntersectFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(IntersectFault, FindsTheCrossing) {
+    const FaultCase& c = GetParam();
+    const Found f = search(c.first, c.second);
+    const auto near = [&](const Point& p, const Point& q) { return std::hypot(p.x - q.x, p.y - q.y) <= c.within; };
+    for (const Point& crossing : c.crossings) {
+        EXPECT_TRUE(std::any_of(f.points.begin(), f.points.end(), [&](const Point& p) { return near(p, crossing); }))
+            << "missed " << crossing;
+    }
+    for (const Point& p : f.points) {
+        EXPECT_TRUE(std::any_of(c.crossings.begin(), c.crossings.end(), [&](const Point& q) { return near(p, q); }))
+            << "stray " << p;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IntersectFault, ::testing::ValuesIn(faultCases), RowName());
+
+TEST(IntersectCurves, OverlappingCurvesKeepEveryPoint) {
+    const std::vector<Point> cubic = {{1, 1}, {3, 9}, {7, 1}, {9, 8}};
+    const Found f = search(cubic, cubic);
+    EXPECT_GT(f.points.size(), 100u);
+    EXPECT_EQ(f.counted, static_cast<int>(f.points.size()));
+}
+
+TEST(IntersectCurves, EndsWhereFloatResolutionStopsHalving) {
+    // two cubics crossing three times, at growing scales: each search ends with its crossings found, and
+    // never halves deeper than float resolution allows
+    for (const float scale : {1.0f, 1e3f, 1e5f, 1e7f}) {
+        std::vector<Point> a = {{0, 1}, {3, 11}, {6, 0}, {10, 9}};
+        std::vector<Point> b = {{0, 7}, {4, 0}, {7, 11}, {10, 2}};
+        for (Point& p : a) p = Point(p.x * scale, p.y * scale);
+        for (Point& p : b) p = Point(p.x * scale, p.y * scale);
+        const Found f = search(a, b);
+        EXPECT_GE(f.points.size(), 3u) << scale;
+        EXPECT_LE(f.stats.deepestLevel, 40) << scale;
+        for (const double x : {1.858, 5.318, 7.651}) {  // where the crossings lie, at scale 1
+            EXPECT_TRUE(std::any_of(f.points.begin(), f.points.end(),
+                                    [&](const Point& p) { return std::fabs(p.x / scale - x) < 0.01; }))
+                << "scale " << scale << ", crossing near x = " << x;
+        }
+    }
+}
+
+TEST(IntersectCurves, RefusesWhatItCannotSearch) {
+    const std::vector<Point> ok = {{0, 0}, {1, 1}};
+    const std::vector<Point> inf = {{0, 1}, {std::numeric_limits<float>::infinity(), 0}};
+    const std::vector<Point> tooMany(maxControlPoints + 1, Point(0.5f, 0.5f));
+    EXPECT_TRUE(search(ok, inf).points.empty());
+    EXPECT_TRUE(search(ok, tooMany).points.empty());
+    EXPECT_TRUE(search(ok, {}).points.empty());
+    EXPECT_EQ(search(ok, {}).stats.calls, 0);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Property: random pairs that cross transversally, checked against crossings found independently
+
+struct P2 {
+    double x, y;
+};
+
+P2 evaluate(const std::vector<Point>& c, double t) {
+    std::vector<P2> level(c.size());
+    for (size_t i = 0; i < c.size(); ++i) level[i] = {c[i].x, c[i].y};
+    for (size_t j = 1; j < c.size(); ++j) {
+        for (size_t k = 0; k + j < c.size(); ++k) {
+            level[k] = {(1 - t) * level[k].x + t * level[k + 1].x, (1 - t) * level[k].y + t * level[k + 1].y};
+        }
+    }
+    return level[0];
+}
+
+P2 derivative(const std::vector<Point>& c, double t) {
+    const double h = 1e-7;
+    const P2 a = evaluate(c, std::max(0.0, t - h));
+    const P2 b = evaluate(c, std::min(1.0, t + h));
+    return {b.x - a.x, b.y - a.y};
+}
+
+struct TrueCrossing {
+    P2 at;
+    double sine;  // |sin| of the angle between the tangents
+};
+
+// crossings by dense sampling of both curves, refined by Newton's method on a(s) = b(t)
+std::vector<TrueCrossing> trueCrossings(const std::vector<Point>& a, const std::vector<Point>& b) {
+    const int n = 300;
+    std::vector<P2> pa(n + 1);
+    std::vector<P2> pb(n + 1);
+    for (int i = 0; i <= n; ++i) {
+        pa[static_cast<size_t>(i)] = evaluate(a, i / double(n));
+        pb[static_cast<size_t>(i)] = evaluate(b, i / double(n));
+    }
+    std::vector<TrueCrossing> found;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const P2 p = pa[size_t(i)], q = pa[size_t(i + 1)], r = pb[size_t(j)], s = pb[size_t(j + 1)];
+            const double d1x = q.x - p.x, d1y = q.y - p.y, d2x = s.x - r.x, d2y = s.y - r.y;
+            const double den = d1x * d2y - d1y * d2x;
+            if (den == 0) continue;
+            const double ex = r.x - p.x, ey = r.y - p.y;
+            const double u = (ex * d2y - ey * d2x) / den, v = (ex * d1y - ey * d1x) / den;
+            if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
+            double sa = (i + u) / n, tb = (j + v) / n;
+            for (int it = 0; it < 30; ++it) {  // Newton on a(sa) - b(tb) = 0
+                const P2 fa = evaluate(a, sa), fb = evaluate(b, tb), da = derivative(a, sa), db = derivative(b, tb);
+                const double fx = fa.x - fb.x, fy = fa.y - fb.y;
+                const double det = -da.x * db.y + da.y * db.x;  // of [da, -db]
+                if (det == 0) break;
+                sa -= (-db.y * fx + db.x * fy) / det * 2e-7;
+                tb -= (-da.y * fx + da.x * fy) / det * 2e-7;
+                sa = std::clamp(sa, 0.0, 1.0);
+                tb = std::clamp(tb, 0.0, 1.0);
+            }
+            const P2 at = evaluate(a, sa);
+            const P2 da = derivative(a, sa), db = derivative(b, tb);
+            const double sine = std::fabs(da.x * db.y - da.y * db.x) / (std::hypot(da.x, da.y) * std::hypot(db.x, db.y));
+            bool known = false;
+            for (const TrueCrossing& c : found) known = known || std::hypot(c.at.x - at.x, c.at.y - at.y) < 1e-6;
+            if (!known) found.push_back({at, sine});
+        }
+    }
+    return found;
+}
+
+double distanceToCurve(const std::vector<Point>& c, Point p) {
+    double best = 1e300;
+    const int n = 2000;
+    P2 prev = evaluate(c, 0);
+    for (int i = 1; i <= n; ++i) {
+        const P2 next = evaluate(c, i / double(n));
+        const double dx = next.x - prev.x, dy = next.y - prev.y;
+        const double len2 = dx * dx + dy * dy;
+        double u = len2 > 0 ? ((p.x - prev.x) * dx + (p.y - prev.y) * dy) / len2 : 0;
+        u = std::clamp(u, 0.0, 1.0);
+        best = std::min(best, std::hypot(prev.x + u * dx - p.x, prev.y + u * dy - p.y));
+        prev = next;
+    }
+    return best;
+}
+
+TEST(IntersectCurvesProperty, RandomTransversalPairsFindEveryCrossingAndNothingElse) {
+    std::mt19937 rng(20261207);
+    std::uniform_real_distribution<float> coordinate(0, 10);
+    std::uniform_int_distribution<int> count(2, 10);
+    int checkedPairs = 0;
+    int checkedCrossings = 0;
+    while (checkedPairs < 60) {
+        std::vector<Point> a(static_cast<size_t>(count(rng)));
+        std::vector<Point> b(static_cast<size_t>(count(rng)));
+        for (Point& p : a) p = Point(coordinate(rng), coordinate(rng));
+        for (Point& p : b) p = Point(coordinate(rng), coordinate(rng));
+        const std::vector<TrueCrossing> truth = trueCrossings(a, b);
+        // transversal only: every crossing at a clear angle, and no near-touch between crossings
+        if (std::any_of(truth.begin(), truth.end(), [](const TrueCrossing& c) { return c.sine < 0.2; })) continue;
+        const Found f = search(a, b);
+        const double tolerance = 0.05;
+        for (const TrueCrossing& c : truth) {
+            const bool near = std::any_of(f.points.begin(), f.points.end(), [&](const Point& p) {
+                return std::hypot(p.x - c.at.x, p.y - c.at.y) <= tolerance;
+            });
+            EXPECT_TRUE(near) << "crossing at (" << c.at.x << ", " << c.at.y << ") missed, pair " << checkedPairs;
+        }
+        for (const Point& p : f.points) {
+            const bool nearCrossing = std::any_of(truth.begin(), truth.end(), [&](const TrueCrossing& c) {
+                return std::hypot(p.x - c.at.x, p.y - c.at.y) <= tolerance;
+            });
+            EXPECT_TRUE(nearCrossing || (distanceToCurve(a, p) <= tolerance && distanceToCurve(b, p) <= tolerance))
+                << "stray point " << p << ", pair " << checkedPairs;
+        }
+        ++checkedPairs;
+        checkedCrossings += static_cast<int>(truth.size());
+    }
+    EXPECT_GT(checkedCrossings, 60);  // the pairs really cross, most of them more than once
+}
+
+}  // namespace
