@@ -3,14 +3,13 @@
 #include "app/reader.h"
 #include "geometry/geometry.h"
 #include "scene/scene.h"
+#include "scene/window.h"
 
 namespace {
 constexpr int driverArraySize = 100;  // the hull and result arrays of the start-up sequence
 }
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
     Point hull1[driverArraySize];
     Point hull2[driverArraySize];
     Point intersections[driverArraySize];
@@ -24,5 +23,5 @@ int main(int argc, char** argv) {
     const int count2 = readControlPoints(curve2, "kriva2.txt");
     (void)count1;
     (void)count2;
-    return 0;
+    showScene(argc, argv);
 }

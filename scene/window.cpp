@@ -1,0 +1,136 @@
+#include "scene/window.h"
+
+#include <GL/glut.h>
+
+#include <cmath>
+
+#include "geometry/geometry.h"
+#include "scene/camera.h"
+#include "scene/scene.h"
+
+namespace {
+constexpr int windowWidth = 1024;  // pixels; the scene's starting box has the same size
+constexpr int windowHeight = 700;
+constexpr int windowLeft = 100;  // screen position of the window's upper-left corner
+constexpr int windowTop = 50;
+constexpr const char* windowTitle = "Geometrija - prikaz zadatka";
+// RGBA colour, double buffering (no flicker on redraw) and a depth buffer: 0 + 2 + 16 = 18
+constexpr unsigned int displayMode = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
+// a light beige: red, yellow and white content all stand out against it
+constexpr float backgroundRed = 0.9f;
+constexpr float backgroundGreen = 0.9f;
+constexpr float backgroundBlue = 0.8f;
+constexpr float backgroundAlpha = 0.0f;
+
+// The projection set up with the window, before the toolkit reports the window's size; the first reshape
+// replaces it before anything is drawn.
+constexpr double provisionalFieldOfView = 30.0;  // degrees
+constexpr double provisionalAspect = 1.0;
+constexpr double provisionalNear = 1.0;
+constexpr double provisionalFar = 20.0;
+
+constexpr double fieldOfView = 45.0;  // vertical, in degrees, of the projection used for drawing
+
+constexpr float dotSize = 4.0f;       // pixels, for segment ends and points: visible over the line pieces
+constexpr int circleVertexCount = 100;  // enough for a round outline at window size
+constexpr double circleAngleStep = 0.06283185307179587;  // 2π / circleVertexCount, radians
+constexpr double lineReach = 100.0;  // a line is drawn from origin - 100·direction to origin + 100·direction
+
+// The planes of the drawing projection, chosen for the camera's viewing distance once showScene has fitted
+// it; the fixed planes until then.
+DepthRange depthPlanes{1.0, 1000.0};  // set by showScene before the toolkit can call reshape
+}  // namespace
+
+void showScene(int argc, char** argv) {
+    glutInit(&argc, argv);
+    glutInitDisplayMode(displayMode);
+    glutInitWindowSize(windowWidth, windowHeight);
+    glutInitWindowPosition(windowLeft, windowTop);
+    // On this platform glutInit and glutCreateWindow are plain calls, and closing the window ends the
+    // process through the C library's exit(0) (freeglut's default close action, GLUT_ACTION_EXIT).
+    glutCreateWindow(windowTitle);
+    glClearColor(backgroundRed, backgroundGreen, backgroundBlue, backgroundAlpha);
+
+    // the camera is fitted to the box once, now; nothing moves it afterwards
+    const Camera camera = fitCamera(minCorner, maxCorner);
+    const float distance = viewingDistance(camera);
+    depthPlanes = depthRange(distance);
+
+    // a provisional projection for the time before the window's size is known
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(provisionalFieldOfView, provisionalAspect, provisionalNear, provisionalFar);
+    gluLookAt(camera.cx, camera.cy, distance, camera.cx, camera.cy, 0.0, 0.0, 1.0, 0.0);
+
+    // the eye at (cx, cy, distance) looking down the negative z axis, +y up
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(-camera.cx, -camera.cy, -distance);
+
+    glutDisplayFunc(display);
+    glutReshapeFunc(reshape);
+    glutMainLoop();
+}
+
+void reshape(int width, int height) {
+    if (height == 0) height = 1;  // a window shrunk to no height: keep the aspect finite
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glViewport(0, 0, width, height);
+    gluPerspective(fieldOfView, static_cast<double>(width) / static_cast<double>(height), depthPlanes.zNear,
+                   depthPlanes.zFar);
+}
+
+void display() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+
+    for (const Circle& c : circles) {
+        setColor(c.color);
+        glBegin(GL_LINE_LOOP);
+        // counter-clockwise from (center.x + radius, center.y)
+        for (int i = 0; i < circleVertexCount; ++i) {
+            const double theta = i * circleAngleStep;
+            const double radius = c.radius;
+            glVertex2f(static_cast<float>(c.center.x + radius * std::cos(theta)),
+                       static_cast<float>(c.center.y + radius * std::sin(theta)));
+        }
+        glEnd();
+    }
+
+    for (const Line& l : lines) {
+        setColor(l.color);
+        glBegin(GL_LINES);
+        glVertex2f(static_cast<float>(l.origin.x + lineReach * l.direction.x),
+                   static_cast<float>(l.origin.y + lineReach * l.direction.y));
+        glVertex2f(static_cast<float>(l.origin.x - lineReach * l.direction.x),
+                   static_cast<float>(l.origin.y - lineReach * l.direction.y));
+        glEnd();
+    }
+
+    for (const Segment& s : segments) {
+        glPointSize(dotSize);
+        setColor(s.color);
+        glBegin(GL_LINES);
+        glVertex2f(s.a.x, s.a.y);
+        glVertex2f(s.b.x, s.b.y);
+        glEnd();
+        // a dot on each end
+        glBegin(GL_POINTS);
+        glVertex2f(s.a.x, s.a.y);
+        glVertex2f(s.b.x, s.b.y);
+        glEnd();
+    }
+
+    for (const Point& p : points) {
+        setColor(p.color);
+        glPointSize(dotSize);
+        glBegin(GL_POINTS);
+        glVertex2f(p.x, p.y);
+        glEnd();
+    }
+
+    glPopMatrix();
+    glFlush();
+    glutSwapBuffers();
+}
