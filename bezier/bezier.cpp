@@ -78,7 +78,7 @@ void addBezierCurve(const Point* controlPoints, int n) {
 }
 
 int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right) {
-    if (n <= 0) return 1;                 // nothing to split, nothing written
+    if (n <= 0) return 1;                // nothing to split, nothing written
     if (n > maxControlPoints) return 0;  // more than the working row holds: refused, nothing written
 
     // one row holds the current level in place: point k of level j only needs points k and k + 1 of
