@@ -114,9 +114,14 @@ double distance(Point a, Point b) {
 
 namespace {
 
+// A piece also counts as small once its first hull edge is within this share of the curves' extent: 1/64 of
+// a pixel when the curves fill the window. It only matters for curves larger than epsilon * 65536 (655
+// units at 0.01), where it keeps curves that run along each other from being cut into millions of pieces.
+constexpr double extentResolution = 1.0 / 65536;
+
 struct Search {
     std::vector<Point>* result;
-    double epsilon;
+    double epsilon;  // the caller's tolerance, or the extent's resolution when that is coarser
     SearchStats stats;
 };
 
@@ -191,6 +196,22 @@ void searchPair(Search& search, const Point* curve1, int n1, const Point* curve2
     searchPair(search, right1, n1, right2, n2, level + 1);
 }
 
+// the larger side of the box around both control polygons
+double extent(const Point* curve1, int n1, const Point* curve2, int n2) {
+    double minX = curve1[0].x, maxX = minX, minY = curve1[0].y, maxY = minY;
+    const auto widen = [&](const Point* curve, int n) {
+        for (int i = 0; i < n; ++i) {
+            minX = std::fmin(minX, curve[i].x);
+            maxX = std::fmax(maxX, curve[i].x);
+            minY = std::fmin(minY, curve[i].y);
+            maxY = std::fmax(maxY, curve[i].y);
+        }
+    };
+    widen(curve1, n1);
+    widen(curve2, n2);
+    return std::fmax(maxX - minX, maxY - minY);
+}
+
 bool isSearchable(const Point* curve, int n) {
     if (n < 1 || n > maxControlPoints) return false;
     for (int i = 0; i < n; ++i) {
@@ -204,7 +225,10 @@ bool isSearchable(const Point* curve, int n) {
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
                     float epsilon, SearchStats* stats) {
     Search search{&result, epsilon, SearchStats()};
-    if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) searchPair(search, curve1, n1, curve2, n2, 0);
+    if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) {
+        search.epsilon = std::fmax(epsilon, extent(curve1, n1, curve2, n2) * extentResolution);
+        searchPair(search, curve1, n1, curve2, n2, 0);
+    }
     if (stats != nullptr) *stats = search.stats;
     return 0;
 }

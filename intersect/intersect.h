@@ -48,8 +48,8 @@ struct SearchStats {
 //
 // At each pair of pieces: the hulls of both control polygons (a polygon whose points share one height
 // stands for the segment between its extreme points, or for its single point); a pair whose hulls share
-// no point is dropped; when the first hull edge of each piece is within epsilon, or so short that float
-// resolution stops it shrinking, the midpoint of the first piece's hull closing edge (last vertex to
+// no point is dropped; when the first hull edge of each piece is within epsilon (or within 1/65536 of the
+// curves' extent, when that is coarser), or so short that float resolution stops it shrinking, the midpoint of the first piece's hull closing edge (last vertex to
 // vertex 0) is recorded; otherwise both pieces are halved and the four pairs searched in the order
 // (left, left), (left, right), (right, left), (right, right). Equal or nearby points are not merged.
 //

@@ -267,6 +267,16 @@ TEST(IntersectCurves, EndsWhereFloatResolutionStopsHalving) {
     }
 }
 
+TEST(IntersectCurves, OverlapOfLargeCurvesIsResolvedToAShareOfTheirExtent) {
+    // a segment along itself: pieces stop halving at 1/65536 of the extent, not at 0.01
+    const std::vector<Point> a = {{0, 0}, {1e6f, 5e5f}};
+    const Found f = search(a, a);
+    EXPECT_GE(f.points.size(), 65536u / 2);
+    EXPECT_LE(f.points.size(), 65536u * 8);
+    EXPECT_LE(f.stats.deepestLevel, 18);
+    for (const Point& p : f.points) ASSERT_NEAR(p.y, p.x / 2, 0.1) << p;
+}
+
 TEST(IntersectCurves, RefusesWhatItCannotSearch) {
     const std::vector<Point> ok = {{0, 0}, {1, 1}};
     const std::vector<Point> inf = {{0, 1}, {std::numeric_limits<float>::infinity(), 0}};
