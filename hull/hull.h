@@ -19,6 +19,14 @@ int isNewPoint(Point p, const Point* points, int count);
 // Writes the hull's vertices into out, clockwise with y up, starting at the first lowest input point, each
 // position once, and returns their number: 0 (no polygon: no points, one point, or all at one height,
 // although out[0] then holds the first lowest point) or 2..n. Tie-breaks: among points on one ray the one
-// with the lowest index wins; horizontal edges are taken. out needs room for n points and only the x and y
-// of its entries are written. Non-finite input never makes the walk loop or write more than n entries.
+// with the lowest index wins; horizontal edges are taken; a later point at the top point's position is
+// never taken. out needs room for n points and only the x and y of its entries are written.
+//
+// A NaN or infinite coordinate, or a coordinate difference beyond the float range, never makes the call loop
+// or write more than n entries. A direction angle whose difference is NaN (a NaN coordinate, inf - inf) or
+// whose quotient is inf / inf is NaN, and no candidate with a NaN angle is ever taken; a NaN y makes a point
+// neither the top nor the bottom, unless it is the first point, when both are the first point and the result
+// is 0. If the walk up the left side then reaches a vertex from which no point qualifies (with differences in
+// the float range the top point always does), the result is 0, no polygon, with some entries of out written.
+// Otherwise the result is the walks' count as for finite input: 2..n, never 1.
 int convexHull(const Point* points, int n, Point* out);
