@@ -1,0 +1,347 @@
+#include "hull/hull.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "testing.h"
+
+namespace {
+
+const float qnan = std::numeric_limits<float>::quiet_NaN();
+const float inf = std::numeric_limits<float>::infinity();
+
+// --- direction angles ---
+
+struct AngleCase {
+    const char* name;
+    Point from;
+    Point to;
+    float expected;  // the exact float result
+};
+
+// Straight down prints as -0.0000187 in short form; the float itself is -1.8723973e-05.
+const AngleCase angleCases[] = {
+    {"PlusX", {0, 0}, {1, 0}, 90.0f},
+    {"UpRight", {0, 0}, {1, 1}, 135.000015f},
+    {"Up", {0, 0}, {0, 1}, 180.000015f},
+    {"UpLeft", {0, 0}, {-1, 1}, 224.999985f},
+    {"MinusX", {0, 0}, {-1, 0}, 270.0f},
+    {"DownLeft", {0, 0}, {-1, -1}, 315.0f},
+    {"Down", {0, 0}, {0, -1}, -1.8723973e-05f},
+    {"DownRight", {0, 0}, {1, -1}, 44.9999924f},
+    {"SamePoint", {0, 0}, {0, 0}, 0.0f},
+    {"SamePointAwayFromOrigin", {3.5f, -7}, {3.5f, -7}, 0.0f},
+    {"ShiftedUpRight", {1, 2}, {4, 5}, 135.000015f},
+    {"LongUp", {2, -1}, {2, 1000}, 180.000015f},
+    // -0 - 0 is -0: the quotient is -inf, and dx < 0 is false, so up comes out as down
+    {"UpWithNegativeZeroDx", {0, 0}, {-0.0f, 1}, -1.8723973e-05f},
+    // differences beyond the float range: inf / inf has no direction
+    {"OverflowingDifferences", {-3e38f, -3e38f}, {3e38f, 3e38f}, qnan},
+    {"NanCoordinate", {0, 0}, {qnan, 1}, qnan},
+};
+
+class HullDirectionAngle : public ::testing::TestWithParam<AngleCase> {};
+
+TEST_P(HullDirectionAngle, IsTheRoundedDoubleResult) {
+    const AngleCase& c = GetParam();
+    const float a = directionAngle(c.from, c.to);
+    if (std::isnan(c.expected)) {
+        EXPECT_TRUE(std::isnan(a)) << a;
+    } else {
+        EXPECT_EQ(a, c.expected);
+        EXPECT_EQ(std::signbit(a), std::signbit(c.expected));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HullDirectionAngle, ::testing::ValuesIn(angleCases), RowName());
+
+// --- novelty test ---
+
+TEST(HullIsNewPoint, ComparesExactPositionsAmongTheFirstCount) {
+    Point sameSpotOtherColour(2, 3);
+    sameSpotOtherColour.color = WHITE;
+    const Point entries[] = {{0, 0}, sameSpotOtherColour, {-0.0f, 5}, {7, 7}};
+    struct Row {
+        Point p;
+        int count;
+        int expected;
+    };
+    const Row rows[] = {
+        {{2, 3}, 0, 1},           // nothing to compare with
+        {{2, 3}, -1, 1},          // a negative count is none
+        {{2, 3}, 1, 1},           // the match lies beyond count
+        {{2, 3}, 2, 0},           // same x and y, colour differs
+        {{2, 3.0000002f}, 4, 1},  // one float step away
+        {{3, 2}, 4, 1},           // x and y swapped
+        {{0, 5}, 4, 0},           // +0 equals -0
+        {{7, 7}, 4, 0},           // the last counted entry
+        {{7, 7}, 3, 1},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(isNewPoint(r.p, entries, r.count), r.expected) << r.p << " among " << r.count;
+    }
+    EXPECT_EQ(isNewPoint(Point(1, 1), nullptr, 0), 1);
+    const Point nanEntry(qnan, 1);
+    EXPECT_EQ(isNewPoint(nanEntry, &nanEntry, 1), 1);  // NaN equals nothing, not even itself
+}
+
+// --- hull cases ---
+
+struct HullCase {
+    const char* name;
+    std::vector<Point> input;
+    int count;
+    std::vector<Point> expected;  // out's first entries; with count 0, out[0] alone (none when input is empty)
+};
+
+const HullCase hullCases[] = {
+    {"TriangleLeftCornerFirst", {{0, 0}, {2, 0}, {1, 2}}, 3, {{0, 0}, {1, 2}, {2, 0}}},
+    {"TriangleRightCornerFirst", {{2, 0}, {0, 0}, {1, 2}}, 3, {{2, 0}, {0, 0}, {1, 2}}},
+    {"StartInsideBottomEdge", {{2, 0}, {0, 0}, {4, 0}, {4, 4}, {0, 4}}, 5, {{2, 0}, {0, 0}, {0, 4}, {4, 4}, {4, 0}}},
+    {"MidBottomPointLast", {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {2, 0}}, 4, {{0, 0}, {0, 4}, {4, 4}, {4, 0}}},
+    {"Square", {{0, 0}, {0, 2}, {2, 2}, {2, 0}}, 4, {{0, 0}, {0, 2}, {2, 2}, {2, 0}}},
+    {"Diamond", {{1, 0}, {0, 1}, {2, 1}, {1, 2}}, 4, {{1, 0}, {0, 1}, {1, 2}, {2, 1}}},
+    {"PointInside", {{0, 0}, {2, 0}, {1, 2}, {1, 0.5f}}, 3, {{0, 0}, {1, 2}, {2, 0}}},
+    {"Duplicates", {{0, 0}, {2, 0}, {1, 2}, {1, 2}, {0, 0}}, 3, {{0, 0}, {1, 2}, {2, 0}}},
+    {"RepeatedTopPoint", {{1, 0}, {0, 1}, {0, 1}}, 2, {{1, 0}, {0, 1}}},
+    {"RepeatedTopPointAbove", {{0, 0}, {0, 2}, {0, 2}}, 2, {{0, 0}, {0, 2}}},
+    {"CollinearNearPointFirst", {{0, 0}, {1, 1}, {2, 2}, {2, 0}}, 4, {{0, 0}, {1, 1}, {2, 2}, {2, 0}}},
+    {"CollinearFarPointFirst", {{0, 0}, {2, 2}, {1, 1}, {2, 0}}, 3, {{0, 0}, {2, 2}, {2, 0}}},
+    {"VerticalNearPointFirst", {{0, 0}, {0, 1}, {0, 2}}, 3, {{0, 0}, {0, 1}, {0, 2}}},
+    {"VerticalFarPointFirst", {{0, 0}, {0, 2}, {0, 1}}, 2, {{0, 0}, {0, 2}}},
+    {"TwoPointsLowFirst", {{0, 0}, {1, 1}}, 2, {{0, 0}, {1, 1}}},
+    {"TwoPointsHighFirst", {{1, 1}, {0, 0}}, 2, {{0, 0}, {1, 1}}},
+    // on the right side too the lowest index on a ray wins, and a point on the ray to the top never does
+    {"RightSideNearPointFirst", {{0, 0}, {0, 4}, {1, 1}, {2, 2}, {1, 3}}, 4, {{0, 0}, {0, 4}, {2, 2}, {1, 1}}},
+    {"RightSideFarPointFirst", {{0, 0}, {0, 4}, {2, 2}, {1, 1}, {1, 3}}, 3, {{0, 0}, {0, 4}, {2, 2}}},
+    // a horizontal top edge: the left walk runs along it at exactly 90 when the first top point is its right end
+    {"TopEdgeRightCornerFirst", {{0, 0}, {2, 2}, {0, 2}}, 3, {{0, 0}, {0, 2}, {2, 2}}},
+    {"TopEdgeLeftCornerFirst", {{0, 0}, {0, 2}, {2, 2}}, 3, {{0, 0}, {0, 2}, {2, 2}}},
+    {"OnePoint", {{3, 4}}, 0, {{3, 4}}},
+    {"AllAtOneHeight", {{0, 0}, {1, 0}, {2, 0}}, 0, {{0, 0}}},
+    {"AllAtOneHeightRightFirst", {{2, 0}, {1, 0}, {0, 0}}, 0, {{2, 0}}},
+    {"OnePositionTwice", {{1, 1}, {1, 1}}, 0, {{1, 1}}},
+    {"NoPoints", {}, 0, {}},
+};
+
+constexpr int guardCount = 3;  // entries past out's required size that must stay untouched
+
+Point untouched() {
+    Point p(-777, 555);
+    p.color = MAGENTA;
+    return p;
+}
+
+class HullConvexHull : public ::testing::TestWithParam<HullCase> {};
+
+TEST_P(HullConvexHull, GivesTheCornersClockwise) {
+    const HullCase& c = GetParam();
+    std::vector<Point> input = c.input;
+    for (Point& p : input) p.color = CYAN;  // input colours never reach out
+    const std::vector<Point> before = input;
+    const int n = static_cast<int>(input.size());
+    std::vector<Point> out(input.size() + guardCount, untouched());
+
+    const int count = convexHull(input.empty() ? nullptr : input.data(), n, out.data());
+
+    ASSERT_EQ(count, c.count);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const Point& want = i < c.expected.size() ? c.expected[i] : untouched();
+        EXPECT_TRUE(samePosition(out[i], want)) << "entry " << i << ": " << out[i] << ", expected " << want;
+        EXPECT_EQ(out[i].color, MAGENTA) << "entry " << i;
+    }
+    for (size_t i = 0; i < input.size(); ++i) {
+        EXPECT_TRUE(samePosition(input[i], before[i]) && input[i].color == CYAN) << "input " << i << " changed";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HullConvexHull, ::testing::ValuesIn(hullCases), RowName());
+
+TEST(HullConvexHull, NegativeCountReadsAndWritesNothing) {
+    Point out = untouched();
+    EXPECT_EQ(convexHull(nullptr, -3, &out), 0);
+    EXPECT_TRUE(samePosition(out, untouched()));
+}
+
+// --- general position against an independent hull ---
+
+double cross(const Point& o, const Point& a, const Point& b) {
+    return (static_cast<double>(a.x) - o.x) * (static_cast<double>(b.y) - o.y) -
+           (static_cast<double>(a.y) - o.y) * (static_cast<double>(b.x) - o.x);
+}
+
+double distance(const Point& a, const Point& b) {
+    return std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y);
+}
+
+// Andrew's monotone chain over distinct positions: the strict corners, counter-clockwise.
+std::vector<Point> monotoneChainCorners(std::vector<Point> pts) {
+    std::sort(pts.begin(), pts.end(),
+              [](const Point& a, const Point& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    pts.erase(std::unique(pts.begin(), pts.end(), samePosition), pts.end());
+    if (pts.size() < 3) return pts;
+    std::vector<Point> hull(2 * pts.size());
+    size_t k = 0;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        while (k >= 2 && cross(hull[k - 2], hull[k - 1], pts[i]) <= 0) --k;
+        hull[k++] = pts[i];
+    }
+    for (size_t i = pts.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && cross(hull[k - 2], hull[k - 1], pts[i]) <= 0) --k;
+        hull[k++] = pts[i];
+    }
+    hull.resize(k - 1);
+    return hull;
+}
+
+// Random points, no two at one position and no three close to one line (the angle between any two
+// directions from a point stays far above the float resolution of the angles), some on a coarse grid so
+// that pairs share a height.
+std::vector<Point> generalPosition(std::mt19937& rng, int n) {
+    const bool grid = rng() % 2 == 0;
+    std::uniform_real_distribution<float> coordinate(-100, 100);
+    std::uniform_int_distribution<int> gridCoordinate(0, 40);
+    std::vector<Point> pts;
+    while (static_cast<int>(pts.size()) < n) {
+        const Point p = grid ? Point(static_cast<float>(gridCoordinate(rng)), static_cast<float>(gridCoordinate(rng)))
+                             : Point(coordinate(rng), coordinate(rng));
+        bool fits = true;
+        for (size_t i = 0; i < pts.size() && fits; ++i) {
+            if (samePosition(p, pts[i])) fits = false;
+            for (size_t j = i + 1; j < pts.size() && fits; ++j) {
+                const Point* t[3] = {&p, &pts[i], &pts[j]};
+                for (int o = 0; o < 3 && fits; ++o) {
+                    const Point& a = *t[o];
+                    const Point& b = *t[(o + 1) % 3];
+                    const Point& c = *t[(o + 2) % 3];
+                    fits = std::fabs(cross(a, b, c)) > 1e-3 * distance(a, b) * distance(a, c);
+                }
+            }
+        }
+        if (fits) pts.push_back(p);
+    }
+    return pts;
+}
+
+double signedArea(const Point* p, int count) {
+    double twice = 0;
+    for (int i = 0; i < count; ++i) {
+        const Point& a = p[i];
+        const Point& b = p[(i + 1) % count];
+        twice += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
+    }
+    return twice / 2;
+}
+
+TEST(HullConvexHullProperty, GeneralPositionGivesExactlyTheCornersClockwise) {
+    std::mt19937 rng(20240605);
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::vector<Point> pts = generalPosition(rng, 3 + static_cast<int>(rng() % 30));
+        const std::vector<Point> corners = monotoneChainCorners(pts);
+        // every other trial repeats some points at random places: positions, not indices, make the hull
+        if (trial % 2 == 1) {
+            for (int extra = 1 + static_cast<int>(rng() % 4); extra > 0; --extra) {
+                const Point copy = pts[rng() % pts.size()];
+                pts.insert(pts.begin() + static_cast<long>(rng() % (pts.size() + 1)), copy);
+            }
+        }
+        const int n = static_cast<int>(pts.size());
+        const Point firstLowest =
+            *std::min_element(pts.begin(), pts.end(), [](const Point& a, const Point& b) { return a.y < b.y; });
+
+        std::vector<Point> out(pts.size());
+        const int count = convexHull(pts.data(), n, out.data());
+
+        SCOPED_TRACE(::testing::Message() << "trial " << trial << ", " << n << " points");
+        ASSERT_EQ(count, static_cast<int>(corners.size()));
+        EXPECT_TRUE(samePosition(out[0], firstLowest)) << out[0] << " instead of " << firstLowest;
+        EXPECT_LT(signedArea(out.data(), count), 0);
+        // the corners clockwise, turned to begin where out begins: each corner once, none else, in order
+        std::vector<Point> clockwise(corners.rbegin(), corners.rend());
+        const auto start =
+            std::find_if(clockwise.begin(), clockwise.end(), [&](const Point& c) { return samePosition(c, out[0]); });
+        ASSERT_NE(start, clockwise.end());
+        std::rotate(clockwise.begin(), start, clockwise.end());
+        for (int i = 0; i < count; ++i) EXPECT_TRUE(samePosition(out[i], clockwise[i])) << "entry " << i;
+    }
+}
+
+// --- non-finite input ---
+
+// Same position, NaN matching NaN: what a written entry must be, bit for bit where it counts.
+bool sameCoordinates(const Point& a, const Point& b) {
+    auto same = [](float u, float v) { return u == v || (std::isnan(u) && std::isnan(v)); };
+    return same(a.x, b.x) && same(a.y, b.y);
+}
+
+// Runs the hull into a guarded array and into one of exactly n entries (the latter checked by the address
+// sanitizer); returns the count after checking the bounds every input must keep.
+int guardedHull(const std::vector<Point>& pts, std::vector<Point>& out) {
+    const int n = static_cast<int>(pts.size());
+    out.assign(pts.size() + guardCount, untouched());
+    const int count = convexHull(pts.data(), n, out.data());
+    EXPECT_TRUE(count == 0 || (count >= 2 && count <= n)) << "count " << count << " of " << n;
+    for (size_t i = pts.size(); i < out.size(); ++i) {
+        EXPECT_TRUE(samePosition(out[i], untouched())) << "guard entry " << i << " overwritten: " << out[i];
+    }
+    for (int i = 0; i < std::min(count, n); ++i) {
+        EXPECT_TRUE(std::any_of(pts.begin(), pts.end(), [&](const Point& p) { return sameCoordinates(p, out[i]); }))
+            << out[i] << " is no input point";
+    }
+    std::unique_ptr<Point[]> exact(new Point[pts.size()]);
+    EXPECT_EQ(convexHull(pts.data(), n, exact.get()), count);
+    return count;
+}
+
+struct NonFiniteCase {
+    const char* name;
+    std::vector<Point> input;
+    int count;
+    std::vector<Point> expected;  // the first count entries
+};
+
+const NonFiniteCase nonFiniteCases[] = {
+    // regression: with the top point's x NaN, the left walk found nothing from (1, 1) and wrote it forever
+    {"NanTopPointStallsLeftWalk", {{0, 0}, {1, 1}, {qnan, 2}}, 0, {}},
+    {"NanYFirstIsTopAndBottom", {{0, qnan}, {0, 0}, {1, 1}}, 0, {}},
+    {"NanYLaterIsIgnored", {{0, 0}, {1, qnan}, {1, 2}, {2, 0}}, 3, {{0, 0}, {1, 2}, {2, 0}}},
+    {"NanBottomPoint", {{qnan, 0}, {1, 1}, {2, 2}}, 0, {}},
+    // the top straight above the start qualifies (inf / 0 is inf); from (1, 1) nothing beats it
+    {"InfiniteTopPoint", {{0, 0}, {1, 1}, {0, inf}}, 3, {{0, 0}, {0, inf}, {1, 1}}},
+    {"InfiniteXStillWraps", {{0, 0}, {1, 1}, {inf, 0.5f}}, 3, {{0, 0}, {1, 1}, {inf, 0.5f}}},
+    // from an infinitely low start every direction looks straight up: the walks no longer wind clockwise
+    {"MinusInfiniteBottom", {{0, -inf}, {1, 1}, {-1, 2}}, 3, {{0, -inf}, {1, 1}, {-1, 2}}},
+    // finite, but the difference overflows: inf / inf has no direction, so the top never qualifies
+    {"OverflowingDifference", {{-3e38f, -3e38f}, {3e38f, 3e38f}}, 0, {}},
+};
+
+class HullNonFinite : public ::testing::TestWithParam<NonFiniteCase> {};
+
+TEST_P(HullNonFinite, EndsWithinTheOutput) {
+    const NonFiniteCase& c = GetParam();
+    std::vector<Point> out;
+    ASSERT_EQ(guardedHull(c.input, out), c.count);
+    for (int i = 0; i < c.count; ++i) EXPECT_TRUE(sameCoordinates(out[i], c.expected[i])) << "entry " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HullNonFinite, ::testing::ValuesIn(nonFiniteCases), RowName());
+
+TEST(HullNonFinite, RandomMixturesEndWithinTheOutput) {
+    const float values[] = {0, 1, -1, 2, 0.5f, qnan, inf, -inf, 3e38f, -3e38f, -0.0f};
+    std::mt19937 rng(7);
+    for (int trial = 0; trial < 20000; ++trial) {
+        std::vector<Point> pts(1 + rng() % 10);
+        for (Point& p : pts) p = Point(values[rng() % 11], values[rng() % 11]);
+        std::vector<Point> out;
+        SCOPED_TRACE(::testing::Message() << "trial " << trial);
+        guardedHull(pts, out);
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
+}  // namespace
