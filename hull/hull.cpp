@@ -14,9 +14,12 @@ void writePosition(Point& entry, const Point& p) {
     entry.y = p.y;
 }
 
+// ---------------------------------------------------------------------------------------------------
+// The walk by float angles: every comparison evaluates directionAngle.
+
 // One step of the left walk: the index of the most counter-clockwise direction from points[cur] up to
 // straight -x whose point is not yet in out (the top point is exempt); cur itself when none qualifies.
-int nextLeftVertex(const Point* points, int n, int cur, int top, const Point* out, int k) {
+int nextLeftVertexByAngles(const Point* points, int n, int cur, int top, const Point* out, int k) {
     int best = cur;
     float bestAngle = 0;  // the angle from cur to itself
     for (int j = 0; j < n; ++j) {
@@ -32,7 +35,7 @@ int nextLeftVertex(const Point* points, int n, int cur, int top, const Point* ou
 
 // One step of the right walk: the index of the most clockwise direction from points[ref] down to
 // straight +x whose point is not yet in out; the top index when nothing beats the direction to it.
-int nextRightVertex(const Point* points, int n, int ref, int top, const Point* out, int k) {
+int nextRightVertexByAngles(const Point* points, int n, int ref, int top, const Point* out, int k) {
     int best = top;
     float bestAngle = directionAngle(points[ref], points[top]);
     for (int j = 0; j < n; ++j) {
@@ -44,6 +47,213 @@ int nextRightVertex(const Point* points, int n, int ref, int top, const Point* o
         }
     }
     return best;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The same walk deciding most comparisons without an arctangent.
+//
+// directionAngle is float(K atan(dy / dx) + 90 or 270) of the float differences (dx, dy). For dx != 0
+// the double expression lies within 1e-13 degrees of its exact value V, and rounding it to float moves it
+// by at most half a float step, 1.53e-5 below 512. So two directions whose exact V differ by more than
+// 3.1e-5 compare as their V do; and V differ by K times the angle between the directions when dx has one
+// sign in both, by K times the angle minus 3.74e-5 (the factor's 180 - K pi) when the two straddle the
+// upward vertical. Only directions within sameAngleSine of each other (1e-5 radians, V apart by at least
+// 5.7e-4: ten times the margin), or of the thresholds 0, 90 and 270, and exactly vertical ones, whose
+// values depend on the sign of a zero dx, are left to directionAngle.
+
+// the sine below which two directions count as a near-tie, and its square
+constexpr double sameAngleSine = 1e-5;
+constexpr double sameAngleSineSquared = sameAngleSine * sameAngleSine;
+// coordinates up to this magnitude have float differences that never overflow
+constexpr float largestPlainCoordinate = 1e38f;
+
+enum DirectionKind : int {
+    noDirection,  // dx = dy = 0: the angle is 0
+    rightward,    // dx > 0: the angle lies in (-0.0000187, 180.0000187)
+    leftward,     // dx < 0: the angle lies in (179.9999813, 360.0000187)
+    vertical,     // dx = +-0, dy != 0: the angle depends on the zero's sign
+};
+
+// A direction from a walk's current vertex to a candidate, with its float angle once it is needed.
+struct Direction {
+    const Point* from;
+    const Point* to;
+    float dx;  // the same float differences directionAngle forms
+    float dy;
+    int kind;
+    bool angleKnown;
+    float angle;
+
+    Direction(const Point& f, const Point& t)
+        : from(&f),
+          to(&t),
+          dx(static_cast<float>(static_cast<double>(t.x) - static_cast<double>(f.x))),
+          dy(static_cast<float>(static_cast<double>(t.y) - static_cast<double>(f.y))),
+          kind(dx > 0 ? rightward : dx < 0 ? leftward : dy != 0 ? vertical : noDirection),
+          angleKnown(kind == noDirection),
+          angle(0) {}
+
+    float exactAngle() {
+        if (!angleKnown) {
+            angle = directionAngle(*from, *to);
+            angleKnown = true;
+        }
+        return angle;
+    }
+};
+
+constexpr int undecided = 2;
+
+// whether a rightward direction's angle is surely above 0: it points at least 1e-5 radians off straight
+// down (V >= 5.5e-4)
+bool surelyAboveZero(const Direction& d) {
+    return d.kind == leftward ||
+           (d.kind == rightward && (d.dy >= 0 || -static_cast<double>(d.dy) * sameAngleSine <= d.dx));
+}
+
+// The sign of angle(u) - angle(v) as the float angles give it (-1, 0, 1) when the geometry alone
+// decides it, otherwise undecided.
+int compareByGeometry(const Direction& u, const Direction& v) {
+    if (u.kind == vertical || v.kind == vertical) return undecided;
+    if (u.kind == noDirection || v.kind == noDirection) {
+        if (u.kind == v.kind) return 0;
+        if (u.kind == noDirection) return surelyAboveZero(v) ? -1 : undecided;
+        return surelyAboveZero(u) ? 1 : undecided;
+    }
+    const double ux = u.dx, uy = u.dy, vx = v.dx, vy = v.dy;
+    if (u.kind == v.kind) {
+        // one open half-plane: the angles grow counter-clockwise. The products of floats are exact, so the
+        // cross product's sign is exact, and zero only for one direction, whose quotient and angle are one.
+        const double cross = ux * vy - uy * vx;
+        if (cross == 0) return 0;
+        const double dot = ux * vx + uy * vy;
+        if (dot <= 0 || cross * cross > sameAngleSineSquared * (ux * ux + uy * uy) * (vx * vx + vy * vy)) {
+            return cross > 0 ? -1 : 1;
+        }
+        return undecided;
+    }
+    // one on each side of the vertical: the rightward one is below unless both point nearly straight up
+    const double rx = u.kind == rightward ? ux : vx, ry = u.kind == rightward ? uy : vy;
+    const double lx = u.kind == rightward ? vx : ux, ly = u.kind == rightward ? vy : uy;
+    if (ry <= 0 || ly <= 0 || rx > sameAngleSine * ry || -lx > sameAngleSine * ly) {
+        return u.kind == rightward ? -1 : 1;
+    }
+    return undecided;
+}
+
+bool angleAbove(Direction& u, Direction& v) {
+    const int c = compareByGeometry(u, v);
+    return c != undecided ? c > 0 : u.exactAngle() > v.exactAngle();
+}
+
+bool angleBelow(Direction& u, Direction& v) {
+    const int c = compareByGeometry(u, v);
+    return c != undecided ? c < 0 : u.exactAngle() < v.exactAngle();
+}
+
+// angle <= 270: only a leftward direction pointing below the horizontal can exceed it
+bool withinLeftmostTurn(Direction& d) {
+    if (d.kind != leftward || d.dy >= 0) return true;
+    if (-static_cast<double>(d.dy) > sameAngleSine * -static_cast<double>(d.dx)) return false;
+    return d.exactAngle() <= leftmostTurn;
+}
+
+// angle >= 90: a rightward direction at or above the horizontal, or any leftward one
+bool withinRightmostTurn(Direction& d) {
+    if (d.kind == leftward) return true;
+    if (d.kind == noDirection) return false;
+    if (d.kind == rightward) {
+        if (d.dy >= 0) return true;
+        if (-static_cast<double>(d.dy) > sameAngleSine * d.dx) return false;
+    }
+    return d.exactAngle() >= rightmostTurn;
+}
+
+int nextLeftVertex(const Point* points, int n, int cur, int top, const Point* out, int k) {
+    int best = cur;
+    Direction bestDirection(points[cur], points[cur]);  // no direction: angle 0
+    for (int j = 0; j < n; ++j) {
+        Direction d(points[cur], points[j]);
+        if (withinLeftmostTurn(d) && angleAbove(d, bestDirection) && (j == top || isNewPoint(points[j], out, k))) {
+            best = j;
+            bestDirection = d;
+        }
+    }
+    return best;
+}
+
+int nextRightVertex(const Point* points, int n, int ref, int top, const Point* out, int k) {
+    int best = top;
+    Direction bestDirection(points[ref], points[top]);
+    for (int j = 0; j < n; ++j) {
+        Direction d(points[ref], points[j]);
+        if (withinRightmostTurn(d) && angleBelow(d, bestDirection) && (j == top || isNewPoint(points[j], out, k))) {
+            best = j;
+            bestDirection = d;
+        }
+    }
+    return best;
+}
+
+// whether every coordinate is finite and small enough for the float differences to stay finite
+bool hasPlainCoordinates(const Point* points, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (!(std::fabs(points[i].x) <= largestPlainCoordinate && std::fabs(points[i].y) <= largestPlainCoordinate)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+using NextVertex = int (*)(const Point*, int, int, int, const Point*, int);
+
+// The gift-wrapping walk, with the step functions of one way of comparing angles.
+template <NextVertex nextLeft, NextVertex nextRight>
+int wrap(const Point* points, int n, Point* out) {
+    if (n <= 0) return 0;
+
+    // first highest and first lowest point: ties go to the lower index
+    int top = 0;
+    int bottom = 0;
+    for (int i = 1; i < n; ++i) {
+        if (points[i].y > points[top].y) top = i;
+        if (points[i].y < points[bottom].y) bottom = i;
+    }
+
+    writePosition(out[0], points[bottom]);
+    int k = 1;
+    if (bottom == top) return 0;  // one point, or all at one height: no polygon
+
+    // left walk, from the bottom point up to the top point. With finite coordinates the top point always
+    // qualifies from cur; a step that finds nothing can only come from a NaN or an infinity, and would
+    // otherwise write cur again and again, so it gives no polygon. Each step writes a point not yet in out,
+    // which keeps k within n; the bound on k states that without relying on it.
+    int cur = bottom;
+    for (;;) {
+        const int best = nextLeft(points, n, cur, top, out, k);
+        if (best == cur || k == n) return 0;
+        writePosition(out[k++], points[best]);
+        if (best == top) break;
+        cur = best;
+    }
+    const int k1 = k;
+
+    // right walk, from the bottom point up to just below the top point, which is not written again
+    int ref = bottom;
+    while (k < n) {
+        const int best = nextRight(points, n, ref, top, out, k);
+        if (best == top) break;
+        writePosition(out[k++], points[best]);
+        ref = best;
+    }
+
+    // the right side was found from the bottom upwards; clockwise order wants it from the top downwards
+    for (int i = k1, j = k - 1; i < j; ++i, --j) {
+        const Point right = out[i];
+        writePosition(out[i], out[j]);
+        writePosition(out[j], right);
+    }
+    return k;
 }
 
 }  // namespace
@@ -65,48 +275,11 @@ int isNewPoint(Point p, const Point* points, int count) {
 }
 
 int convexHull(const Point* points, int n, Point* out) {
-    if (n <= 0) return 0;
+    // non-finite and huge coordinates take the plain walk, which the geometric shortcuts do not cover
+    if (n > 0 && hasPlainCoordinates(points, n)) return wrap<nextLeftVertex, nextRightVertex>(points, n, out);
+    return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);
+}
 
-    // first highest and first lowest point: ties go to the lower index
-    int top = 0;
-    int bottom = 0;
-    for (int i = 1; i < n; ++i) {
-        if (points[i].y > points[top].y) top = i;
-        if (points[i].y < points[bottom].y) bottom = i;
-    }
-
-    writePosition(out[0], points[bottom]);
-    int k = 1;
-    if (bottom == top) return 0;  // one point, or all at one height: no polygon
-
-    // left walk, from the bottom point up to the top point. With finite coordinates the top point always
-    // qualifies from cur; a step that finds nothing can only come from a NaN or an infinity, and would
-    // otherwise write cur again and again, so it gives no polygon. Each step writes a point not yet in out,
-    // which keeps k within n; the bound on k states that without relying on it.
-    int cur = bottom;
-    for (;;) {
-        const int best = nextLeftVertex(points, n, cur, top, out, k);
-        if (best == cur || k == n) return 0;
-        writePosition(out[k++], points[best]);
-        if (best == top) break;
-        cur = best;
-    }
-    const int k1 = k;
-
-    // right walk, from the bottom point up to just below the top point, which is not written again
-    int ref = bottom;
-    while (k < n) {
-        const int best = nextRightVertex(points, n, ref, top, out, k);
-        if (best == top) break;
-        writePosition(out[k++], points[best]);
-        ref = best;
-    }
-
-    // the right side was found from the bottom upwards; clockwise order wants it from the top downwards
-    for (int i = k1, j = k - 1; i < j; ++i, --j) {
-        const Point right = out[i];
-        writePosition(out[i], out[j]);
-        writePosition(out[j], right);
-    }
-    return k;
+int convexHullByAngles(const Point* points, int n, Point* out) {
+    return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);
 }

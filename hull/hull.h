@@ -29,4 +29,12 @@ int isNewPoint(Point p, const Point* points, int count);
 // is 0. If the walk up the left side then reaches a vertex from which no point qualifies (with differences in
 // the float range the top point always does), the result is 0, no polygon, with some entries of out written.
 // Otherwise the result is the walks' count as for finite input: 2..n, never 1.
+//
+// Most angle comparisons are decided by exact cross products, without an arctangent; only near-ties,
+// exactly vertical directions and coordinates beyond 1e38 or non-finite ones take directionAngle. The
+// result, out included, is the same as convexHullByAngles gives for every input.
 int convexHull(const Point* points, int n, Point* out);
+
+// The same walk comparing every direction by its float angle from directionAngle; the reference the
+// faster convexHull is checked against.
+int convexHullByAngles(const Point* points, int n, Point* out);

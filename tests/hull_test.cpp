@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "bezier/bezier.h"
 #include "testing.h"
 
 namespace {
@@ -342,6 +343,153 @@ TEST(HullNonFinite, RandomMixturesEndWithinTheOutput) {
         guardedHull(pts, out);
         if (::testing::Test::HasFailure()) break;
     }
+}
+
+// --- the walk without arctangents against the walk by float angles ---
+
+// Both walks into outputs filled alike: the same count and the same bits in every entry, guards included.
+void expectSameAsWalkByAngles(const std::vector<Point>& pts) {
+    const int n = static_cast<int>(pts.size());
+    std::vector<Point> fast(pts.size() + guardCount, untouched());
+    std::vector<Point> byAngles(pts.size() + guardCount, untouched());
+    const int fastCount = convexHull(pts.data(), n, fast.data());
+    const int angleCount = convexHullByAngles(pts.data(), n, byAngles.data());
+    const bool same = fastCount == angleCount && std::memcmp(fast.data(), byAngles.data(), sizeof(Point) * fast.size()) == 0;
+    if (same) return;
+    ::testing::Message input;
+    for (const Point& p : pts) input << "\n  " << ::testing::PrintToString(p.x) << ", " << ::testing::PrintToString(p.y);
+    ADD_FAILURE() << "count " << fastCount << " instead of " << angleCount << " for" << input;
+}
+
+// a float a few steps from v
+float stepsAway(float v, int steps) {
+    for (; steps > 0; --steps) v = std::nextafter(v, inf);
+    for (; steps < 0; ++steps) v = std::nextafter(v, -inf);
+    return v;
+}
+
+float randomScale(std::mt19937& rng) { return std::ldexp(1.0f, static_cast<int>(rng() % 81) - 40); }
+
+// Families of point sets built to bring angle comparisons near a tie.
+struct TieFamily {
+    const char* name;
+    std::vector<Point> (*make)(std::mt19937& rng, int n);
+};
+
+const TieFamily tieFamilies[] = {
+    {"Scattered",
+     [](std::mt19937& rng, int n) {
+         std::uniform_real_distribution<float> u(-1, 1);
+         const float s = randomScale(rng);
+         std::vector<Point> pts(static_cast<size_t>(n));
+         for (Point& p : pts) p = Point(u(rng) * s, u(rng) * s);
+         return pts;
+     }},
+    // duplicates, collinear runs, shared heights and exactly equal angles
+    {"SmallGrid",
+     [](std::mt19937& rng, int n) {
+         const float s = randomScale(rng);
+         std::vector<Point> pts(static_cast<size_t>(n));
+         for (Point& p : pts) p = Point(static_cast<float>(rng() % 5) * s - 2 * s, static_cast<float>(rng() % 5) * s - 2 * s);
+         return pts;
+     }},
+    // coordinates a few float steps apart: directions within rounding of vertical, horizontal and each other
+    {"FewStepsApart",
+     [](std::mt19937& rng, int n) {
+         const float bx = (rng() % 2 ? 1 : -1) * randomScale(rng) * 1.5f;
+         const float by = rng() % 3 == 0 ? 0.0f : (rng() % 2 ? 1 : -1) * randomScale(rng);
+         const bool wideX = rng() % 3 == 0;
+         const bool wideY = rng() % 3 == 0;
+         std::uniform_real_distribution<float> u(-1, 1);
+         std::vector<Point> pts(static_cast<size_t>(n));
+         for (Point& p : pts) {
+             p = Point(wideX ? u(rng) : stepsAway(bx, static_cast<int>(rng() % 9) - 4),
+                       wideY ? u(rng) : stepsAway(by, static_cast<int>(rng() % 9) - 4));
+         }
+         return pts;
+     }},
+    // points along a few rays from one point, each moved by a float step or two: equal and nearly equal angles
+    {"RaysFromOnePoint",
+     [](std::mt19937& rng, int n) {
+         std::uniform_real_distribution<float> u(-1, 1);
+         const float s = randomScale(rng);
+         const Point origin(u(rng) * s, u(rng) * s);
+         const int rays = 1 + static_cast<int>(rng() % 3);
+         std::vector<Point> directions;
+         for (int r = 0; r < rays; ++r) {
+             // exactly vertical or horizontal rays now and then, and their neighbours
+             const int kind = static_cast<int>(rng() % 4);
+             directions.push_back(kind == 0 ? Point(0, u(rng)) : kind == 1 ? Point(u(rng), 0) : Point(u(rng), u(rng)));
+         }
+         std::vector<Point> pts(static_cast<size_t>(n));
+         for (Point& p : pts) {
+             const Point& d = directions[rng() % directions.size()];
+             const float along = static_cast<float>(1 + rng() % 1000) * 0.37f * s;
+             p = Point(stepsAway(origin.x + along * d.x, static_cast<int>(rng() % 5) - 2),
+                       stepsAway(origin.y + along * d.y, static_cast<int>(rng() % 5) - 2));
+         }
+         return pts;
+     }},
+    // control polygons of deep halves of random curves: nearly straight, as the search meets them
+    {"DeepHalves",
+     [](std::mt19937& rng, int n) {
+         std::uniform_real_distribution<float> u(-1, 1);
+         const float s = randomScale(rng);
+         std::vector<Point> pts(static_cast<size_t>(n));
+         for (Point& p : pts) p = Point(u(rng) * s, u(rng) * s);
+         std::vector<Point> left(pts.size());
+         std::vector<Point> right(pts.size());
+         for (int level = static_cast<int>(rng() % 30); level > 0; --level) {
+             splitBezier(pts.data(), n, 0.5f, left.data(), right.data());
+             pts = rng() % 2 ? left : right;
+         }
+         return pts;
+     }},
+    // beyond 1e38 the differences may overflow, and subnormal differences are the smallest there are
+    {"HugeAndTiny",
+     [](std::mt19937& rng, int n) {
+         const float values[] = {3.4e38f, -3.4e38f, 1e38f, -1e38f, 9.9e37f, 1e-45f, -1e-45f, 3e-45f, 0, -0.0f, 1};
+         std::vector<Point> pts(static_cast<size_t>(n));
+         for (Point& p : pts) p = Point(values[rng() % 11], values[rng() % 11]);
+         return pts;
+     }},
+};
+
+std::ostream& operator<<(std::ostream& os, const TieFamily& f) { return os << f.name; }
+
+class HullWithoutArctangents : public ::testing::TestWithParam<TieFamily> {};
+
+TEST_P(HullWithoutArctangents, MatchesTheWalkByAnglesBitForBit) {
+    std::mt19937 rng(4242);
+    for (int trial = 0; trial < 2000; ++trial) {
+        expectSameAsWalkByAngles(GetParam().make(rng, 1 + static_cast<int>(rng() % maxControlPoints)));
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, HullWithoutArctangents, ::testing::ValuesIn(tieFamilies),
+                         [](const ::testing::TestParamInfo<TieFamily>& f) { return std::string(f.param.name); });
+
+TEST(HullWithoutArctangents, MatchesAtNamedTies) {
+    const std::vector<std::vector<Point>> sets = {
+        // (1, 1) and (16777215, 16777216) differ by 3e-8 radians: one float angle, so the lower index stays
+        {{0, 0}, {16777215, 16777216}, {1, 1}, {-1, 2e7f}},
+        {{0, 0}, {1, 1}, {16777215, 16777216}, {-1, 2e7f}},
+        // just left and just right of straight up: the conversion factor puts left below right
+        {{0, 0}, {1e-6f, 1}, {-1e-6f, 1}, {0, 2}},
+        {{0, 0}, {-1e-6f, 1}, {1e-6f, 1}, {0, 2}},
+        {{0, 0}, {1e-7f, 1}, {-1e-7f, 1}, {1, 1}, {-1, 1}},
+        // straight up with a negative zero difference counts as straight down
+        {{0, 0}, {-0.0f, 1}, {1, 0.5f}, {-1, 0.5f}},
+        {{-0.0f, 0}, {0, 1}, {1, 0.5f}, {-1, 0.5f}},
+        // just below the horizontal to the left and to the right: at the walks' limits 270 and 90
+        {{0, 0}, {1, 2}, {-1, 1e-8f}, {-1, -1e-8f}, {1, -1e-8f}},
+        {{0, 1e-8f}, {-1, 0}, {1, 0}, {0, 1}},
+        {{0, -1e-8f}, {-1, 0}, {1, 0}, {0, 1}},
+        // nearly straight down from a vertex of the right walk
+        {{0, 0}, {1e-7f, -1}, {1, 1}, {0, 3}, {1e-7f, 2}},
+    };
+    for (const std::vector<Point>& pts : sets) expectSameAsWalkByAngles(pts);
 }
 
 }  // namespace
