@@ -161,21 +161,31 @@ bool isSmall(const Search& search, const Point* hull, int m, const Point* curve,
     return !(firstEdge > search.epsilon) || firstEdge <= resolutionLimit(curve, n);
 }
 
-void searchPair(Search& search, const Point* curve1, int n1, const Point* curve2, int n2, int level) {
+// A piece of a curve in the search: its control polygon and the outline it is tested by.
+struct Piece {
+    const Point* curve;
+    int n;
+    Point outline[maxControlPoints];
+    int m;  // the outline's vertex count
+
+    Piece(const Point* c, int count) : curve(c), n(count), m(pieceOutline(c, count, outline)) {}
+};
+
+void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level) {
     ++search.stats.calls;
     if (level > search.stats.deepestLevel) search.stats.deepestLevel = level;
 
-    Point hull1[maxControlPoints];
-    Point hull2[maxControlPoints];
-    const int m1 = pieceOutline(curve1, n1, hull1);
-    const int m2 = pieceOutline(curve2, n2, hull2);
+    const Point* hull1 = piece1.outline;
+    const Point* hull2 = piece2.outline;
+    const int m1 = piece1.m;
+    const int m2 = piece2.m;
 
     // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
     const bool meet = hullsOverlap(hull1, m1, hull2, m2) || insideConvexPolygon(hull1[0], hull2, m2) ||
                       insideConvexPolygon(hull2[0], hull1, m1);
     if (!meet) return;
 
-    if (isSmall(search, hull1, m1, curve1, n1) && isSmall(search, hull2, m2, curve2, n2)) {
+    if (isSmall(search, hull1, m1, piece1.curve, piece1.n) && isSmall(search, hull2, m2, piece2.curve, piece2.n)) {
         // the midpoint of the first hull's closing edge, from its last vertex back to vertex 0
         const Point& last = hull1[m1 - 1];
         search.result->push_back(Point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
@@ -184,16 +194,21 @@ void searchPair(Search& search, const Point* curve1, int n1, const Point* curve2
         return;
     }
 
+    // every half meets both halves of the other curve, so each half's outline is found once, here
     Point left1[maxControlPoints];
     Point right1[maxControlPoints];
     Point left2[maxControlPoints];
     Point right2[maxControlPoints];
-    splitBezier(curve1, n1, 0.5f, left1, right1);
-    splitBezier(curve2, n2, 0.5f, left2, right2);
-    searchPair(search, left1, n1, left2, n2, level + 1);
-    searchPair(search, left1, n1, right2, n2, level + 1);
-    searchPair(search, right1, n1, left2, n2, level + 1);
-    searchPair(search, right1, n1, right2, n2, level + 1);
+    splitBezier(piece1.curve, piece1.n, 0.5f, left1, right1);
+    splitBezier(piece2.curve, piece2.n, 0.5f, left2, right2);
+    const Piece l1(left1, piece1.n);
+    const Piece r1(right1, piece1.n);
+    const Piece l2(left2, piece2.n);
+    const Piece r2(right2, piece2.n);
+    searchPair(search, l1, l2, level + 1);
+    searchPair(search, l1, r2, level + 1);
+    searchPair(search, r1, l2, level + 1);
+    searchPair(search, r1, r2, level + 1);
 }
 
 // the larger side of the box around both control polygons
@@ -227,7 +242,7 @@ int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, st
     Search search{&result, epsilon, SearchStats()};
     if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) {
         search.epsilon = std::fmax(epsilon, extent(curve1, n1, curve2, n2) * extentResolution);
-        searchPair(search, curve1, n1, curve2, n2, 0);
+        searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0);
     }
     if (stats != nullptr) *stats = search.stats;
     return 0;
