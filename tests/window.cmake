@@ -9,3 +9,50 @@ add_executable(display_test
     ${PROJECT_SOURCE_DIR}/geometry/set_color.cpp)
 target_link_libraries(display_test PRIVATE geometrija_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(display_test DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+
+# --- real window: the built program, and a test program showing made-up scenes, under Xvfb
+add_executable(window_probe ${CMAKE_CURRENT_SOURCE_DIR}/window_probe.cpp)
+target_link_libraries(window_probe PRIVATE geometrija_view)
+
+# Preloaded into the program under test: one marks that the exit handlers ran, one fixes the planes at
+# 1 and 1000 for comparison. Built without the sanitizers, which need their runtime loaded first.
+add_library(window_exit_marker SHARED ${CMAKE_CURRENT_SOURCE_DIR}/exit_marker.c)
+add_library(window_fixed_planes SHARED ${CMAKE_CURRENT_SOURCE_DIR}/fixed_planes.c)
+target_link_libraries(window_fixed_planes PRIVATE ${CMAKE_DL_LIBS})
+foreach(shim window_exit_marker window_fixed_planes)
+    target_compile_options(${shim} PRIVATE -Wall -Wextra -Wpedantic $<$<BOOL:${GEOMETRIJA_WERROR}>:-Werror>)
+endforeach()
+add_dependencies(window_probe window_exit_marker window_fixed_planes)
+
+# Colours the driver draws on the examples besides the background. Each one listed must show where the
+# curves put it, each one not listed must be absent: add red once the curves are sampled into the scene,
+# yellow once the hulls are added, white once the intersection search runs.
+set(GEOMETRIJA_DRIVER_COLOURS "red,yellow,white")
+
+set(GEOMETRIJA_WINDOW_TEST
+    /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/window_test.py
+    --program $<TARGET_FILE:geometrija>
+    --probe $<TARGET_FILE:window_probe>
+    --exit-marker $<TARGET_FILE:window_exit_marker>
+    --fixed-planes $<TARGET_FILE:window_fixed_planes>
+    --close-script ${PROJECT_SOURCE_DIR}/scripts/close_window.py
+    --examples ${PROJECT_SOURCE_DIR}/examples)
+set(GEOMETRIJA_WINDOW_TESTS)
+foreach(example default lines)
+    add_test(NAME Window.Program.${example}
+             COMMAND ${GEOMETRIJA_WINDOW_TEST} program --example ${example} --draws "${GEOMETRIJA_DRIVER_COLOURS}")
+    list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Program.${example})
+endforeach()
+add_test(NAME Window.Program.MissingFile COMMAND ${GEOMETRIJA_WINDOW_TEST} missing)
+list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Program.MissingFile)
+# eye distances 0.001, 0.5, 3000 and 1e7, and 0 (everything at the origin): the content shows
+foreach(scene Thousandth HalfUnit Thousands TenMillion AllAtOrigin)
+    add_test(NAME Window.Extreme.${scene} COMMAND ${GEOMETRIJA_WINDOW_TEST} extreme --scene ${scene})
+    list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Extreme.${scene})
+endforeach()
+# eye distances 10, 20, 2.5 and 450: the picture is the one the planes 1 and 1000 give
+foreach(scene Ordinary Centred NearBandLow Hundreds)
+    add_test(NAME Window.Unchanged.${scene} COMMAND ${GEOMETRIJA_WINDOW_TEST} unchanged --scene ${scene})
+    list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Unchanged.${scene})
+endforeach()
+set_tests_properties(${GEOMETRIJA_WINDOW_TESTS} PROPERTIES TIMEOUT 120 LABELS window)
