@@ -30,18 +30,27 @@ wait_for_window() {
     return 1
 }
 
-# Saves the window as a PNG once its first frame is drawn (a mapped window is blank until then).
+# Saves the window as a PNG once its first frame is drawn. A mapped window shows nothing of the program
+# until then, and a frame may be caught half copied: wait until the corner shows the background
+# (230 230 204) and two captures in a row agree.
 capture_window() {
-    local id=$1 png=$2
-    for _ in $(seq 200); do
-        if xwd -silent -id "$id" 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$png" 2>/dev/null; then
-            # a drawn frame has more than one colour
-            local colours
-            colours=$(pngtopnm "$png" | ppmhist -noheader 2>/dev/null | wc -l)
-            [ "$colours" -gt 1 ] && return 0
+    local id=$1 png=$2 current previous corner
+    current=$(mktemp /tmp/geometrija-capture-XXXXXX)
+    previous=$(mktemp /tmp/geometrija-capture-XXXXXX)
+    for _ in $(seq 400); do
+        if xwd -silent -id "$id" 2>/dev/null | xwdtopnm >"$current" 2>/dev/null && [ -s "$current" ]; then
+            corner=$(pnmcut -left 0 -top 0 -width 1 -height 1 "$current" 2>/dev/null | pnmtoplainpnm 2>/dev/null |
+                tail -n 1 | xargs)
+            if [ "$corner" = "230 230 204" ] && cmp -s "$current" "$previous"; then
+                pnmtopng <"$current" >"$png" 2>/dev/null
+                rm -f "$current" "$previous"
+                return 0
+            fi
+            cp "$current" "$previous"
         fi
-        sleep 0.1
+        sleep 0.05
     done
+    rm -f "$current" "$previous"
     return 1
 }
 
