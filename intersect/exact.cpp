@@ -1,0 +1,1029 @@
+#include "intersect/exact.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+constexpr int maxPoints = maxControlPoints;
+constexpr double unitRoundoff = DBL_EPSILON;
+
+// Pieces this short in parameter are not cut further: below the parameter spacing (about 3e-7) at which
+// two crossings of a near-tangent pair still differ by more than rounding in position.
+constexpr double tinyWidth = 1.0 / (1 << 26);
+// A clip that keeps more than this share of a piece makes too little progress: halve instead.
+constexpr double clipStall = 0.8;
+// A clip that keeps more than this share of a piece is not worth cutting the piece for.
+constexpr double narrowBelow = 0.95;
+// Clipped ranges are widened by this much (in the piece's own parameter) against rounding in the clip.
+constexpr double clipSlack = 1e-12;
+// Pairs of pieces examined before the search stops descending (only curves that run within rounding
+// distance of each other without coinciding come near it).
+constexpr long stepBudget = 1L << 20;
+// Results this close in both parameters are one meeting point.
+constexpr double sameCrossing = 1e-9;
+// Results this close are one meeting point when the curves stay within the tolerance between them.
+constexpr double sameContact = 1e-3;
+// Candidate ends of a shared stretch this close in a parameter give no stretch.
+constexpr double sameTouch = 1e-6;
+// Directions with a smaller sine count as one direction at a curve's end (touch, or a candidate end of a
+// shared stretch).
+constexpr double parallelSine = 1e-7;
+// How far (in parameter) a Newton root may lie outside the box it was started in and still belong to it.
+constexpr double boxSlack = 1e-12;
+constexpr int newtonSteps = 24;
+constexpr int touchSteps = 60;
+
+// binomial coefficients C(n, k) for n below maxPoints, exact in double
+struct Binomials {
+    double c[maxPoints][maxPoints];
+    Binomials() {
+        for (int n = 0; n < maxPoints; ++n) {
+            c[n][0] = c[n][n] = 1;
+            for (int k = 1; k < n; ++k) c[n][k] = c[n - 1][k - 1] + c[n - 1][k];
+            for (int k = n + 1; k < maxPoints; ++k) c[n][k] = 0;
+        }
+    }
+};
+const Binomials binomials;
+
+// A polynomial curve of degree d as C(d, i) * P_i, ready for Horner evaluation in Bernstein form.
+struct Horner {
+    int d = -1;  // -1: the zero curve
+    double x[maxPoints];
+    double y[maxPoints];
+
+    void set(const double* px, const double* py, int count) {
+        d = count - 1;
+        for (int i = 0; i < count; ++i) {
+            x[i] = binomials.c[d][i] * px[i];
+            y[i] = binomials.c[d][i] * py[i];
+        }
+    }
+
+    // the curve at t (any real t), in the precision T
+    template <class T>
+    void at(T t, T& px, T& py) const {
+        if (d < 0) {
+            px = py = 0;
+            return;
+        }
+        const bool nearStart = t <= T(0.5);
+        // sum of C(d, i) P_i u^i with u = t / (1 - t), times (1 - t)^d; from the other end past the middle
+        const T w = nearStart ? T(1) - t : t;
+        const T u = nearStart ? t / w : (T(1) - t) / w;
+        T ax, ay;
+        sum(nearStart, u, ax, ay);
+        T f = 1;
+        for (int i = 0; i < d; ++i) f *= w;
+        px = ax * f;
+        py = ay * f;
+    }
+
+    template <class T>
+    void sum(bool fromStart, T u, T& ax, T& ay) const {
+        if (fromStart) {
+            ax = x[d];
+            ay = y[d];
+            for (int i = d - 1; i >= 0; --i) {
+                ax = ax * u + x[i];
+                ay = ay * u + y[i];
+            }
+        } else {
+            ax = x[0];
+            ay = y[0];
+            for (int i = 1; i <= d; ++i) {
+                ax = ax * u + x[i];
+                ay = ay * u + y[i];
+            }
+        }
+    }
+};
+
+// A curve and its derivative at one parameter, sharing the work.
+template <class T>
+void pointAndVelocity(const Horner& position, const Horner& velocity, T t, T& px, T& py, T& vx, T& vy) {
+    if (velocity.d < 0) {
+        position.at(t, px, py);
+        vx = vy = 0;
+        return;
+    }
+    const bool nearStart = t <= T(0.5);
+    const T w = nearStart ? T(1) - t : t;
+    const T u = nearStart ? t / w : (T(1) - t) / w;
+    T ax, ay, bx, by;
+    position.sum(nearStart, u, ax, ay);
+    velocity.sum(nearStart, u, bx, by);
+    T f = 1;
+    for (int i = 0; i < velocity.d; ++i) f *= w;
+    vx = bx * f;
+    vy = by * f;
+    f *= w;
+    px = ax * f;
+    py = ay * f;
+}
+
+// One input curve in the local frame, with its derivatives.
+struct Curve {
+    int n = 0;  // control points
+    double x[maxPoints];
+    double y[maxPoints];
+    Horner position;
+    Horner velocity;      // first derivative
+    Horner acceleration;  // second derivative
+
+    void set(const double* px, const double* py, int count) {
+        n = count;
+        for (int i = 0; i < n; ++i) {
+            x[i] = px[i];
+            y[i] = py[i];
+        }
+        position.set(x, y, n);
+        // hodograph: d (P[i + 1] - P[i]), then once more
+        double dx[maxPoints], dy[maxPoints];
+        const int d = n - 1;
+        for (int i = 0; i < d; ++i) {
+            dx[i] = d * (x[i + 1] - x[i]);
+            dy[i] = d * (y[i + 1] - y[i]);
+        }
+        velocity.set(dx, dy, d);
+        for (int i = 0; i + 1 < d; ++i) {
+            dx[i] = (d - 1) * (dx[i + 1] - dx[i]);
+            dy[i] = (d - 1) * (dy[i + 1] - dy[i]);
+        }
+        acceleration.set(dx, dy, d - 1);
+    }
+};
+
+struct Vec {
+    double x;
+    double y;
+};
+
+double cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+double length(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y); }
+double distance(Vec a, Vec b) { return length(Vec{a.x - b.x, a.y - b.y}); }
+
+Vec pointAt(const Curve& c, double t) {
+    Vec p;
+    c.position.at(t, p.x, p.y);
+    return p;
+}
+Vec velocityAt(const Curve& c, double t) {
+    Vec p;
+    c.velocity.at(t, p.x, p.y);
+    return p;
+}
+Vec accelerationAt(const Curve& c, double t) {
+    Vec p;
+    c.acceleration.at(t, p.x, p.y);
+    return p;
+}
+
+// The control polygon of a curve restricted to a parameter range.
+struct Piece {
+    double x[maxPoints];
+    double y[maxPoints];
+    double minX, maxX, minY, maxY;  // box of the control points
+    int generation;                 // cuts since it was last taken from the input curve
+};
+
+// Cuts before a piece is taken afresh from the input curve: each cut adds at most about n units of
+// rounding at the frame's scale, so a piece's error stays below the margin the search allows for.
+constexpr int freshAfter = 4;
+
+void updateBox(Piece& p, int n) {
+    p.minX = p.maxX = p.x[0];
+    p.minY = p.maxY = p.y[0];
+    for (int i = 1; i < n; ++i) {
+        p.minX = std::min(p.minX, p.x[i]);
+        p.maxX = std::max(p.maxX, p.x[i]);
+        p.minY = std::min(p.minY, p.y[i]);
+        p.maxY = std::max(p.maxY, p.y[i]);
+    }
+}
+
+// restricts the control polygon of n points to its part [u0, u1] (0 <= u0 <= u1 <= 1) by de Casteljau
+void restrictTo(double* x, double* y, int n, double u0, double u1) {
+    if (u1 < 1) {
+        // keep [0, u1]: point k of the left part is the last of level k, built in place from the back
+        const double v = 1 - u1;
+        for (int j = 1; j < n; ++j) {
+            for (int k = n - 1; k >= j; --k) {
+                x[k] = v * x[k - 1] + u1 * x[k];
+                y[k] = v * y[k - 1] + u1 * y[k];
+            }
+        }
+    }
+    if (u0 > 0) {
+        // keep [u0 / u1, 1] of what is left
+        const double r = u0 / u1;
+        const double v = 1 - r;
+        for (int j = 1; j < n; ++j) {
+            for (int k = 0; k < n - j; ++k) {
+                x[k] = v * x[k] + r * x[k + 1];
+                y[k] = v * y[k] + r * y[k + 1];
+            }
+        }
+    }
+}
+
+// the control points of c on [t0, t1] (0 <= t0 <= t1 <= 1), taken from the input curve
+void extract(const Curve& c, double t0, double t1, Piece& p) {
+    for (int i = 0; i < c.n; ++i) {
+        p.x[i] = c.x[i];
+        p.y[i] = c.y[i];
+    }
+    restrictTo(p.x, p.y, c.n, t0, t1);
+    updateBox(p, c.n);
+    p.generation = 0;
+}
+
+// p, the piece of c on some range, cut down to its part [u0, u1], which is [t0, t1] on c
+void narrow(const Curve& c, Piece& p, double u0, double u1, double t0, double t1) {
+    if (p.generation >= freshAfter) {
+        extract(c, t0, t1, p);
+        return;
+    }
+    restrictTo(p.x, p.y, c.n, u0, u1);
+    updateBox(p, c.n);
+    ++p.generation;
+}
+
+// the two halves of p, the piece of c on [t0, t1]
+void halve(const Curve& c, const Piece& p, double t0, double t1, Piece& left, Piece& right) {
+    const double tm = 0.5 * (t0 + t1);
+    if (p.generation >= freshAfter) {
+        extract(c, t0, tm, left);
+        extract(c, tm, t1, right);
+        return;
+    }
+    const int n = c.n;
+    double x[maxPoints], y[maxPoints];
+    for (int i = 0; i < n; ++i) {
+        x[i] = p.x[i];
+        y[i] = p.y[i];
+    }
+    left.x[0] = x[0];
+    left.y[0] = y[0];
+    right.x[n - 1] = x[n - 1];
+    right.y[n - 1] = y[n - 1];
+    for (int j = 1; j < n; ++j) {
+        for (int k = 0; k < n - j; ++k) {
+            x[k] = 0.5 * x[k] + 0.5 * x[k + 1];
+            y[k] = 0.5 * y[k] + 0.5 * y[k + 1];
+        }
+        left.x[j] = x[0];
+        left.y[j] = y[0];
+        right.x[n - 1 - j] = x[n - 1 - j];
+        right.y[n - 1 - j] = y[n - 1 - j];
+    }
+    updateBox(left, n);
+    updateBox(right, n);
+    left.generation = right.generation = p.generation + 1;
+}
+
+bool boxesMeet(const Piece& a, const Piece& b, double margin) {
+    return a.minX <= b.maxX + margin && b.minX <= a.maxX + margin && a.minY <= b.maxY + margin &&
+           b.minY <= a.maxY + margin;
+}
+
+// The part [u0, u1] of other's parameter range whose control points' convex hull, taken as the explicit
+// curve (j / (m - 1), distance of point j to line's chord), lies in line's fat line: the band around the
+// chord holding line's control points, widened by margin. False when nothing is left.
+bool clipToFatLine(const Piece& line, int n, const Piece& other, int m, double margin, double& u0, double& u1) {
+    u0 = 0;
+    u1 = 1;
+    double dx = line.x[n - 1] - line.x[0];
+    double dy = line.y[n - 1] - line.y[0];
+    double len = length(Vec{dx, dy});
+    if (!(len > margin)) {
+        // ends (nearly) together: take the direction to the control point farthest from the start
+        int far = -1;
+        double best = margin;
+        for (int i = 1; i < n; ++i) {
+            const double d = length(Vec{line.x[i] - line.x[0], line.y[i] - line.y[0]});
+            if (d > best) {
+                best = d;
+                far = i;
+            }
+        }
+        if (far < 0) return true;  // the piece is one point within rounding: the boxes alone decide
+        dx = line.x[far] - line.x[0];
+        dy = line.y[far] - line.y[0];
+        len = best;
+    }
+    const double nx = -dy / len;
+    const double ny = dx / len;
+    double dmin = 0;
+    double dmax = 0;
+    for (int i = 1; i < n; ++i) {
+        const double d = (line.x[i] - line.x[0]) * nx + (line.y[i] - line.y[0]) * ny;
+        dmin = std::min(dmin, d);
+        dmax = std::max(dmax, d);
+    }
+    dmin -= margin;
+    dmax += margin;
+
+    double e[maxPoints];
+    bool allAbove = true;
+    bool allBelow = true;
+    for (int j = 0; j < m; ++j) {
+        e[j] = (other.x[j] - line.x[0]) * nx + (other.y[j] - line.y[0]) * ny;
+        allAbove = allAbove && e[j] > dmax;
+        allBelow = allBelow && e[j] < dmin;
+    }
+    if (allAbove || allBelow) return false;
+    if (m == 1) return true;
+
+    // convex hull of the points (j / (m - 1), e[j]), already ordered by abscissa: lower and upper chains
+    const double step = 1.0 / (m - 1);
+    int lower[maxPoints];
+    int upper[maxPoints];
+    int nl = 0;
+    int nu = 0;
+    const auto turn = [&](int o, int a, int b) {
+        return (a - o) * step * (e[b] - e[o]) - (e[a] - e[o]) * (b - o) * step;
+    };
+    for (int j = 0; j < m; ++j) {
+        while (nl >= 2 && turn(lower[nl - 2], lower[nl - 1], j) <= 0) --nl;
+        lower[nl++] = j;
+        while (nu >= 2 && turn(upper[nu - 2], upper[nu - 1], j) >= 0) --nu;
+        upper[nu++] = j;
+    }
+    // the extreme abscissae of hull and band together lie on the hull's edges
+    double lo = 2;
+    double hi = -1;
+    const auto edge = [&](int a, int b) {
+        const double ua = a * step;
+        const double ub = b * step;
+        const double ea = e[a];
+        const double eb = e[b];
+        double l0;
+        double l1;
+        if (ea == eb) {
+            if (ea < dmin || ea > dmax) return;
+            l0 = 0;
+            l1 = 1;
+        } else {
+            l0 = (dmin - ea) / (eb - ea);
+            l1 = (dmax - ea) / (eb - ea);
+            if (l0 > l1) std::swap(l0, l1);
+            l0 = std::max(l0, 0.0);
+            l1 = std::min(l1, 1.0);
+            if (l0 > l1) return;
+        }
+        lo = std::min(lo, ua + l0 * (ub - ua));
+        hi = std::max(hi, ua + l1 * (ub - ua));
+    };
+    for (int i = 0; i + 1 < nl; ++i) edge(lower[i], lower[i + 1]);
+    for (int i = 0; i + 1 < nu; ++i) edge(upper[i], upper[i + 1]);
+    if (lo > hi) return false;
+    u0 = std::max(0.0, lo - clipSlack);
+    u1 = std::min(1.0, hi + clipSlack);
+    return true;
+}
+
+// The directions of a piece's control-polygon edges as a cone between two extreme edges, lo and hi
+// counter-clockwise. False when the edges span half a turn or more (or none is longer than rounding),
+// so that no such cone exists.
+bool directionCone(const Piece& p, int n, double err, Vec& lo, Vec& hi) {
+    bool any = false;
+    for (int i = 0; i + 1 < n; ++i) {
+        const Vec e{p.x[i + 1] - p.x[i], p.y[i + 1] - p.y[i]};
+        // an edge within rounding of zero adds nothing to the cone
+        if (std::fabs(e.x) + std::fabs(e.y) <= 4 * err) continue;
+        if (!any) {
+            lo = hi = e;
+            any = true;
+            continue;
+        }
+        const double beyondHi = cross(hi, e);
+        const double beforeLo = cross(e, lo);
+        if (beyondHi > 0 && beforeLo > 0) return false;  // past both extremes: half a turn or more
+        if (beyondHi > 0) {
+            hi = e;
+        } else if (beforeLo > 0) {
+            lo = e;
+        } else if (beyondHi == 0 && beforeLo == 0 && dot(e, hi) < 0) {
+            return false;  // straight back
+        }
+    }
+    return any && cross(lo, hi) >= 0;
+}
+
+// The direction cone of a piece, when it has one.
+struct Cone {
+    bool valid;
+    Vec lo;
+    Vec hi;
+};
+
+Cone coneOf(const Piece& p, int n, double err) {
+    Cone c;
+    c.valid = n >= 2 && directionCone(p, n, err, c.lo, c.hi);
+    return c;
+}
+
+// Whether every control-polygon direction of one piece is strictly on one side of every direction of the
+// other, beyond what a rounding error of err in each control point could change: then the pieces meet at
+// most once.
+bool directionsApart(const Cone& a, const Cone& b, double err) {
+    if (!a.valid || !b.valid) return false;
+    // every edge is a positive mix of its cone's extremes, so the extremes decide
+    int sign = 0;
+    for (const Vec& u : {a.lo, a.hi}) {
+        for (const Vec& v : {b.lo, b.hi}) {
+            const double lu = length(u);
+            const double lv = length(v);
+            const double c = cross(u, v);
+            const double bound = 2 * err * (lu + lv) + 8 * unitRoundoff * lu * lv;
+            const int s = c > bound ? 1 : (c < -bound ? -1 : 0);
+            if (s == 0 || (sign != 0 && s != sign)) return false;
+            sign = s;
+        }
+    }
+    return true;
+}
+
+struct Candidate {
+    double t;
+    double s;
+    bool touch;
+};
+
+struct Stretch {
+    double t0, t1, s0, s1;
+};
+
+// Newton's method on A(t) - B(s) = 0 from (t, s), in double until the step is below 1e-9 (from there one
+// more step squares the error away), then a last step in long double. True when it settles; t and s then
+// hold the root.
+bool newtonCrossing(const Curve& a, const Curve& b, double& t, double& s) {
+    double previous = INFINITY;
+    for (int i = 0;; ++i) {
+        if (i == newtonSteps) return false;
+        Vec pa, pb, va, vb;
+        pointAndVelocity(a.position, a.velocity, t, pa.x, pa.y, va.x, va.y);
+        pointAndVelocity(b.position, b.velocity, s, pb.x, pb.y, vb.x, vb.y);
+        const Vec f{pa.x - pb.x, pa.y - pb.y};
+        const double det = -cross(va, vb);
+        if (det == 0 || !std::isfinite(det)) return false;
+        const double dt = cross(f, vb) / det;
+        const double ds = -cross(va, f) / det;
+        t += dt;
+        s += ds;
+        if (!(t > -1 && t < 2 && s > -1 && s < 2)) return false;  // wandered off both curves
+        const double size = std::fabs(dt) + std::fabs(ds);
+        // settled: small enough, or no longer shrinking once small (the rounding floor of a poorly
+        // conditioned crossing)
+        if (size <= 1e-9 || (size <= 1e-6 && size >= 0.5 * previous)) break;
+        previous = size;
+    }
+    // the last step in long double, with the same coefficients
+    long double ax, ay, bx, by, vax, vay, vbx, vby;
+    pointAndVelocity<long double>(a.position, a.velocity, t, ax, ay, vax, vay);
+    pointAndVelocity<long double>(b.position, b.velocity, s, bx, by, vbx, vby);
+    const long double fx = ax - bx;
+    const long double fy = ay - by;
+    const long double det = -(vax * vby - vay * vbx);
+    if (det != 0) {
+        const long double dt = (fx * vby - fy * vbx) / det;
+        const long double ds = -(vax * fy - vay * fx) / det;
+        if (std::fabs(static_cast<double>(dt)) < 1e-6 && std::fabs(static_cast<double>(ds)) < 1e-6) {
+            t = static_cast<double>(t + dt);
+            s = static_cast<double>(s + ds);
+        }
+    }
+    return true;
+}
+
+// Newton's method on (A(t) - B(s)) . A'(t) = 0, A'(t) x B'(s) = 0 from (t, s): where the curves have one
+// direction and the chord between them is across it. True when it settles.
+bool newtonTouch(const Curve& a, const Curve& b, double& t, double& s) {
+    double previous = INFINITY;
+    for (int i = 0; i < touchSteps; ++i) {
+        const Vec pa = pointAt(a, t);
+        const Vec pb = pointAt(b, s);
+        const Vec va = velocityAt(a, t);
+        const Vec vb = velocityAt(b, s);
+        const Vec wa = accelerationAt(a, t);
+        const Vec wb = accelerationAt(b, s);
+        const Vec f{pa.x - pb.x, pa.y - pb.y};
+        const double g1 = dot(f, va);
+        const double g2 = cross(va, vb);
+        const double j11 = dot(va, va) + dot(f, wa);
+        const double j12 = -dot(vb, va);
+        const double j21 = cross(wa, vb);
+        const double j22 = cross(va, wb);
+        const double det = j11 * j22 - j12 * j21;
+        if (det == 0 || !std::isfinite(det)) return false;
+        const double dt = -(g1 * j22 - j12 * g2) / det;
+        const double ds = -(j11 * g2 - j21 * g1) / det;
+        t += dt;
+        s += ds;
+        if (!(t > -1 && t < 2 && s > -1 && s < 2)) return false;
+        const double size = std::fabs(dt) + std::fabs(ds);
+        if (size <= 1e-15 || (size <= 1e-8 && size >= 0.7 * previous)) return true;
+        previous = size;
+    }
+    return previous <= 1e-8;
+}
+
+// Newton's method on the squared distance from c(t) to p. True when it settles.
+bool newtonProject(const Curve& c, Vec p, double& t) {
+    double previous = INFINITY;
+    for (int i = 0; i < newtonSteps; ++i) {
+        const Vec q = pointAt(c, t);
+        const Vec v = velocityAt(c, t);
+        const Vec w = accelerationAt(c, t);
+        const Vec f{q.x - p.x, q.y - p.y};
+        double second = dot(v, v) + dot(f, w);
+        if (!(second > 0)) second = dot(v, v);  // away from a minimum: a plain gradient step
+        if (!(second > 0)) return false;
+        const double dt = -dot(f, v) / second;
+        t += dt;
+        if (!(t > -1 && t < 2)) return false;
+        const double size = std::fabs(dt);
+        if (size <= 1e-15 || (size <= 1e-9 && size >= 0.5 * previous)) return true;
+        previous = size;
+    }
+    return previous <= 1e-9;
+}
+
+struct Search {
+    const Curve* a;
+    const Curve* b;
+    double err;        // rounding error of a piece's control points
+    double tolerance;  // curves closer than this meet
+    long steps = 0;
+    std::vector<Candidate>* found;
+    const std::vector<Stretch>* stretches;
+};
+
+bool insideStretch(const Search& search, double t0, double t1, double s0, double s1) {
+    for (const Stretch& r : *search.stretches) {
+        const double lo = std::min(r.s0, r.s1);
+        const double hi = std::max(r.s0, r.s1);
+        if (t0 >= r.t0 && t1 <= r.t1 && s0 >= lo && s1 <= hi) return true;
+    }
+    return false;
+}
+
+void record(Search& search, double t, double s, bool touch) {
+    search.found->push_back({std::min(1.0, std::max(0.0, t)), std::min(1.0, std::max(0.0, s)), touch});
+}
+
+// A pair of pieces too short to cut further that still meets: a touch, a crossing, or nothing.
+void settleTinyPair(Search& search, double t0, double t1, double s0, double s1, bool apart) {
+    const Curve& a = *search.a;
+    const Curve& b = *search.b;
+    const double tc = 0.5 * (t0 + t1);
+    const double sc = 0.5 * (s0 + s1);
+    const double reach = 8 * std::max(t1 - t0, s1 - s0);
+    if (!apart) {
+        double t = tc;
+        double s = sc;
+        if (newtonTouch(a, b, t, s) && std::fabs(t - tc) <= reach && std::fabs(s - sc) <= reach && t >= -boxSlack &&
+            t <= 1 + boxSlack && s >= -boxSlack && s <= 1 + boxSlack) {
+            const Vec pa = pointAt(a, t);
+            const Vec pb = pointAt(b, s);
+            if (distance(pa, pb) <= search.tolerance) {
+                record(search, t, s, true);
+                return;
+            }
+        }
+    }
+    double t = tc;
+    double s = sc;
+    if (newtonCrossing(a, b, t, s) && t >= t0 - (t1 - t0) && t <= t1 + (t1 - t0) && s >= s0 - (s1 - s0) &&
+        s <= s1 + (s1 - s0) && t >= -boxSlack && t <= 1 + boxSlack && s >= -boxSlack && s <= 1 + boxSlack) {
+        record(search, t, s, false);
+        return;
+    }
+    // no root to settle on (a contact of higher order): the centre, when the curves meet there
+    const Vec pa = pointAt(a, tc);
+    const Vec pb = pointAt(b, sc);
+    if (!apart && distance(pa, pb) <= search.tolerance) record(search, tc, sc, true);
+}
+
+double extentOf(const Piece& p) { return std::max(p.maxX - p.minX, p.maxY - p.minY); }
+
+// Searches the pieces pa of the first curve on [t0, t1] and pb of the second on [s0, s1].
+void searchPair(Search& search, Piece& pa, double t0, double t1, Piece& pb, double s0, double s1) {
+    const Curve& a = *search.a;
+    const Curve& b = *search.b;
+    ++search.steps;
+    const double margin = 2 * search.err;
+    if (!boxesMeet(pa, pb, margin)) return;
+
+    bool triedNewton = false;
+    bool apart = false;
+    for (int round = 0; round < 64; ++round) {
+        if (insideStretch(search, t0, t1, s0, s1)) return;
+        const Cone coneA = coneOf(pa, a.n, search.err);
+        const Cone coneB = coneOf(pb, b.n, search.err);
+        apart = directionsApart(coneA, coneB, search.err);
+        if (apart && !triedNewton) {
+            // at most one crossing here: Newton from the centre finds it unless it starts too far out
+            triedNewton = true;
+            double t = 0.5 * (t0 + t1);
+            double s = 0.5 * (s0 + s1);
+            if (newtonCrossing(a, b, t, s)) {
+                if (t >= t0 - boxSlack && t <= t1 + boxSlack && s >= s0 - boxSlack && s <= s1 + boxSlack) {
+                    record(search, t, s, false);
+                    return;
+                }
+            }
+        }
+        if (t1 - t0 <= tinyWidth && s1 - s0 <= tinyWidth) break;
+
+        // clip each piece to the other's fat line; a piece that turns half a turn or more has a fat line
+        // too wide to cut anything worth the work
+        double u0 = 0;
+        double u1 = 1;
+        if (coneA.valid && !clipToFatLine(pa, a.n, pb, b.n, margin, u0, u1)) return;
+        const double keptB = u1 - u0;
+        if (keptB < narrowBelow) {
+            const double w = s1 - s0;
+            const double n0 = s0 + u0 * w;
+            const double n1 = std::max(n0, u1 < 1 ? s0 + u1 * w : s1);
+            s0 = n0;
+            s1 = n1;
+            narrow(b, pb, u0, u1, s0, s1);
+        }
+        u0 = 0;
+        u1 = 1;
+        if (coneB.valid && !clipToFatLine(pb, b.n, pa, a.n, margin, u0, u1)) return;
+        const double keptA = u1 - u0;
+        if (keptA < narrowBelow) {
+            const double w = t1 - t0;
+            const double n0 = t0 + u0 * w;
+            const double n1 = std::max(n0, u1 < 1 ? t0 + u1 * w : t1);
+            t0 = n0;
+            t1 = n1;
+            narrow(a, pa, u0, u1, t0, t1);
+        }
+        if (!boxesMeet(pa, pb, margin)) return;
+        if (keptA > clipStall && keptB > clipStall) break;
+    }
+
+    const bool tinyA = t1 - t0 <= tinyWidth;
+    const bool tinyB = s1 - s0 <= tinyWidth;
+    if ((tinyA && tinyB) || search.steps > stepBudget) {
+        settleTinyPair(search, t0, t1, s0, s1, apart);
+        return;
+    }
+    // halve the longer piece (one already too short to cut stays whole)
+    Piece first;
+    Piece second;
+    if (tinyB || (!tinyA && extentOf(pa) >= extentOf(pb))) {
+        const double tm = 0.5 * (t0 + t1);
+        halve(a, pa, t0, t1, first, second);
+        Piece copy = pb;
+        searchPair(search, first, t0, tm, pb, s0, s1);
+        searchPair(search, second, tm, t1, copy, s0, s1);
+    } else {
+        const double sm = 0.5 * (s0 + s1);
+        halve(b, pb, s0, s1, first, second);
+        Piece copy = pa;
+        searchPair(search, pa, t0, t1, first, s0, sm);
+        searchPair(search, copy, t0, t1, second, sm, s1);
+    }
+}
+
+// Appends to out every parameter in [t0, t1] where c passes within tolerance of p.
+void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, double t0, double t1,
+                      std::vector<double>& out, int depth) {
+    Piece piece;
+    extract(c, t0, t1, piece);
+    if (p.x < piece.minX - tolerance || p.x > piece.maxX + tolerance || p.y < piece.minY - tolerance ||
+        p.y > piece.maxY + tolerance) {
+        return;
+    }
+    const int n = c.n;
+    // a piece that runs one way along its chord passes p at most once within the tolerance: Newton decides
+    const Vec chord{piece.x[n - 1] - piece.x[0], piece.y[n - 1] - piece.y[0]};
+    const double chordLength = length(chord);
+    bool oneWay = chordLength > 4 * err;
+    for (int i = 0; oneWay && i + 1 < n; ++i) {
+        const Vec e{piece.x[i + 1] - piece.x[i], piece.y[i + 1] - piece.y[i]};
+        oneWay = dot(e, chord) >= 0.5 * length(e) * chordLength;
+    }
+    const double width = t1 - t0;
+    if (oneWay) {
+        // the piece advances along its chord: where its advance equals p's, it is as near p as anywhere
+        // within a factor of two, so one root of the advance decides
+        const Vec direction{chord.x / chordLength, chord.y / chordLength};
+        const auto advance = [&](double t) {
+            const Vec q = pointAt(c, t);
+            return dot(Vec{q.x - p.x, q.y - p.y}, direction);
+        };
+        double lo = t0;
+        double hi = t1;
+        double t;
+        if (advance(lo) >= 0) {
+            t = lo;
+        } else if (advance(hi) <= 0) {
+            t = hi;
+        } else {
+            // Newton kept inside the bracket, halving when it would leave it
+            t = 0.5 * (lo + hi);
+            for (int i = 0; i < 100 && hi - lo > 1e-16; ++i) {
+                const double h = advance(t);
+                if (h == 0) break;
+                (h < 0 ? lo : hi) = t;
+                const double slope = dot(velocityAt(c, t), direction);
+                double next = slope > 0 ? t - h / slope : 0.5 * (lo + hi);
+                if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+                if (std::fabs(next - t) <= 1e-17) break;
+                t = next;
+            }
+        }
+        // then the nearest point from there
+        double nearest = t;
+        if (newtonProject(c, p, nearest) && nearest >= t0 - width && nearest <= t1 + width) t = nearest;
+        t = std::min(1.0, std::max(0.0, t));
+        if (distance(pointAt(c, t), p) <= tolerance) out.push_back(t);
+        return;
+    }
+    if (width <= tinyWidth || depth > 60) {
+        double t = 0.5 * (t0 + t1);
+        double nearest = t;
+        if (newtonProject(c, p, nearest) && nearest >= t0 - width && nearest <= t1 + width) t = nearest;
+        t = std::min(1.0, std::max(0.0, t));
+        if (distance(pointAt(c, t), p) <= tolerance) out.push_back(t);
+        return;
+    }
+    const double tm = 0.5 * (t0 + t1);
+    findPointOnCurve(c, p, tolerance, err, t0, tm, out, depth + 1);
+    findPointOnCurve(c, p, tolerance, err, tm, t1, out, depth + 1);
+}
+
+// every parameter where c passes within tolerance of p, each once, in increasing order
+void pointOnCurve(const Curve& c, Vec p, double tolerance, double err, std::vector<double>& out) {
+    out.clear();
+    if (c.n < 1) return;
+    findPointOnCurve(c, p, tolerance, err, 0, 1, out, 0);
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end(), [](double u, double v) { return v - u <= sameCrossing; }),
+              out.end());
+}
+
+// whether the curves have one direction at (t, s); a vanishing derivative has every direction
+bool parallelAt(const Curve& a, double t, const Curve& b, double s, double err) {
+    const Vec va = velocityAt(a, t);
+    const Vec vb = velocityAt(b, s);
+    const double la = length(va);
+    const double lb = length(vb);
+    if (la <= 8 * a.n * err || lb <= 8 * b.n * err) return true;
+    return std::fabs(cross(va, vb)) <= parallelSine * la * lb;
+}
+
+// Whether the curves coincide all the way between the meeting points p and q (p.t < q.t): sample points
+// of the first curve between them, projected onto the second within the s-range, all lie on it.
+bool coincideBetween(const Curve& a, const Curve& b, Candidate p, Candidate q, double tolerance) {
+    const int samples = std::max(3, (a.n - 1) * (b.n - 1) + 1);
+    const double lo = std::min(p.s, q.s) - sameCrossing;
+    const double hi = std::max(p.s, q.s) + sameCrossing;
+    const double direction = q.s > p.s ? 1 : -1;
+    double previous = p.s;
+    for (int j = 1; j <= samples; ++j) {
+        const double f = static_cast<double>(j) / (samples + 1);
+        const double t = p.t + f * (q.t - p.t);
+        // start from where a linear map between the ends puts it, or from the last sample when further on
+        double s = p.s + f * (q.s - p.s);
+        if ((s - previous) * direction < 0) s = previous;
+        const Vec point = pointAt(a, t);
+        if (!newtonProject(b, point, s)) return false;
+        if (s < lo || s > hi || (s - previous) * direction < -sameCrossing) return false;
+        const Vec on = pointAt(b, s);
+        if (distance(on, point) > tolerance) return false;
+        previous = s;
+    }
+    return true;
+}
+
+// Whether two results are one meeting point: equal within rounding, or near each other with the curves
+// staying within the tolerance of each other all the way between them.
+bool oneMeeting(const Curve& a, const Curve& b, Candidate p, Candidate q, double tolerance) {
+    const double dt = q.t - p.t;
+    const double ds = q.s - p.s;
+    if (std::fabs(dt) <= sameCrossing && std::fabs(ds) <= sameCrossing) return true;
+    if (std::fabs(dt) > sameContact || std::fabs(ds) > sameContact) return false;
+    for (int j = 1; j < 8; ++j) {
+        const double f = j / 8.0;
+        if (distance(pointAt(a, p.t + f * dt), pointAt(b, p.s + f * ds)) > tolerance) return false;
+    }
+    return true;
+}
+
+bool allAtOnePoint(const Curve& c, double err) {
+    for (int i = 1; i < c.n; ++i) {
+        if (length(Vec{c.x[i] - c.x[0], c.y[i] - c.y[0]}) > err) return false;
+    }
+    return true;
+}
+
+bool finiteCurve(const PointD* curve, int n) {
+    if (n < 1 || n > maxPoints) return false;
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(curve[i].x) || !std::isfinite(curve[i].y)) return false;
+    }
+    return true;
+}
+
+// ends of shared stretches and meeting points at the curves' ends
+void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
+                 std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch) {
+    const auto add = [&](double t, double s, bool touch, bool meeting) {
+        const Candidate c = swapped ? Candidate{s, t, touch} : Candidate{t, s, touch};
+        if (meeting) meetings.push_back(c);
+        if (touch) stretchEnds.push_back(c);
+    };
+    // the ends of a
+    for (double t : {0.0, 1.0}) {
+        pointOnCurve(b, pointAt(a, t), tolerance, err, scratch);
+        for (double s : scratch) add(t, s, parallelAt(a, t, b, s, err), true);
+    }
+    // where a turns back on itself (its derivative vanishes) on b
+    if (a.n >= 3) {
+        Curve hodograph;
+        double hx[maxPoints], hy[maxPoints];
+        const int d = a.n - 1;
+        for (int i = 0; i < d; ++i) {
+            hx[i] = d * (a.x[i + 1] - a.x[i]);
+            hy[i] = d * (a.y[i + 1] - a.y[i]);
+        }
+        hodograph.set(hx, hy, d);
+        std::vector<double> turns;
+        pointOnCurve(hodograph, Vec{0, 0}, 4.0 * d * tolerance, 2.0 * d * err, turns);
+        for (double t : turns) {
+            pointOnCurve(b, pointAt(a, t), tolerance, err, scratch);
+            for (double s : scratch) add(t, s, true, false);
+        }
+    }
+}
+
+}  // namespace
+
+void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, ExactIntersections& result) {
+    result.crossings.clear();
+    result.overlaps.clear();
+    if (!finiteCurve(curve1, n1) || !finiteCurve(curve2, n2)) return;
+
+    // the local frame: centred on the box around both control polygons
+    double minX = curve1[0].x, maxX = minX, minY = curve1[0].y, maxY = minY;
+    const auto widen = [&](const PointD* c, int n) {
+        for (int i = 0; i < n; ++i) {
+            minX = std::min(minX, c[i].x);
+            maxX = std::max(maxX, c[i].x);
+            minY = std::min(minY, c[i].y);
+            maxY = std::max(maxY, c[i].y);
+        }
+    };
+    widen(curve1, n1);
+    widen(curve2, n2);
+    const double cx = 0.5 * minX + 0.5 * maxX;
+    const double cy = 0.5 * minY + 0.5 * maxY;
+    Curve a;
+    Curve b;
+    double scale = 0;
+    {
+        double x[maxPoints], y[maxPoints];
+        for (int i = 0; i < n1; ++i) {
+            x[i] = curve1[i].x - cx;
+            y[i] = curve1[i].y - cy;
+            scale = std::max(scale, std::max(std::fabs(x[i]), std::fabs(y[i])));
+        }
+        a.set(x, y, n1);
+        for (int i = 0; i < n2; ++i) {
+            x[i] = curve2[i].x - cx;
+            y[i] = curve2[i].y - cy;
+            scale = std::max(scale, std::max(std::fabs(x[i]), std::fabs(y[i])));
+        }
+        b.set(x, y, n2);
+    }
+    // rounding of a piece's control points: a few units per de Casteljau level, at the frame's scale
+    const double err = std::max((8.0 * std::max(n1, n2) + 32) * unitRoundoff * scale, DBL_MIN);
+    const double tolerance = 2 * err;
+
+    const auto emit = [&](double t, double s, bool touch) {
+        long double px, py;
+        a.position.at<long double>(t, px, py);
+        result.crossings.push_back({t, s, static_cast<double>(px + cx), static_cast<double>(py + cy), touch});
+    };
+
+    // curves that are single points
+    const bool pointA = allAtOnePoint(a, err);
+    const bool pointB = allAtOnePoint(b, err);
+    std::vector<double> scratch;
+    if (pointA || pointB) {
+        if (pointA && pointB) {
+            if (length(Vec{a.x[0] - b.x[0], a.y[0] - b.y[0]}) <= tolerance) emit(0, 0, true);
+            return;
+        }
+        const Curve& curve = pointA ? b : a;
+        const Vec p = pointA ? Vec{a.x[0], a.y[0]} : Vec{b.x[0], b.y[0]};
+        pointOnCurve(curve, p, tolerance, err, scratch);
+        for (double u : scratch) emit(pointA ? 0 : u, pointA ? u : 0, true);
+        return;
+    }
+
+    // meeting points at the curves' ends, and candidate ends of shared stretches
+    std::vector<Candidate> found;
+    std::vector<Candidate> ends;
+    examineEnds(a, b, false, tolerance, err, found, ends, scratch);
+    examineEnds(b, a, true, tolerance, err, found, ends, scratch);
+
+    // shared stretches: pairs of candidate ends with the curves coinciding between them
+    std::vector<Stretch> stretches;
+    std::sort(ends.begin(), ends.end(), [](const Candidate& p, const Candidate& q) {
+        return p.t < q.t || (p.t == q.t && p.s < q.s);
+    });
+    for (size_t i = 0; i < ends.size(); ++i) {
+        for (size_t j = i + 1; j < ends.size(); ++j) {
+            const Candidate& p = ends[i];
+            const Candidate& q = ends[j];
+            if (q.t - p.t <= sameTouch || std::fabs(q.s - p.s) <= sameTouch) continue;
+            if (coincideBetween(a, b, p, q, tolerance)) stretches.push_back({p.t, q.t, p.s, q.s});
+        }
+    }
+    // keep the longest of stretches that contain one another
+    std::sort(stretches.begin(), stretches.end(),
+              [](const Stretch& p, const Stretch& q) { return p.t1 - p.t0 > q.t1 - q.t0; });
+    std::vector<Stretch> kept;
+    for (const Stretch& r : stretches) {
+        bool inside = false;
+        for (const Stretch& k : kept) {
+            inside = inside || (r.t0 >= k.t0 - sameTouch && r.t1 <= k.t1 + sameTouch &&
+                                std::min(r.s0, r.s1) >= std::min(k.s0, k.s1) - sameTouch &&
+                                std::max(r.s0, r.s1) <= std::max(k.s0, k.s1) + sameTouch);
+        }
+        if (!inside) kept.push_back(r);
+    }
+
+    // the crossings inside the parameter square
+    Search search{&a, &b, err, tolerance, 0, &found, &kept};
+    Piece wholeA;
+    Piece wholeB;
+    extract(a, 0, 1, wholeA);
+    extract(b, 0, 1, wholeB);
+    searchPair(search, wholeA, 0, 1, wholeB, 0, 1);
+
+    // one result per meeting point, none inside a shared stretch
+    const auto onStretch = [&](const Candidate& c) {
+        for (const Stretch& r : kept) {
+            if (c.t >= r.t0 - sameTouch && c.t <= r.t1 + sameTouch && c.s >= std::min(r.s0, r.s1) - sameTouch &&
+                c.s <= std::max(r.s0, r.s1) + sameTouch) {
+                return true;
+            }
+        }
+        return false;
+    };
+    std::sort(found.begin(), found.end(), [](const Candidate& p, const Candidate& q) {
+        return p.t < q.t || (p.t == q.t && p.s < q.s);
+    });
+    std::vector<Candidate> merged;
+    for (const Candidate& c : found) {
+        if (onStretch(c)) continue;
+        bool same = false;
+        for (Candidate& m : merged) {
+            if (oneMeeting(a, b, m, c, tolerance)) {
+                same = true;
+                // two results apart by more than rounding that the curves never leave between: a contact
+                // double precision cannot resolve further, a touch
+                const bool distinct = std::fabs(c.t - m.t) > sameCrossing || std::fabs(c.s - m.s) > sameCrossing;
+                if (c.touch && !m.touch) {
+                    m = c;
+                } else if (distinct) {
+                    m.touch = true;
+                }
+                break;
+            }
+        }
+        if (!same) merged.push_back(c);
+    }
+    std::sort(merged.begin(), merged.end(), [](const Candidate& p, const Candidate& q) {
+        return p.t < q.t || (p.t == q.t && p.s < q.s);
+    });
+    for (const Candidate& c : merged) emit(c.t, c.s, c.touch);
+    std::sort(kept.begin(), kept.end(), [](const Stretch& p, const Stretch& q) { return p.t0 < q.t0; });
+    for (const Stretch& r : kept) result.overlaps.push_back({r.t0, r.t1, r.s0, r.s1});
+}
+
+void intersectExact(const Point* curve1, int n1, const Point* curve2, int n2, ExactIntersections& result) {
+    PointD a[maxPoints];
+    PointD b[maxPoints];
+    const bool fits = n1 >= 1 && n1 <= maxPoints && n2 >= 1 && n2 <= maxPoints;
+    if (!fits) {
+        result.crossings.clear();
+        result.overlaps.clear();
+        return;
+    }
+    for (int i = 0; i < n1; ++i) a[i] = {curve1[i].x, curve1[i].y};
+    for (int i = 0; i < n2; ++i) b[i] = {curve2[i].x, curve2[i].y};
+    intersectExact(a, n1, b, n2, result);
+}

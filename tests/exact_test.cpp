@@ -1,0 +1,502 @@
+#include "intersect/exact.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "testing.h"
+
+namespace {
+
+using Curve = std::vector<PointD>;
+
+ExactIntersections intersect(const Curve& a, const Curve& b) {
+    ExactIntersections r;
+    intersectExact(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), r);
+    return r;
+}
+
+std::string describe(const ExactIntersections& r) {
+    std::string text;
+    char line[200];
+    for (const CurveCrossing& c : r.crossings) {
+        std::snprintf(line, sizeof line, "  %s t=%.17g s=%.17g at (%.17g, %.17g)\n", c.touch ? "touch" : "crossing",
+                      c.t, c.s, c.x, c.y);
+        text += line;
+    }
+    for (const CurveOverlap& o : r.overlaps) {
+        std::snprintf(line, sizeof line, "  overlap t=[%.17g, %.17g] s=[%.17g, %.17g]\n", o.t0, o.t1, o.s0, o.s1);
+        text += line;
+    }
+    return text.empty() ? "  nothing\n" : text;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// An independent reference in long double: de Casteljau evaluation, dense sampling, root bracketing on
+// the sampled polylines and Newton refinement.
+
+struct PointL {
+    long double x;
+    long double y;
+};
+
+// the curve and its derivative at t by de Casteljau's construction
+void evaluate(const Curve& c, long double t, PointL& point, PointL& velocity) {
+    const int n = static_cast<int>(c.size());
+    std::vector<PointL> level(c.size());
+    for (int i = 0; i < n; ++i) level[i] = {c[i].x, c[i].y};
+    velocity = {0, 0};
+    for (int j = n - 1; j >= 1; --j) {
+        if (j == 1) velocity = {(n - 1) * (level[1].x - level[0].x), (n - 1) * (level[1].y - level[0].y)};
+        for (int k = 0; k < j; ++k) {
+            level[k] = {(1 - t) * level[k].x + t * level[k + 1].x, (1 - t) * level[k].y + t * level[k + 1].y};
+        }
+    }
+    point = level[0];
+}
+
+PointL at(const Curve& c, long double t) {
+    PointL p, v;
+    evaluate(c, t, p, v);
+    return p;
+}
+
+long double crossL(PointL a, PointL b) { return a.x * b.y - a.y * b.x; }
+
+struct Root {
+    long double t;
+    long double s;
+    long double sine;  // of the angle between the curves there
+};
+
+// Newton on A(t) - B(s) = 0 in long double
+bool refine(const Curve& a, const Curve& b, long double& t, long double& s) {
+    for (int i = 0; i < 60; ++i) {
+        PointL pa, va, pb, vb;
+        evaluate(a, t, pa, va);
+        evaluate(b, s, pb, vb);
+        const PointL f{pa.x - pb.x, pa.y - pb.y};
+        const long double det = -crossL(va, vb);
+        if (det == 0) return false;
+        const long double dt = crossL(f, vb) / det;
+        const long double ds = -crossL(va, f) / det;
+        t += dt;
+        s += ds;
+        if (std::fabs(dt) + std::fabs(ds) < 1e-17L) return true;
+    }
+    return std::isfinite(t) && std::isfinite(s);
+}
+
+// every crossing of the two curves' polylines of `samples` pieces, refined, each once
+std::vector<Root> referenceCrossings(const Curve& a, const Curve& b, int samples) {
+    std::vector<PointL> pa(samples + 1), pb(samples + 1);
+    for (int i = 0; i <= samples; ++i) {
+        pa[i] = at(a, static_cast<long double>(i) / samples);
+        pb[i] = at(b, static_cast<long double>(i) / samples);
+    }
+    std::vector<Root> roots;
+    for (int i = 0; i < samples; ++i) {
+        const long double minAx = std::min(pa[i].x, pa[i + 1].x), maxAx = std::max(pa[i].x, pa[i + 1].x);
+        const long double minAy = std::min(pa[i].y, pa[i + 1].y), maxAy = std::max(pa[i].y, pa[i + 1].y);
+        for (int j = 0; j < samples; ++j) {
+            if (std::max(pb[j].x, pb[j + 1].x) < minAx || std::min(pb[j].x, pb[j + 1].x) > maxAx ||
+                std::max(pb[j].y, pb[j + 1].y) < minAy || std::min(pb[j].y, pb[j + 1].y) > maxAy) {
+                continue;
+            }
+            // the two chords cross (ends included, so a crossing on a sample is seen from both sides)
+            const PointL d1{pa[i + 1].x - pa[i].x, pa[i + 1].y - pa[i].y};
+            const PointL d2{pb[j + 1].x - pb[j].x, pb[j + 1].y - pb[j].y};
+            const PointL e{pb[j].x - pa[i].x, pb[j].y - pa[i].y};
+            const long double den = crossL(d1, d2);
+            if (den == 0) continue;
+            const long double u = crossL(e, d2) / den;
+            const long double v = crossL(e, d1) / den;
+            if (u < -1e-9L || u > 1 + 1e-9L || v < -1e-9L || v > 1 + 1e-9L) continue;
+            long double t = (i + u) / samples;
+            long double s = (j + v) / samples;
+            if (!refine(a, b, t, s)) continue;
+            if (t < -1e-15L || t > 1 + 1e-15L || s < -1e-15L || s > 1 + 1e-15L) continue;
+            t = std::min(1.0L, std::max(0.0L, t));
+            s = std::min(1.0L, std::max(0.0L, s));
+            PointL p, va, vb;
+            evaluate(a, t, p, va);
+            evaluate(b, s, p, vb);
+            const long double sine =
+                std::fabs(crossL(va, vb)) / std::sqrt((va.x * va.x + va.y * va.y) * (vb.x * vb.x + vb.y * vb.y));
+            bool known = false;
+            for (const Root& r : roots) known = known || (std::fabs(r.t - t) < 1e-9L && std::fabs(r.s - s) < 1e-9L);
+            if (!known) roots.push_back({t, s, sine});
+        }
+    }
+    std::sort(roots.begin(), roots.end(), [](const Root& p, const Root& q) { return p.t < q.t; });
+    return roots;
+}
+
+// the control points of c on [t0, t1], by de Casteljau in long double
+Curve piece(const Curve& c, long double t0, long double t1) {
+    const int n = static_cast<int>(c.size());
+    std::vector<PointL> p(c.size());
+    for (int i = 0; i < n; ++i) p[i] = {c[i].x, c[i].y};
+    for (int j = 1; j < n; ++j) {
+        for (int k = n - 1; k >= j; --k) {
+            p[k] = {(1 - t1) * p[k - 1].x + t1 * p[k].x, (1 - t1) * p[k - 1].y + t1 * p[k].y};
+        }
+    }
+    const long double r = t0 / t1;
+    for (int j = 1; j < n; ++j) {
+        for (int k = 0; k < n - j; ++k) {
+            p[k] = {(1 - r) * p[k].x + r * p[k + 1].x, (1 - r) * p[k].y + r * p[k + 1].y};
+        }
+    }
+    Curve out(c.size());
+    for (int i = 0; i < n; ++i) out[i] = {static_cast<double>(p[i].x), static_cast<double>(p[i].y)};
+    return out;
+}
+
+// the same curve with one control point more
+Curve elevate(const Curve& c) {
+    const int n = static_cast<int>(c.size());
+    Curve out(c.size() + 1);
+    out[0] = c[0];
+    out[n] = c[n - 1];
+    for (int i = 1; i < n; ++i) {
+        const double f = static_cast<double>(i) / n;
+        out[i] = {f * c[i - 1].x + (1 - f) * c[i].x, f * c[i - 1].y + (1 - f) * c[i].y};
+    }
+    return out;
+}
+
+Curve reversed(Curve c) {
+    std::reverse(c.begin(), c.end());
+    return c;
+}
+
+double distanceOnCurves(const Curve& a, const Curve& b, double t, double s) {
+    const PointL p = at(a, t);
+    const PointL q = at(b, s);
+    return static_cast<double>(std::hypot(p.x - q.x, p.y - q.y));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Named cases: what the result must be, each with its tolerance.
+
+struct ExpectedCrossing {
+    double t;
+    double s;
+    double x;
+    double y;
+    bool touch;
+};
+
+struct ExactCase {
+    std::string name;
+    Curve a;
+    Curve b;
+    std::vector<ExpectedCrossing> crossings;
+    std::vector<CurveOverlap> overlaps;
+    double parameterTolerance;
+};
+
+const Curve issueCubic1 = {{0, 0}, {1, 2}, {2, -1}, {3, 1}};
+const Curve issueCubic2 = {{0, 1}, {1, -1}, {2, 2}, {3, 0}};
+const double root15 = std::sqrt(0.15);  // the issue's cubics cross where t = s = 0.5 -+ sqrt(0.15)
+
+std::vector<ExactCase> exactCases() {
+    std::vector<ExactCase> cases;
+    // three crossings; the middle one lies exactly at both curves' halving point
+    cases.push_back({"CubicsCrossThreeTimes", issueCubic1, issueCubic2,
+                     {{0.5 - root15, 0.5 - root15, 0.3381049961, 0.5, false},
+                      {0.5, 0.5, 1.5, 0.5, false},
+                      {0.5 + root15, 0.5 + root15, 2.6618950039, 0.5, false}},
+                     {},
+                     1e-12});
+    cases.push_back({"QuadraticTouchesSegment", {{0, 1}, {1, -1}, {2, 1}}, {{0, 0}, {2, 0}},
+                     {{0.5, 0.5, 1, 0, true}}, {}, 1e-7});
+    cases.push_back({"CubicAndItsMiddlePiece", issueCubic1, piece(issueCubic1, 0.25L, 0.75L), {},
+                     {{0.25, 0.75, 0, 1}}, 1e-12});
+    cases.push_back({"SameCurveTwice", {{1, 1}, {3, 9}, {7, 1}, {9, 8}}, {{1, 1}, {3, 9}, {7, 1}, {9, 8}}, {},
+                     {{0, 1, 0, 1}}, 1e-12});
+    cases.push_back({"SameCurveRunningBack", {{1, 1}, {3, 9}, {7, 1}, {9, 8}}, {{9, 8}, {7, 1}, {3, 9}, {1, 1}}, {},
+                     {{0, 1, 1, 0}}, 1e-12});
+    // the same cubic given with five control points
+    cases.push_back({"CubicAndItsElevatedPiece", issueCubic1, elevate(piece(issueCubic1, 0.5L, 1.0L)), {},
+                     {{0.5, 1, 0, 1}}, 1e-12});
+    // shared ends of a stretch on both curves
+    cases.push_back({"PiecesOverlappingAtTheirEnds", piece(issueCubic1, 0.0L, 0.6L), piece(issueCubic1, 0.4L, 1.0L),
+                     {}, {{2.0 / 3, 1, 0, 1.0 / 3}}, 1e-12});
+    cases.push_back({"CollinearSegments", {{0, 0}, {2, 0}}, {{1, 0}, {3, 0}}, {}, {{0.5, 1, 0, 0.5}}, 1e-12});
+    // a quadratic that runs out along a line and back: two stretches meeting where it turns
+    cases.push_back({"CurveTurningBackAlongSegment", {{0, 0}, {2, 0}, {0, 0}}, {{0, 0}, {2, 0}}, {},
+                     {{0, 0.5, 0, 0.5}, {0.5, 1, 0.5, 0}}, 1e-12});
+    cases.push_back({"SegmentsCrossing", {{0, 0}, {10, 8}}, {{1, 9}, {9, 1}},
+                     {{5.0 / 9, 41.0 / 72, 50.0 / 9, 40.0 / 9, false}}, {}, 1e-15});
+    // one curve ends on the other
+    cases.push_back({"EndOnTheOtherCurve", {{0, 1}, {1, 1}, {2, 0}}, {{0, 0}, {4, 0}}, {{1, 0.5, 2, 0, false}}, {},
+                     1e-15});
+    cases.push_back({"SharedEndAtAnAngle", {{0, 0}, {1, 1}, {2, 0}}, {{2, 0}, {3, 2}}, {{1, 0, 2, 0, false}}, {},
+                     1e-15});
+    // one curve continues the other with the same direction: they meet once, as a touch
+    cases.push_back({"SmoothJoint", {{0, 0}, {1, 1}, {2, 1}}, {{2, 1}, {3, 1}, {4, 0}}, {{1, 0, 2, 1, true}}, {},
+                     1e-12});
+    // an inflection point touching its tangent line: tangential, though the curve crosses the line
+    cases.push_back({"InflectionOnItsTangent", {{-1, -1}, {-1.0 / 3, 1}, {1.0 / 3, -1}, {1, 1}}, {{-2, 0}, {2, 0}},
+                     {{0.5, 0.5, 0, 0, true}}, {}, 1e-5});
+    cases.push_back({"Apart", {{0, 0}, {2, 3}, {4, 0}}, {{6, 0}, {8, 3}, {10, 0}}, {}, {}, 0});
+    cases.push_back({"PointOnCurve", {{1, 0}}, {{0, 0}, {2, 0}}, {{0, 0.5, 1, 0, true}}, {}, 1e-12});
+    cases.push_back({"PointOffCurve", {{0, 0}, {1, 1}, {2, 0}}, {{1, 2}, {1, 2}, {1, 2}}, {}, {}, 0});
+    cases.push_back({"TwoEqualPoints", {{3, 4}}, {{3, 4}}, {{0, 0, 3, 4, true}}, {}, 0});
+    // far from the origin: the local frame keeps the parameters as they are near it
+    cases.push_back({"FarFromTheOrigin", {{1e6, 1e6}, {1e6 + 1, 1e6 + 2}, {1e6 + 2, 1e6 - 1}, {1e6 + 3, 1e6 + 1}},
+                     {{1e6, 1e6 + 1}, {1e6 + 1, 1e6 - 1}, {1e6 + 2, 1e6 + 2}, {1e6 + 3, 1e6}},
+                     {{0.5 - root15, 0.5 - root15, 1e6 + 0.3381049961, 1e6 + 0.5, false},
+                      {0.5, 0.5, 1e6 + 1.5, 1e6 + 0.5, false},
+                      {0.5 + root15, 0.5 + root15, 1e6 + 2.6618950039, 1e6 + 0.5, false}},
+                     {},
+                     1e-12});
+    return cases;
+}
+
+void PrintTo(const ExactCase& c, std::ostream* os) { *os << c.name; }
+
+class ExactCases : public ::testing::TestWithParam<ExactCase> {};
+
+TEST_P(ExactCases, FindsEachMeetingOnceAndEachStretchAsOne) {
+    const ExactCase& c = GetParam();
+    const ExactIntersections r = intersect(c.a, c.b);
+    SCOPED_TRACE("found:\n" + describe(r));
+    ASSERT_EQ(r.crossings.size(), c.crossings.size());
+    ASSERT_EQ(r.overlaps.size(), c.overlaps.size());
+    for (size_t i = 0; i < c.crossings.size(); ++i) {
+        const CurveCrossing& got = r.crossings[i];
+        const ExpectedCrossing& want = c.crossings[i];
+        EXPECT_NEAR(got.t, want.t, c.parameterTolerance) << "crossing " << i;
+        EXPECT_NEAR(got.s, want.s, c.parameterTolerance) << "crossing " << i;
+        // the points are given to ten digits; a point is known as well as its parameter
+        const double pointTolerance = std::max(1e-9, 4 * c.parameterTolerance);
+        EXPECT_NEAR(got.x, want.x, pointTolerance * std::max(1.0, std::fabs(want.x))) << "crossing " << i;
+        EXPECT_NEAR(got.y, want.y, pointTolerance * std::max(1.0, std::fabs(want.y))) << "crossing " << i;
+        EXPECT_EQ(got.touch, want.touch) << "crossing " << i;
+    }
+    for (size_t i = 0; i < c.overlaps.size(); ++i) {
+        EXPECT_NEAR(r.overlaps[i].t0, c.overlaps[i].t0, c.parameterTolerance) << "overlap " << i;
+        EXPECT_NEAR(r.overlaps[i].t1, c.overlaps[i].t1, c.parameterTolerance) << "overlap " << i;
+        EXPECT_NEAR(r.overlaps[i].s0, c.overlaps[i].s0, c.parameterTolerance) << "overlap " << i;
+        EXPECT_NEAR(r.overlaps[i].s1, c.overlaps[i].s1, c.parameterTolerance) << "overlap " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExactCases, ::testing::ValuesIn(exactCases()), RowName());
+
+TEST(ExactIntersection, SwappingTheCurvesSwapsTheParameters) {
+    const ExactIntersections forward = intersect(issueCubic1, issueCubic2);
+    const ExactIntersections backward = intersect(issueCubic2, issueCubic1);
+    ASSERT_EQ(forward.crossings.size(), 3u);
+    ASSERT_EQ(backward.crossings.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(forward.crossings[i].t, backward.crossings[i].s, 1e-14);
+        EXPECT_NEAR(forward.crossings[i].s, backward.crossings[i].t, 1e-14);
+    }
+}
+
+TEST(ExactIntersection, FloatControlPointsAreTakenExactly) {
+    const Point a[] = {Point(0, 0), Point(1, 2), Point(2, -1), Point(3, 1)};
+    const Point b[] = {Point(0, 1), Point(1, -1), Point(2, 2), Point(3, 0)};
+    ExactIntersections r;
+    intersectExact(a, 4, b, 4, r);
+    const ExactIntersections d = intersect(issueCubic1, issueCubic2);
+    ASSERT_EQ(r.crossings.size(), d.crossings.size());
+    for (size_t i = 0; i < d.crossings.size(); ++i) {
+        EXPECT_EQ(r.crossings[i].t, d.crossings[i].t);
+        EXPECT_EQ(r.crossings[i].s, d.crossings[i].s);
+    }
+}
+
+TEST(ExactIntersection, RefusesCountsOutsideTheLimitAndNonFiniteCoordinates) {
+    const Curve ok = {{0, 0}, {1, 1}};
+    const Curve tooMany(maxControlPoints + 1, PointD{0, 0});
+    const Curve notANumber = {{0, 0}, {std::numeric_limits<double>::quiet_NaN(), 1}};
+    const Curve infinite = {{0, 0}, {std::numeric_limits<double>::infinity(), 1}};
+    ExactIntersections r;
+    r.crossings.push_back({});  // a result is cleared first
+    intersectExact(ok.data(), 2, ok.data(), 0, r);
+    EXPECT_TRUE(r.crossings.empty() && r.overlaps.empty());
+    for (const Curve* bad : {&tooMany, &notANumber, &infinite}) {
+        intersectExact(ok.data(), 2, bad->data(), static_cast<int>(bad->size()), r);
+        EXPECT_TRUE(r.crossings.empty() && r.overlaps.empty());
+    }
+}
+
+// A curve of the largest supported degree: a sine-like wave of 32 control points against its axis.
+TEST(ExactIntersection, HandlesTheLargestNumberOfControlPoints) {
+    Curve wave;
+    for (int i = 0; i < maxControlPoints; ++i) wave.push_back({i / 31.0, (i % 2 == 0 ? 1.0 : -1.0) * (i % 4 < 2 ? 1 : -1)});
+    const Curve axis = {{-0.5, 0.01}, {1.5, 0.01}};
+    const ExactIntersections r = intersect(wave, axis);
+    const std::vector<Root> reference = referenceCrossings(wave, axis, 4096);
+    SCOPED_TRACE(describe(r));
+    ASSERT_EQ(r.crossings.size(), reference.size());
+    ASSERT_GT(reference.size(), 3u);
+    for (size_t i = 0; i < reference.size(); ++i) {
+        EXPECT_NEAR(r.crossings[i].t, static_cast<double>(reference[i].t), 1e-12);
+        EXPECT_NEAR(r.crossings[i].s, static_cast<double>(reference[i].s), 1e-12);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Random pairs of degrees 1 to 9 against the reference.
+
+Curve randomCurve(std::mt19937& random, int n) {
+    std::uniform_real_distribution<double> coordinate(-1.0, 1.0);
+    Curve c(static_cast<size_t>(n));
+    for (PointD& p : c) p = {coordinate(random), coordinate(random)};
+    return c;
+}
+
+// Transversal crossings: the reference finds them by sampling, so pairs where it could miss one (two
+// crossings within a few samples, or a crossing at a very small angle) are skipped and counted.
+TEST(ExactIntersectionRandom, MatchesTheReferenceForDegreesOneToNine) {
+    std::mt19937 random(20240607);
+    std::uniform_int_distribution<int> points(2, 10);
+    constexpr int pairs = 400;
+    constexpr int samples = 512;
+    int checked = 0;
+    int crossingsSeen = 0;
+    double worst = 0;
+    for (int k = 0; k < pairs; ++k) {
+        const Curve a = randomCurve(random, points(random));
+        const Curve b = randomCurve(random, points(random));
+        const std::vector<Root> reference = referenceCrossings(a, b, samples);
+        bool clear = true;
+        for (size_t i = 0; i < reference.size(); ++i) {
+            clear = clear && reference[i].sine > 1e-3L;
+            if (i > 0) {
+                clear = clear && (reference[i].t - reference[i - 1].t > 8.0L / samples ||
+                                  std::fabs(reference[i].s - reference[i - 1].s) > 8.0L / samples);
+            }
+        }
+        if (!clear) continue;
+        ++checked;
+        const ExactIntersections r = intersect(a, b);
+        SCOPED_TRACE("pair " + std::to_string(k) + " of " + std::to_string(a.size()) + " and " +
+                     std::to_string(b.size()) + " points; found:\n" + describe(r));
+        ASSERT_EQ(r.crossings.size(), reference.size());
+        EXPECT_TRUE(r.overlaps.empty());
+        for (size_t i = 0; i < reference.size(); ++i) {
+            const double dt = std::fabs(r.crossings[i].t - static_cast<double>(reference[i].t));
+            const double ds = std::fabs(r.crossings[i].s - static_cast<double>(reference[i].s));
+            EXPECT_LE(dt, 1e-12) << "crossing " << i;
+            EXPECT_LE(ds, 1e-12) << "crossing " << i;
+            EXPECT_FALSE(r.crossings[i].touch) << "crossing " << i;
+            worst = std::max(worst, std::max(dt, ds));
+        }
+        crossingsSeen += static_cast<int>(reference.size());
+    }
+    // nearly every pair is clear enough to check, and they cross often enough to matter
+    EXPECT_GE(checked, pairs * 9 / 10);
+    EXPECT_GE(crossingsSeen, pairs);
+    std::printf("checked %d of %d pairs, %d crossings, largest parameter error %.3g\n", checked, pairs, crossingsSeen,
+                worst);
+}
+
+// A quadratic built tangent to a random curve at a chosen parameter, curving away from it: it touches
+// there once (rounding of the construction may turn the touch into a pair of crossings closer than
+// double precision can tell apart, or a miss closer than that); everything else matches the reference.
+TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
+    std::mt19937 random(77);
+    std::uniform_int_distribution<int> points(2, 10);
+    std::uniform_real_distribution<double> where(0.15, 0.85);
+    std::uniform_real_distribution<double> bend(0.2, 1.0);
+    int touches = 0;
+    for (int k = 0; k < 150; ++k) {
+        const Curve a = randomCurve(random, points(random) + 1);
+        const double tTouch = where(random);
+        PointL p, v;
+        evaluate(a, tTouch, p, v);
+        const long double speed = std::hypot(v.x, v.y);
+        if (speed < 0.2L) continue;
+        const PointL tangent{v.x / speed, v.y / speed};
+        const PointL normal{-tangent.y, tangent.x};
+        // a's own turn at the touch, so that the quadratic bends clearly more, or the other way
+        PointL a2;
+        {
+            const long double h = 1e-4L;
+            PointL p1, p2, v1, v2;
+            evaluate(a, tTouch - h, p1, v1);
+            evaluate(a, tTouch + h, p2, v2);
+            a2 = {(v2.x - v1.x) / (2 * h), (v2.y - v1.y) / (2 * h)};
+        }
+        const long double curvatureA = (v.x * a2.y - v.y * a2.x) / (speed * speed * speed);
+        const long double sign = curvatureA > 0 ? -1 : 1;
+        const long double c = sign * bend(random) * 0.2L;
+        const long double half = 0.3L;  // the quadratic's half length along the tangent
+        const Curve b = {{static_cast<double>(p.x - half * tangent.x + c * normal.x),
+                          static_cast<double>(p.y - half * tangent.y + c * normal.y)},
+                         {static_cast<double>(p.x - c * normal.x), static_cast<double>(p.y - c * normal.y)},
+                         {static_cast<double>(p.x + half * tangent.x + c * normal.x),
+                          static_cast<double>(p.y + half * tangent.y + c * normal.y)}};
+        const ExactIntersections r = intersect(a, b);
+        SCOPED_TRACE("pair " + std::to_string(k) + ", touch at t=" + std::to_string(tTouch) + "; found:\n" +
+                     describe(r));
+        // exactly one result near the touch, marked as one
+        int near = 0;
+        for (const CurveCrossing& x : r.crossings) {
+            if (std::fabs(x.t - tTouch) < 1e-3 && std::fabs(x.s - 0.5) < 1e-3) {
+                ++near;
+                EXPECT_TRUE(x.touch);
+                EXPECT_NEAR(x.t, tTouch, 1e-7);
+                EXPECT_NEAR(x.s, 0.5, 1e-7);
+            }
+        }
+        EXPECT_EQ(near, 1);
+        // the other meetings are the reference's transversal crossings away from the touch
+        const std::vector<Root> reference = referenceCrossings(a, b, 512);
+        std::vector<Root> others;
+        for (const Root& x : reference) {
+            if (std::fabs(x.t - tTouch) > 1e-3L || std::fabs(x.s - 0.5L) > 1e-3L) others.push_back(x);
+        }
+        bool clear = true;
+        for (const Root& x : others) clear = clear && x.sine > 1e-3L;
+        if (clear) {
+            EXPECT_EQ(r.crossings.size(), others.size() + 1);
+        }
+        ++touches;
+    }
+    EXPECT_GE(touches, 100);
+}
+
+// A random curve against a piece of itself (possibly running back, possibly given with one control point
+// more): one stretch with the piece's ends, and any other meeting point really on both curves.
+TEST(ExactIntersectionRandom, OverlapsBuiltOnPurposeAreOneStretch) {
+    std::mt19937 random(4242);
+    std::uniform_int_distribution<int> points(2, 9);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int k = 0; k < 150; ++k) {
+        const Curve a = randomCurve(random, points(random));
+        double lo = unit(random);
+        double hi = unit(random);
+        if (hi < lo) std::swap(lo, hi);
+        if (hi - lo < 0.05) continue;
+        Curve b = piece(a, lo, hi);
+        const bool back = k % 2 == 1;
+        if (back) b = reversed(b);
+        if (k % 3 == 0) b = elevate(b);
+        const ExactIntersections r = intersect(a, b);
+        SCOPED_TRACE("pair " + std::to_string(k) + " of " + std::to_string(a.size()) + " points, piece [" +
+                     std::to_string(lo) + ", " + std::to_string(hi) + "]; found:\n" + describe(r));
+        ASSERT_EQ(r.overlaps.size(), 1u);
+        const CurveOverlap& o = r.overlaps[0];
+        EXPECT_NEAR(o.t0, lo, 1e-9);
+        EXPECT_NEAR(o.t1, hi, 1e-9);
+        EXPECT_NEAR(o.s0, back ? 1.0 : 0.0, 1e-9);
+        EXPECT_NEAR(o.s1, back ? 0.0 : 1.0, 1e-9);
+        for (const CurveCrossing& x : r.crossings) {
+            EXPECT_LE(distanceOnCurves(a, b, x.t, x.s), 1e-12) << "t=" << x.t << " s=" << x.s;
+            EXPECT_FALSE(x.t > lo + 1e-6 && x.t < hi - 1e-6) << "inside the stretch: t=" << x.t;
+        }
+    }
+}
+
+}  // namespace
