@@ -31,17 +31,16 @@ wait_for_window() {
 }
 
 # Saves the window as a PNG once its first frame is drawn. A mapped window shows nothing of the program
-# until then, and a frame may be caught half copied: wait until the corner shows the background
-# (230 230 204) and two captures in a row agree.
+# until then, and a frame may be caught half copied: wait until the background (230 230 204) shows and two
+# captures in a row agree.
 capture_window() {
-    local id=$1 png=$2 current previous corner
+    local id=$1 png=$2 current previous
     current=$(mktemp /tmp/geometrija-capture-XXXXXX)
     previous=$(mktemp /tmp/geometrija-capture-XXXXXX)
     for _ in $(seq 400); do
         if xwd -silent -id "$id" 2>/dev/null | xwdtopnm >"$current" 2>/dev/null && [ -s "$current" ]; then
-            corner=$(pnmcut -left 0 -top 0 -width 1 -height 1 "$current" 2>/dev/null | pnmtoplainpnm 2>/dev/null |
-                tail -n 1 | xargs)
-            if [ "$corner" = "230 230 204" ] && cmp -s "$current" "$previous"; then
+            if cmp -s "$current" "$previous" &&
+                ppmhist -noheader "$current" 2>/dev/null | awk '$1 == 230 && $2 == 230 && $3 == 204 { found = 1 } END { exit !found }'; then
                 pnmtopng <"$current" >"$png" 2>/dev/null
                 rm -f "$current" "$previous"
                 return 0

@@ -24,9 +24,9 @@ foreach(shim window_exit_marker window_fixed_planes)
 endforeach()
 add_dependencies(window_probe window_exit_marker window_fixed_planes)
 
-# Colours the driver draws on the examples besides the background. Each one listed must show where the
-# curves put it, each one not listed must be absent: add red once the curves are sampled into the scene,
-# yellow once the hulls are added, white once the intersection search runs.
+# Colours the driver draws on the examples besides the background: red curves, yellow hulls, white
+# intersection points. Each one listed must show where the camera puts its content, and each one left out
+# must be absent, so the list follows what the driver adds to the scene.
 set(GEOMETRIJA_DRIVER_COLOURS "red,yellow,white")
 
 set(GEOMETRIJA_WINDOW_TEST

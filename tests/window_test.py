@@ -220,7 +220,7 @@ def first_frame(window):
     deadline = time.monotonic() + TIMEOUT
     while time.monotonic() < deadline:
         picture = capture(window)
-        if picture and near(picture.at(0, 0), BEIGE) and previous and previous.pixels == picture.pixels:
+        if picture and previous and previous.pixels == picture.pixels and BEIGE in picture.histogram():
             return picture
         previous = picture
         time.sleep(0.05)
