@@ -8,8 +8,8 @@ namespace {
 constexpr double fixedNear = 1.0;
 constexpr double fixedFar = 1000.0;
 constexpr double planeMargin = 2.0;
-constexpr double fixedBandLow = fixedNear * planeMargin;   // 2
-constexpr double fixedBandHigh = fixedFar / planeMargin;   // 500
+constexpr double fixedBandLow = fixedNear * planeMargin;  // 2
+constexpr double fixedBandHigh = fixedFar / planeMargin;  // 500
 
 constexpr float unitDistance = 1.0f;  // stands in for e = 0, where the content has no extent to fit
 }  // namespace

@@ -8,7 +8,7 @@
 struct Camera {
     float cx;  // centre of the bounding box: shown in the middle of the window
     float cy;
-    float e;   // eye distance from the box's sizes; 0 when every coordinate that counts is 0
+    float e;  // eye distance from the box's sizes; 0 when every coordinate that counts is 0
 };
 
 // fits the camera to the bounding box: (cx, cy) is the box's centre; with sx = |min.x| + max.x and

@@ -31,7 +31,7 @@ constexpr double provisionalFar = 20.0;
 
 constexpr double fieldOfView = 45.0;  // vertical, in degrees, of the projection used for drawing
 
-constexpr float dotSize = 4.0f;       // pixels, for segment ends and points: visible over the line pieces
+constexpr float dotSize = 4.0f;         // pixels, for segment ends and points: visible over the line pieces
 constexpr int circleVertexCount = 100;  // enough for a round outline at window size
 constexpr double circleAngleStep = 0.06283185307179587;  // 2π / circleVertexCount, radians
 constexpr double lineReach = 100.0;  // a line is drawn from origin - 100·direction to origin + 100·direction

@@ -40,7 +40,8 @@ void append(Texts& to, const Texts& more) { to.insert(to.end(), more.begin(), mo
 Texts segmentCalls(Texts colourCall, float ax, float ay, float bx, float by) {
     Texts t{dotSize};
     append(t, colourCall);
-    append(t, {beginCall(1), vertex(ax, ay), vertex(bx, by), endCall, beginCall(0), vertex(ax, ay), vertex(bx, by), endCall});
+    append(t, {beginCall(1), vertex(ax, ay), vertex(bx, by), endCall, beginCall(0), vertex(ax, ay), vertex(bx, by),
+               endCall});
     return t;
 }
 
@@ -106,8 +107,8 @@ struct CameraCase {
     Point min;
     Point max;
     float cx, cy;
-    float eye;                // the eye's distance from the scene plane
-    double zNear, zFar;       // planes of the drawing projection
+    float eye;           // the eye's distance from the scene plane
+    double zNear, zFar;  // planes of the drawing projection
 };
 
 // The eye distance picks sx = |min.x| + max.x when 2·sx > sy, else sy = |min.y| + max.y; the planes stay at
@@ -258,7 +259,8 @@ TEST_P(WindowLine, ReachesAHundredDirectionsEachWay) {
     const LineCase& c = GetParam();
     resetScene();
     lines.push_back(Line(c.origin, c.direction, MAGENTA));
-    EXPECT_EQ(drawnFrame(), frame({color(1, 0, 1), beginCall(1), vertex(c.plusX, c.plusY), vertex(c.minusX, c.minusY), endCall}));
+    EXPECT_EQ(drawnFrame(),
+              frame({color(1, 0, 1), beginCall(1), vertex(c.plusX, c.plusY), vertex(c.minusX, c.minusY), endCall}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WindowLine, ::testing::ValuesIn(lineCases), RowName());
@@ -305,9 +307,11 @@ TEST_P(WindowCircle, HundredVerticesEachRoundedOnce) {
         // correctly rounded: no float lies nearer the exact point than the drawn one
         const float vx = static_cast<float>(v[0]);
         const float vy = static_cast<float>(v[1]);
-        EXPECT_LE(std::fabs(vx - ex), std::fabs(std::nextafter(vx, static_cast<float>(ex > vx ? INFINITY : -INFINITY)) - ex))
+        EXPECT_LE(std::fabs(vx - ex),
+                  std::fabs(std::nextafter(vx, static_cast<float>(ex > vx ? INFINITY : -INFINITY)) - ex))
             << "vertex " << k;
-        EXPECT_LE(std::fabs(vy - ey), std::fabs(std::nextafter(vy, static_cast<float>(ey > vy ? INFINITY : -INFINITY)) - ey))
+        EXPECT_LE(std::fabs(vy - ey),
+                  std::fabs(std::nextafter(vy, static_cast<float>(ey > vy ? INFINITY : -INFINITY)) - ey))
             << "vertex " << k;
     }
 }

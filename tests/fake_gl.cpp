@@ -74,7 +74,8 @@ void glMatrixMode(GLenum mode) { record("glMatrixMode", {static_cast<double>(mod
 void glLoadIdentity() { record("glLoadIdentity", {}, {}); }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}, {f(x), f(y), f(z)}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
-    record("glViewport", {static_cast<double>(x), static_cast<double>(y), static_cast<double>(w), static_cast<double>(h)},
+    record("glViewport",
+           {static_cast<double>(x), static_cast<double>(y), static_cast<double>(w), static_cast<double>(h)},
            {i(x), i(y), i(w), i(h)});
 }
 void glPushMatrix() { record("glPushMatrix", {}, {}); }
