@@ -1,0 +1,34 @@
+// The program's start-up sequence, up to the window: read both control polygons, sample both curves into
+// the scene, search them for meeting points, add the points and both hulls. The window and the command-line
+// companion both build their scene with it.
+#pragma once
+
+#include <vector>
+
+#include "geometry/geometry.h"
+#include "intersect/intersect.h"
+
+// Pieces whose first hull edges are this short count as met (slightly below 0.01 as a float).
+constexpr float searchTolerance = 0.01f;
+
+// What the sequence built besides the scene itself.
+struct SceneBuild {
+    Point* curve1 = nullptr;  // the control polygons as read (never released)
+    int count1 = 0;           // the counts as read (zero or less: no points)
+    Point* curve2 = nullptr;
+    int count2 = 0;
+    std::vector<Point> intersections;  // the meeting points, in the order the search found them
+    SearchStats stats;                 // what the search did
+    Point hull1[maxControlPoints];     // the hull of each control polygon and its vertex count
+    int hullCount1 = 0;
+    Point hull2[maxControlPoints];
+    int hullCount2 = 0;
+    // where each part starts in the scene's segment list: curve 1, curve 2, hull 1, hull 2, and the end
+    int segmentStart[5] = {0, 0, 0, 0, 0};
+};
+
+// Reads firstFile and secondFile with readControlPoints (a file it refuses ends the process with its one
+// line and exit status 1, before anything is added), then adds to the scene, in this order: the 499 sampled
+// segments of each curve, the meeting points found with searchTolerance (WHITE), and the closed hull outline
+// of each control polygon (YELLOW).
+void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build);

@@ -1,0 +1,271 @@
+#include "app/scene_export.h"
+
+#include <cmath>
+
+#include "scene/scene.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------------
+// JSON
+
+// a float that reads back to itself (9 significant digits), or null when it is not finite
+void jsonFloat(std::FILE* out, float v) {
+    if (std::isfinite(v)) {
+        std::fprintf(out, "%.9g", static_cast<double>(v));
+    } else {
+        std::fputs("null", out);
+    }
+}
+
+// a double that reads back to itself (17 significant digits)
+void jsonDouble(std::FILE* out, double v) {
+    if (std::isfinite(v)) {
+        std::fprintf(out, "%.17g", v);
+    } else {
+        std::fputs("null", out);
+    }
+}
+
+void jsonPoint(std::FILE* out, const Point& p) {
+    std::fputc('[', out);
+    jsonFloat(out, p.x);
+    std::fputs(", ", out);
+    jsonFloat(out, p.y);
+    std::fputc(']', out);
+}
+
+void jsonPoints(std::FILE* out, const Point* points, int count) {
+    std::fputc('[', out);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) std::fputs(", ", out);
+        jsonPoint(out, points[i]);
+    }
+    std::fputc(']', out);
+}
+
+// the scene's segments from index first up to (not including) last, each as [[ax, ay], [bx, by]]
+void jsonSegments(std::FILE* out, int first, int last) {
+    std::fputc('[', out);
+    int index = 0;
+    bool any = false;
+    for (const Segment& s : segments) {
+        if (index >= first && index < last) {
+            std::fputs(any ? ",\n        [" : "\n        [", out);
+            jsonPoint(out, s.a);
+            std::fputs(", ", out);
+            jsonPoint(out, s.b);
+            std::fputc(']', out);
+            any = true;
+        }
+        ++index;
+    }
+    std::fputs(any ? "\n      ]" : "]", out);
+}
+
+void jsonCurve(std::FILE* out, const Point* controlPoints, int count, int firstSegment, int lastSegment,
+               const Point* hull, int hullCount) {
+    std::fputs("    {\n      \"controlPoints\": ", out);
+    jsonPoints(out, controlPoints, count > 0 ? count : 0);
+    std::fputs(",\n      \"segments\": ", out);
+    jsonSegments(out, firstSegment, lastSegment);
+    std::fputs(",\n      \"hull\": ", out);
+    jsonPoints(out, hull, hullCount);
+    std::fputs("\n    }", out);
+}
+
+void jsonExact(std::FILE* out, const ExactIntersections& exact) {
+    std::fputs(",\n  \"exact\": {\n    \"crossings\": [", out);
+    for (size_t i = 0; i < exact.crossings.size(); ++i) {
+        const CurveCrossing& c = exact.crossings[i];
+        std::fputs(i > 0 ? ",\n      {\"x\": " : "\n      {\"x\": ", out);
+        jsonDouble(out, c.x);
+        std::fputs(", \"y\": ", out);
+        jsonDouble(out, c.y);
+        std::fputs(", \"t\": ", out);
+        jsonDouble(out, c.t);
+        std::fputs(", \"s\": ", out);
+        jsonDouble(out, c.s);
+        std::fprintf(out, ", \"touch\": %s}", c.touch ? "true" : "false");
+    }
+    std::fputs(exact.crossings.empty() ? "],\n    \"overlaps\": [" : "\n    ],\n    \"overlaps\": [", out);
+    for (size_t i = 0; i < exact.overlaps.size(); ++i) {
+        const CurveOverlap& o = exact.overlaps[i];
+        std::fputs(i > 0 ? ",\n      {\"t0\": " : "\n      {\"t0\": ", out);
+        jsonDouble(out, o.t0);
+        std::fputs(", \"t1\": ", out);
+        jsonDouble(out, o.t1);
+        std::fputs(", \"s0\": ", out);
+        jsonDouble(out, o.s0);
+        std::fputs(", \"s1\": ", out);
+        jsonDouble(out, o.s1);
+        std::fputc('}', out);
+    }
+    std::fputs(exact.overlaps.empty() ? "]\n  }" : "\n    ]\n  }", out);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// SVG
+
+// The colours of the codes as the window's 8-bit framebuffer holds them (a component of 0.5 becomes 128).
+constexpr const char* colourNames[] = {
+    "#ff0000",  // RED
+    "#00ff00",  // GREEN
+    "#0000ff",  // BLUE
+    "#ffff00",  // YELLOW
+    "#ff8000",  // ORANGE
+    "#ff00ff",  // MAGENTA
+    "#00ffff",  // CYAN
+    "#800080",  // PURPLE
+    "#ffffff",  // WHITE
+    "#000000",  // BLACK
+};
+constexpr const char* backgroundColour = "#e6e6cc";  // (0.9, 0.9, 0.8)
+constexpr const char* startingColour = "#ffffff";    // the graphics library's colour before any is set
+constexpr double dotSize = 4;                        // pixels
+constexpr int circleVertexCount = 100;
+constexpr double circleAngleStep = 0.06283185307179587;  // 2π / circleVertexCount, as the window steps
+constexpr double lineReach = 100.0;                      // lines reach origin ± 100 · direction
+
+// Maps scene coordinates to window pixels (x to the right, y downwards, as SVG has them) the way the
+// window's camera and 45-degree projection do.
+struct Framing {
+    double cx;
+    double cy;
+    double pixelsPerUnit;  // the same along both axes: the aspect matches the window's
+
+    // x and y in the window's own coordinates (y upwards from the bottom edge)
+    double windowX(double x) const { return 0.5 * pictureWidth + (x - cx) * pixelsPerUnit; }
+    double windowY(double y) const { return 0.5 * pictureHeight + (y - cy) * pixelsPerUnit; }
+};
+
+class SvgWriter {
+public:
+    SvgWriter(std::FILE* out, const Framing& framing) : out_(out), framing_(framing) {}
+
+    // the graphics library's current colour: a code outside 0..9 keeps the one before
+    void setColour(int code) {
+        if (static_cast<unsigned>(code) <= 9u) colour_ = colourNames[code];
+    }
+
+    // A 1-pixel line between two scene points. The window's rasteriser fills, for each pixel column of a
+    // mostly horizontal line (each row of a mostly vertical one), the pixel whose centre is nearest the
+    // line: the pixel centres inside the parallelogram one pixel tall (wide) around it.
+    void line(double ax, double ay, double bx, double by) {
+        const double x0 = framing_.windowX(ax);
+        const double y0 = framing_.windowY(ay);
+        const double x1 = framing_.windowX(bx);
+        const double y1 = framing_.windowY(by);
+        if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
+        const bool mostlyHorizontal = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
+        const double ox = mostlyHorizontal ? 0 : 0.5;
+        const double oy = mostlyHorizontal ? 0.5 : 0;
+        std::fprintf(out_, "<polygon points=\"%.4f,%.4f %.4f,%.4f %.4f,%.4f %.4f,%.4f\" fill=\"%s\"/>\n", x0 - ox,
+                     flip(y0 - oy), x1 - ox, flip(y1 - oy), x1 + ox, flip(y1 + oy), x0 + ox, flip(y0 + oy), colour_);
+    }
+
+    // A 4-pixel dot: the square of pixels around the pixel corner nearest the point.
+    void dot(double x, double y) {
+        const double wx = framing_.windowX(x);
+        const double wy = framing_.windowY(y);
+        if (!std::isfinite(wx) || !std::isfinite(wy) || std::fabs(wx) > 1e9 || std::fabs(wy) > 1e9) return;
+        const double cornerX = std::floor(wx + 0.5);
+        const double cornerY = std::floor(wy + 0.5);
+        std::fprintf(out_, "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"%s\"/>\n",
+                     cornerX - 0.5 * dotSize, flip(cornerY + 0.5 * dotSize), dotSize, dotSize, colour_);
+    }
+
+private:
+    static double flip(double windowY) { return pictureHeight - windowY; }
+
+    std::FILE* out_;
+    Framing framing_;
+    const char* colour_ = startingColour;
+};
+
+}  // namespace
+
+void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camera, const ExactIntersections* exact) {
+    std::fputs("{\n  \"curves\": [\n", out);
+    jsonCurve(out, build.curve1, build.count1, build.segmentStart[0], build.segmentStart[1], build.hull1,
+              build.hullCount1);
+    std::fputs(",\n", out);
+    jsonCurve(out, build.curve2, build.count2, build.segmentStart[1], build.segmentStart[2], build.hull2,
+              build.hullCount2);
+    std::fputs("\n  ],\n  \"intersections\": ", out);
+    jsonPoints(out, build.intersections.data(), static_cast<int>(build.intersections.size()));
+    std::fputs(",\n  \"boundingBox\": {\"min\": ", out);
+    jsonPoint(out, minCorner);
+    std::fputs(", \"max\": ", out);
+    jsonPoint(out, maxCorner);
+    std::fputs("},\n  \"camera\": {\"cx\": ", out);
+    jsonFloat(out, camera.cx);
+    std::fputs(", \"cy\": ", out);
+    jsonFloat(out, camera.cy);
+    std::fputs(", \"e\": ", out);
+    jsonFloat(out, camera.e);
+    std::fprintf(out, "},\n  \"search\": {\"calls\": %ld, \"deepestLevel\": %d}", build.stats.calls,
+                 build.stats.deepestLevel);
+    if (exact != nullptr) jsonExact(out, *exact);
+    std::fputs("\n}\n", out);
+}
+
+bool writeSceneSvg(const char* fileName, const Camera& camera) {
+    std::FILE* out = std::fopen(fileName, "w");
+    if (out == nullptr) return false;
+
+    // the eye at the viewing distance sees half a height of d · tan(22.5°) on either side of the centre
+    const double d = viewingDistance(camera);
+    const double halfHeight = d * std::tan(0.5 * pictureFieldOfView * 3.14159265358979323846 / 180.0);
+    const Framing framing{camera.cx, camera.cy, 0.5 * pictureHeight / halfHeight};
+
+    std::fprintf(out,
+                 "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" "
+                 "shape-rendering=\"crispEdges\">\n",
+                 pictureWidth, pictureHeight, pictureWidth, pictureHeight);
+    std::fprintf(out, "<rect x=\"0\" y=\"0\" width=\"%d\" height=\"%d\" fill=\"%s\"/>\n", pictureWidth, pictureHeight,
+                 backgroundColour);
+    SvgWriter svg(out, framing);
+    for (const Circle& c : circles) {
+        svg.setColour(c.color);
+        double px = 0;
+        double py = 0;
+        for (int i = 0; i <= circleVertexCount; ++i) {
+            const double theta = (i % circleVertexCount) * circleAngleStep;
+            const double radius = c.radius;
+            const double x = static_cast<float>(c.center.x + radius * std::cos(theta));
+            const double y = static_cast<float>(c.center.y + radius * std::sin(theta));
+            if (i > 0) svg.line(px, py, x, y);
+            px = x;
+            py = y;
+        }
+    }
+    for (const Line& l : lines) {
+        svg.setColour(l.color);
+        svg.line(static_cast<float>(l.origin.x + lineReach * l.direction.x),
+                 static_cast<float>(l.origin.y + lineReach * l.direction.y),
+                 static_cast<float>(l.origin.x - lineReach * l.direction.x),
+                 static_cast<float>(l.origin.y - lineReach * l.direction.y));
+    }
+    for (const Segment& s : segments) {
+        svg.setColour(s.color);
+        svg.line(s.a.x, s.a.y, s.b.x, s.b.y);
+        svg.dot(s.a.x, s.a.y);
+        svg.dot(s.b.x, s.b.y);
+    }
+    for (const Point& p : points) {
+        svg.setColour(p.color);
+        svg.dot(p.x, p.y);
+    }
+    std::fputs("</svg>\n", out);
+    return std::fclose(out) == 0;
+}
+
+void writeExactText(std::FILE* out, const ExactIntersections& exact) {
+    for (const CurveCrossing& c : exact.crossings) {
+        std::fprintf(out, "%s %.17g %.17g %.17g %.17g\n", c.touch ? "touch" : "crossing", c.x, c.y, c.t, c.s);
+    }
+    for (const CurveOverlap& o : exact.overlaps) {
+        std::fprintf(out, "overlap %.17g %.17g %.17g %.17g\n", o.t0, o.t1, o.s0, o.s1);
+    }
+}

@@ -1,0 +1,30 @@
+// The scene as data and as a picture: a JSON document of everything the start-up sequence built, and an
+// SVG file of what the window shows.
+#pragma once
+
+#include <cstdio>
+
+#include "app/pipeline.h"
+#include "intersect/exact.h"
+#include "scene/camera.h"
+
+// The window the picture reproduces: its size in pixels and the vertical field of view of its projection.
+constexpr int pictureWidth = 1024;
+constexpr int pictureHeight = 700;
+constexpr double pictureFieldOfView = 45.0;  // degrees
+
+// Writes one JSON document: both curves (control points, sampled segments, hull), the meeting points, the
+// bounding box, the camera (cx, cy, e) and the search's statistics; with exact not null also its crossings
+// and shared stretches. Floats are written with 9 significant digits and doubles with 17, so each reads
+// back to itself; a value that is not finite (an eye distance beyond the float range) is written as null.
+void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camera, const ExactIntersections* exact);
+
+// Writes the picture the window shows at its starting size as SVG: the region the camera sees through the
+// 45-degree perspective, the beige background, then circles, lines, segments (line, then a dot on each end)
+// and points in the scene's order and colours, with 1-pixel lines and 4-pixel square dots placed on the
+// pixels the window's rasteriser fills. False when the file cannot be written.
+bool writeSceneSvg(const char* fileName, const Camera& camera);
+
+// The exact result as text: one line per meeting point, "crossing x y t s" or "touch x y t s", then one
+// per shared stretch, "overlap t0 t1 s0 s1"; 17 significant digits.
+void writeExactText(std::FILE* out, const ExactIntersections& exact);

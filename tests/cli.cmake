@@ -1,0 +1,19 @@
+# Tests of the companion command geometrija-cli: the unit tests run it as a process (cli_test.cpp), and its
+# SVG picture is rasterised and compared with a screenshot of the program's window under Xvfb.
+
+target_compile_definitions(unit_tests PRIVATE
+    GEOMETRIJA_CLI="$<TARGET_FILE:geometrija-cli>"
+    GEOMETRIJA_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+add_dependencies(unit_tests geometrija-cli)
+
+# Share of the window's pixels the rasterised SVG must reproduce in exactly the same colour. Measured on the
+# examples: 99.98% to 100% (the few pixels that differ lie where a line passes exactly between two pixel
+# centres, and the window's rasteriser and the SVG renderer break the tie differently).
+set(GEOMETRIJA_SVG_AGREEMENT 0.999)
+foreach(example default lines apart many)
+    add_test(NAME Cli.SvgMatchesWindow.${example}
+             COMMAND /bin/bash ${CMAKE_CURRENT_SOURCE_DIR}/svg_window_test.sh
+                     $<TARGET_FILE:geometrija> $<TARGET_FILE:geometrija-cli> ${PROJECT_SOURCE_DIR} ${example}
+                     ${GEOMETRIJA_SVG_AGREEMENT})
+    set_tests_properties(Cli.SvgMatchesWindow.${example} PROPERTIES TIMEOUT 120 LABELS window)
+endforeach()

@@ -1,0 +1,536 @@
+// The companion command as a user runs it: its outputs read back and compared with the library's own
+// results for the same files, its refusals and its usage errors.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/reader.h"
+#include "bezier/bezier.h"
+#include "hull/hull.h"
+#include "intersect/exact.h"
+#include "intersect/intersect.h"
+#include "scene/camera.h"
+#include "testing.h"
+
+namespace {
+
+const char* const cli = GEOMETRIJA_CLI;
+const std::string examples = GEOMETRIJA_EXAMPLES;
+const char* const openError = "Greska pri otvaranju datoteke!\n";
+
+// ---------------------------------------------------------------------------------------------------
+// A small JSON reader: enough to take the command's document apart.
+
+struct Json {
+    enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
+    bool boolean = false;
+    double number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::map<std::string, Json> members;
+
+    const Json& operator[](const std::string& key) const {
+        static const Json missing;
+        const auto it = members.find(key);
+        return it == members.end() ? missing : it->second;
+    }
+    const Json& operator[](size_t i) const { return items.at(i); }
+    bool has(const std::string& key) const { return members.count(key) != 0; }
+};
+
+class JsonParser {
+public:
+    explicit JsonParser(const std::string& text) : text_(text) {}
+
+    // the document, or nothing (and ok() false) when the text is not one JSON value
+    Json parse() {
+        Json value = parseValue();
+        skipSpace();
+        if (pos_ != text_.size()) ok_ = false;
+        return value;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    void skipSpace() {
+        while (pos_ < text_.size() && std::strchr(" \t\r\n", text_[pos_]) != nullptr) ++pos_;
+    }
+    bool take(char c) {
+        skipSpace();
+        if (pos_ < text_.size() && text_[pos_] == c) {
+            ++pos_;
+            return true;
+        }
+        return false;
+    }
+    bool takeWord(const char* word) {
+        skipSpace();
+        if (text_.compare(pos_, std::strlen(word), word) == 0) {
+            pos_ += std::strlen(word);
+            return true;
+        }
+        return false;
+    }
+    Json fail() {
+        ok_ = false;
+        return Json();
+    }
+    Json parseValue() {
+        skipSpace();
+        if (!ok_ || pos_ >= text_.size()) return fail();
+        Json v;
+        if (take('{')) {
+            v.kind = Json::Object;
+            if (take('}')) return v;
+            do {
+                Json key = parseValue();
+                if (key.kind != Json::String || !take(':')) return fail();
+                v.members[key.text] = parseValue();
+            } while (take(','));
+            if (!take('}')) return fail();
+        } else if (take('[')) {
+            v.kind = Json::Array;
+            if (take(']')) return v;
+            do {
+                v.items.push_back(parseValue());
+            } while (take(','));
+            if (!take(']')) return fail();
+        } else if (take('"')) {
+            v.kind = Json::String;
+            while (pos_ < text_.size() && text_[pos_] != '"') v.text += text_[pos_++];
+            if (pos_++ >= text_.size()) return fail();
+        } else if (takeWord("true") || takeWord("false")) {
+            v.kind = Json::Bool;
+            v.boolean = text_[pos_ - 1] == 'e' && text_[pos_ - 2] == 'u';
+        } else if (takeWord("null")) {
+            v.kind = Json::Null;
+        } else {
+            // JSON's number syntax only: no "inf", "nan" or hexadecimal
+            const size_t start = pos_;
+            if (text_[pos_] == '-') ++pos_;
+            while (pos_ < text_.size() && std::strchr("0123456789.eE+-", text_[pos_]) != nullptr) ++pos_;
+            const std::string number = text_.substr(start, pos_ - start);
+            char* end = nullptr;
+            v.kind = Json::Number;
+            v.number = std::strtod(number.c_str(), &end);
+            if (number.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(number.back()))) return fail();
+        }
+        return v;
+    }
+
+    const std::string& text_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+Json parseJson(const std::string& text, bool& ok) {
+    JsonParser parser(text);
+    Json value = parser.parse();
+    ok = parser.ok();
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Helpers
+
+// the control polygon of a file, read the way the program reads it
+std::vector<Point> readPolygon(const std::string& fileName) {
+    std::FILE* file = std::fopen(fileName.c_str(), "r");
+    EXPECT_NE(file, nullptr) << fileName;
+    Point* points = nullptr;
+    int count = 0;
+    EXPECT_EQ(scanControlPoints(file, points, count), readOk);
+    std::fclose(file);
+    std::vector<Point> polygon(points, points + (count > 0 ? count : 0));
+    std::free(points);
+    return polygon;
+}
+
+// the meeting points and statistics of the program's search on two polygons
+std::vector<Point> searchPoints(const std::vector<Point>& a, const std::vector<Point>& b, SearchStats& stats) {
+    std::vector<Point> found;
+    intersectCurves(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), found, 0.01f,
+                    &stats);
+    return found;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+// the first line of the usage text the command prints
+const char* const usageStart = "usage: geometrija-cli [--json] [--exact] [--svg FILE] [FIRST SECOND]\n";
+
+ProcessResult runIn(const std::string& folder, const std::vector<std::string>& args) {
+    return runProgram(cli, folder, args);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Default output
+
+// Each example: the points the window shows, in the order found, one "x y" per line, each number reading
+// back to the very float the search recorded.
+class CliPoints : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CliPoints, PrintsTheSearchPointsInOrderAndTheyReadBackExactly) {
+    const std::string folder = examples + "/" + GetParam();
+    const ProcessResult r = runIn(folder, {});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    SearchStats stats;
+    const std::vector<Point> want =
+        searchPoints(readPolygon(folder + "/kriva1.txt"), readPolygon(folder + "/kriva2.txt"), stats);
+    const std::vector<std::string> got = lines(r.out);
+    ASSERT_EQ(got.size(), want.size()) << r.out;
+    for (size_t i = 0; i < want.size(); ++i) {
+        float x = 0;
+        float y = 0;
+        char rest = 0;
+        ASSERT_EQ(std::sscanf(got[i].c_str(), "%f %f%c", &x, &y, &rest), 2) << got[i];
+        EXPECT_EQ(x, want[i].x) << "line " << i;
+        EXPECT_EQ(y, want[i].y) << "line " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, CliPoints,
+                         ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same"));
+
+TEST(CliPoints, NamedFilesAreReadInsteadOfTheDefaultOnes) {
+    TempDir dir;
+    dir.write("a.txt", "2 0 0 1 1");
+    dir.write("b.txt", "2 0 1 1 0");
+    dir.write("kriva1.txt", "2 5 5 6 6");  // would give no point at all
+    dir.write("kriva2.txt", "2 0 0 1 1");
+    const ProcessResult r = runIn(dir.path(), {"a.txt", "b.txt"});
+    ASSERT_EQ(r.status, 0);
+    // the two segments cross at the point where both are first halved: each of the four pairs of halves
+    // records its own point
+    EXPECT_EQ(r.out, "0.498046875 0.498046875\n0.498046875 0.498046875\n0.501953125 0.501953125\n"
+                     "0.501953125 0.501953125\n");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// JSON
+
+std::vector<Point> jsonPoints(const Json& array) {
+    std::vector<Point> out;
+    for (const Json& p : array.items) {
+        EXPECT_EQ(p.items.size(), 2u);
+        out.push_back(Point(static_cast<float>(p[0].number), static_cast<float>(p[1].number)));
+    }
+    return out;
+}
+
+void expectSamePoints(const std::vector<Point>& got, const std::vector<Point>& want, const std::string& what) {
+    ASSERT_EQ(got.size(), want.size()) << what;
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_TRUE(samePosition(got[i], want[i])) << what << " " << i << ": " << got[i] << " vs " << want[i];
+    }
+}
+
+class CliJson : public ::testing::TestWithParam<const char*> {};
+
+// The document read back holds what the library computes for the same files, to the last bit.
+TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
+    const std::string folder = examples + "/" + GetParam();
+    const ProcessResult r = runIn(folder, {"--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    bool ok = false;
+    const Json doc = parseJson(r.out, ok);
+    ASSERT_TRUE(ok) << r.out.substr(0, 400);
+
+    const std::vector<Point> polygons[2] = {readPolygon(folder + "/kriva1.txt"), readPolygon(folder + "/kriva2.txt")};
+    ASSERT_EQ(doc["curves"].items.size(), 2u);
+    Point boxMin(1024, 700);
+    Point boxMax(0, 0);
+    const auto widen = [&](const Point& p) {
+        boxMin.x = std::fmin(boxMin.x, p.x);
+        boxMin.y = std::fmin(boxMin.y, p.y);
+        boxMax.x = std::fmax(boxMax.x, p.x);
+        boxMax.y = std::fmax(boxMax.y, p.y);
+    };
+    for (int c = 0; c < 2; ++c) {
+        const Json& curve = doc["curves"][static_cast<size_t>(c)];
+        const std::vector<Point>& polygon = polygons[c];
+        expectSamePoints(jsonPoints(curve["controlPoints"]), polygon, "control points");
+
+        // 499 segments joining the samples at t = 0, 0.002, ..., 0.998 in a chain
+        const Json& segments = curve["segments"];
+        ASSERT_EQ(segments.items.size(), 499u);
+        for (size_t i = 0; i < 499; ++i) {
+            const std::vector<Point> ends = jsonPoints(segments[i]);
+            const float t0 = static_cast<float>(static_cast<double>(i) * 0.002);
+            const float t1 = static_cast<float>(static_cast<double>(i + 1) * 0.002);
+            const Point a = bezierPoint(polygon.data(), static_cast<int>(polygon.size()), t0);
+            const Point b = bezierPoint(polygon.data(), static_cast<int>(polygon.size()), t1);
+            ASSERT_TRUE(samePosition(ends[0], a) && samePosition(ends[1], b)) << "segment " << i;
+            widen(a);
+            widen(b);
+        }
+
+        Point hull[maxControlPoints];
+        const int m = convexHull(polygon.data(), static_cast<int>(polygon.size()), hull);
+        expectSamePoints(jsonPoints(curve["hull"]), std::vector<Point>(hull, hull + m), "hull");
+        // the outline of the hull is in the scene, so it widens the box too
+        for (int i = 0; i < m; ++i) widen(hull[i]);
+    }
+
+    SearchStats stats;
+    const std::vector<Point> found = searchPoints(polygons[0], polygons[1], stats);
+    expectSamePoints(jsonPoints(doc["intersections"]), found, "intersections");
+    for (const Point& p : found) widen(p);
+    EXPECT_EQ(doc["search"]["calls"].number, static_cast<double>(stats.calls));
+    EXPECT_EQ(doc["search"]["deepestLevel"].number, static_cast<double>(stats.deepestLevel));
+
+    const std::vector<Point> box = {Point(static_cast<float>(doc["boundingBox"]["min"][0].number),
+                                          static_cast<float>(doc["boundingBox"]["min"][1].number)),
+                                    Point(static_cast<float>(doc["boundingBox"]["max"][0].number),
+                                          static_cast<float>(doc["boundingBox"]["max"][1].number))};
+    expectSamePoints(box, {boxMin, boxMax}, "bounding box");
+    const Camera camera = fitCamera(boxMin, boxMax);
+    EXPECT_EQ(static_cast<float>(doc["camera"]["cx"].number), camera.cx);
+    EXPECT_EQ(static_cast<float>(doc["camera"]["cy"].number), camera.cy);
+    EXPECT_EQ(static_cast<float>(doc["camera"]["e"].number), camera.e);
+    EXPECT_FALSE(doc.has("exact"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, CliJson, ::testing::Values("default", "apart", "horizontal", "many", "same"));
+
+// Coordinates near the float limit put the box's sizes beyond it: the eye distance is not finite and is
+// written as null, so the document stays JSON.
+TEST(CliJson, AnEyeDistanceBeyondTheFloatRangeIsNull) {
+    TempDir dir;
+    dir.write("kriva1.txt", "2 -3e38 0 3e38 1");
+    dir.write("kriva2.txt", "2 0 -1 0 2");
+    const ProcessResult r = runIn(dir.path(), {"--json"});
+    ASSERT_EQ(r.status, 0);
+    bool ok = false;
+    const Json doc = parseJson(r.out, ok);
+    ASSERT_TRUE(ok) << r.out.substr(r.out.size() > 600 ? r.out.size() - 600 : 0);
+    EXPECT_EQ(doc["camera"]["e"].kind, Json::Null);
+    EXPECT_EQ(doc["camera"]["cx"].kind, Json::Number);
+}
+
+TEST(CliJson, ExactResultsJoinTheDocument) {
+    TempDir dir;
+    dir.write("kriva1.txt", "4 0 0 1 2 2 -1 3 1");
+    dir.write("kriva2.txt", "4 0 1 1 -1 2 2 3 0");
+    const ProcessResult r = runIn(dir.path(), {"--exact", "--json"});
+    ASSERT_EQ(r.status, 0);
+    bool ok = false;
+    const Json doc = parseJson(r.out, ok);
+    ASSERT_TRUE(ok);
+    const Json& crossings = doc["exact"]["crossings"];
+    ASSERT_EQ(crossings.items.size(), 3u);
+    const double xs[] = {0.3381049961, 1.5, 2.6618950039};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(crossings[i]["x"].number, xs[i], 1e-10);
+        EXPECT_NEAR(crossings[i]["y"].number, 0.5, 1e-10);
+        EXPECT_EQ(crossings[i]["t"].number, crossings[i]["s"].number);  // the curves mirror each other
+        EXPECT_EQ(crossings[i]["touch"].kind, Json::Bool);
+        EXPECT_FALSE(crossings[i]["touch"].boolean);
+    }
+    EXPECT_EQ(doc["exact"]["overlaps"].kind, Json::Array);
+    EXPECT_TRUE(doc["exact"]["overlaps"].items.empty());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Exact output
+
+struct ExactOutputCase {
+    const char* name;
+    const char* kriva1;
+    const char* kriva2;
+    std::vector<std::string> kinds;  // first word of each line
+    std::vector<std::vector<double>> numbers;
+    double tolerance;
+};
+
+const ExactOutputCase exactOutputs[] = {
+    {"ThreeCrossings", "4 0 0 1 2 2 -1 3 1", "4 0 1 1 -1 2 2 3 0", {"crossing", "crossing", "crossing"},
+     {{0.3381049961, 0.5, 0.5 - std::sqrt(0.15), 0.5 - std::sqrt(0.15)},
+      {1.5, 0.5, 0.5, 0.5},
+      {2.6618950039, 0.5, 0.5 + std::sqrt(0.15), 0.5 + std::sqrt(0.15)}},
+     1e-10},
+    {"Touch", "3 0 1 1 -1 2 1", "2 0 0 2 0", {"touch"}, {{1, 0, 0.5, 0.5}}, 1e-7},
+    // the piece of the first cubic on [0.25, 0.75], whose control points are exact in float
+    {"Overlap", "4 0 0 1 2 2 -1 3 1", "4 0.75 0.71875 1.25 0.78125 1.75 0.21875 2.25 0.28125", {"overlap"},
+     {{0.25, 0.75, 0, 1}}, 1e-12},
+    {"Nothing", "3 0 0 2 3 4 0", "3 6 0 8 3 10 0", {}, {}, 0},
+};
+
+class CliExact : public ::testing::TestWithParam<ExactOutputCase> {};
+
+TEST_P(CliExact, PrintsOneLinePerMeetingOrStretch) {
+    const ExactOutputCase& c = GetParam();
+    TempDir dir;
+    dir.write("kriva1.txt", c.kriva1);
+    dir.write("kriva2.txt", c.kriva2);
+    const ProcessResult r = runIn(dir.path(), {"--exact"});
+    ASSERT_EQ(r.status, 0);
+    const std::vector<std::string> got = lines(r.out);
+    ASSERT_EQ(got.size(), c.kinds.size()) << r.out;
+    for (size_t i = 0; i < got.size(); ++i) {
+        std::istringstream in(got[i]);
+        std::string kind;
+        in >> kind;
+        EXPECT_EQ(kind, c.kinds[i]);
+        for (double want : c.numbers[i]) {
+            std::string word;
+            in >> word;
+            EXPECT_NEAR(std::strtod(word.c_str(), nullptr), want, c.tolerance) << got[i];
+        }
+        std::string extra;
+        EXPECT_FALSE(in >> extra) << got[i];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliExact, ::testing::ValuesIn(exactOutputs), RowName());
+
+// ---------------------------------------------------------------------------------------------------
+// SVG
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The picture holds every scene element in the window's order; how it matches the window's own pixels is
+// checked by rasterising it next to a screenshot (svg_window_test.sh).
+TEST(CliSvg, DrawsEverySegmentWithItsDotsThenThePoints) {
+    TempDir dir;
+    const std::string folder = examples + "/default";
+    const ProcessResult r = runIn(folder, {"--svg", dir.file("scene.svg")});
+    ASSERT_EQ(r.status, 0);
+    SearchStats stats;
+    const std::vector<Point> found =
+        searchPoints(readPolygon(folder + "/kriva1.txt"), readPolygon(folder + "/kriva2.txt"), stats);
+    EXPECT_EQ(r.out, runIn(folder, {}).out);  // the points are printed as without --svg
+    const std::string svg = slurp(dir.file("scene.svg"));
+    ASSERT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1024\" height=\"700\"", 0), 0u);
+    // both hulls of the default example have four vertices: 998 + 8 segments, each a line and two dots
+    const size_t segmentCount = 998 + 8;
+    EXPECT_EQ(count(svg, "<polygon "), segmentCount);
+    EXPECT_EQ(count(svg, "<rect "), 1 + 2 * segmentCount + found.size());
+    EXPECT_EQ(count(svg, "fill=\"#ff0000\""), 3 * 998);
+    EXPECT_EQ(count(svg, "fill=\"#ffff00\""), 3 * 8u);
+    EXPECT_EQ(count(svg, "fill=\"#ffffff\""), found.size());
+    // the white dots come last, after every segment
+    EXPECT_GT(svg.find("fill=\"#ffffff\""), svg.rfind("fill=\"#ffff00\""));
+    EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
+}
+
+TEST(CliSvg, AFileThatCannotBeWrittenEndsWithStatusOne) {
+    TempDir dir;
+    dir.write("kriva1.txt", "2 0 0 1 1");
+    dir.write("kriva2.txt", "2 0 1 1 0");
+    const ProcessResult r = runIn(dir.path(), {"--svg", dir.file("no-such-folder/scene.svg")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "geometrija-cli: cannot write " + dir.file("no-such-folder/scene.svg") + "\n");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Refusals: the program's own lines, on standard output, exit status 1, whatever the options.
+
+struct CliRefusal {
+    const char* name;
+    const char* first;  // null: the file is missing
+    const char* second;
+    std::vector<std::string> args;
+    const char* out;
+};
+
+const CliRefusal refusals[] = {
+    {"FirstMissing", nullptr, "2 0 0 1 1", {}, openError},
+    {"SecondMissing", "2 0 0 1 1", nullptr, {"--json"}, openError},
+    {"TooManyPointsInFirst", "33", "2 0 0 1 1", {"--exact"}, "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n"},
+    {"NanInSecond", "2 0 0 1 1", "2 0 0 nan 1", {}, "Greska: neispravna koordinata u datoteci kriva2.txt!\n"},
+    {"OverflowInFirst", "2 0 0 1e39 1", "2 0 0 1 1", {"--svg", "x.svg"},
+     "Greska: neispravna koordinata u datoteci kriva1.txt!\n"},
+    // the message names the file as it was given
+    {"NamedFileTooLong", "0x21", "2 0 0 1 1", {"one.txt", "two.txt"},
+     "Greska: previse kontrolnih tacaka u datoteci one.txt!\n"},
+    {"NamedFileMissing", "2 0 0 1 1", nullptr, {"one.txt", "two.txt"}, openError},
+};
+
+class CliRefusals : public ::testing::TestWithParam<CliRefusal> {};
+
+TEST_P(CliRefusals, PrintTheProgramsLineAndExitWithOne) {
+    const CliRefusal& c = GetParam();
+    TempDir dir;
+    const bool named = !c.args.empty() && c.args[0] == "one.txt";
+    if (c.first) dir.write(named ? "one.txt" : "kriva1.txt", c.first);
+    if (c.second) dir.write(named ? "two.txt" : "kriva2.txt", c.second);
+    const ProcessResult r = runIn(dir.path(), c.args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(access(dir.file("x.svg").c_str(), F_OK), 0) << "nothing is written before the files are read";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliRefusals, ::testing::ValuesIn(refusals), RowName());
+
+// ---------------------------------------------------------------------------------------------------
+// Usage
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message;  // the first line on standard error
+};
+
+const UsageCase usageErrors[] = {
+    {"UnknownOption", {"--xml"}, "geometrija-cli: unknown option '--xml'\n"},
+    {"ShortOption", {"-j"}, "geometrija-cli: unknown option '-j'\n"},
+    {"OneFile", {"kriva1.txt"}, "geometrija-cli: one file given: give two control-point files, or none\n"},
+    {"ThreeFiles", {"a", "b", "c"}, "geometrija-cli: too many files: give two control-point files, or none\n"},
+    {"SvgWithoutFile", {"--svg"}, "geometrija-cli: --svg needs a file name\n"},
+    {"UnknownAfterGoodOnes", {"--json", "a", "b", "--fast"}, "geometrija-cli: unknown option '--fast'\n"},
+};
+
+class CliUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsage, PrintsOneLineAndTheUsageAndExitsWithTwo) {
+    const UsageCase& c = GetParam();
+    TempDir dir;  // nothing to read: a usage error ends before any file is opened
+    const ProcessResult r = runIn(dir.path(), c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    const std::string firstLine = r.err.substr(0, r.err.find('\n') + 1);
+    EXPECT_EQ(firstLine, c.message);
+    EXPECT_EQ(r.err.substr(firstLine.size()).rfind(usageStart, 0), 0u) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliUsage, ::testing::ValuesIn(usageErrors), RowName());
+
+TEST(CliUsage, HelpPrintsTheUsageAndReadsNothing) {
+    TempDir dir;
+    const ProcessResult r = runIn(dir.path(), {"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind(usageStart, 0), 0u);
+    for (const char* option : {"--json", "--exact", "--svg FILE", "--help"}) {
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(CliUsage, FilesMayFollowADoubleDash) {
+    TempDir dir;
+    dir.write("-a.txt", "2 0 0 1 1");
+    dir.write("-b.txt", "2 5 5 6 6");
+    const ProcessResult r = runIn(dir.path(), {"--", "-a.txt", "-b.txt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+}  // namespace
