@@ -80,15 +80,109 @@ int segmentIntersection(Segment first, Segment second, float* point) {
     return r.x < q.x && p.x <= s.x ? 2 : 0;
 }
 
+namespace {
+
+// One outline edge with what every test against it needs, formed exactly as segmentIntersection forms it.
+// Plain floats, so an array of them costs nothing to set up.
+struct Edge {
+    float fromX;
+    float fromY;
+    float toX;
+    float toY;
+    float dx;  // to - from, in float
+    float dy;
+    double squaredLength;                // dx^2 + dy^2
+    double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
+
+    Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
+};
+
+// the edges of an outline: vertex i to i + 1, and the closing edge from the first vertex to the last
+void outlineEdges(const Point* outline, int n, Edge* edges) {
+    for (int i = 0; i < n; ++i) {
+        Edge& e = edges[i];
+        const Point& from = i < n - 1 ? outline[i] : outline[0];
+        const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
+        e.fromX = from.x;
+        e.fromY = from.y;
+        e.toX = to.x;
+        e.toY = to.y;
+        e.dx = to.x - from.x;
+        e.dy = to.y - from.y;
+        e.squaredLength = squaredLength(e.dx, e.dy);
+        e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+    }
+}
+
+enum RangeVerdict { inRange, outOfRange, closeCall };
+
+// Where the float rounding of numerator / denominator lies against [0, 1], told without dividing when
+// it is far from both ends. The quotient is in [0, 1] when the two share a sign (or the numerator is zero)
+// and |numerator| <= |denominator|; beyond 1 + 2^-20 or below -2^-60 its rounding stays outside.
+RangeVerdict unitRange(double numerator, double denominator) {
+    const double a = std::fabs(numerator);
+    const double b = std::fabs(denominator);
+    if (numerator == 0 || (numerator > 0) == (denominator > 0)) {
+        if (a <= b) return inRange;
+        if (a >= b * (1 + 0x1p-20)) return outOfRange;
+        return closeCall;
+    }
+    if (a >= b * 0x1p-60) return outOfRange;
+    return closeCall;
+}
+
+// segmentIntersection(first, second) != 0, with the crossing case's range tests done without division
+// where the outcome is certain; close calls and the parallel case go to segmentIntersection itself.
+bool edgesMeet(const Edge& first, const Edge& second) {
+    const float cross = static_cast<float>(static_cast<double>(first.dx) * second.dy -
+                                           static_cast<double>(first.dy) * second.dx);
+    const double crossSquared = static_cast<double>(cross) * cross;
+    if (crossSquared <= first.toleranceTimesSquaredLength * second.squaredLength) {
+        float scratch[2];
+        return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
+    }
+    const double ex = static_cast<double>(second.fromX) - first.fromX;
+    const double ey = static_cast<double>(second.fromY) - first.fromY;
+    const RangeVerdict alongFirst = unitRange(ex * second.dy - ey * second.dx, cross);
+    const RangeVerdict alongSecond = unitRange(ex * first.dy - ey * first.dx, cross);
+    if (alongFirst == outOfRange || alongSecond == outOfRange) return false;
+    if (alongFirst == inRange && alongSecond == inRange) return true;
+    float scratch[2];
+    return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
+}
+
+bool allFinite(const Point* points, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) {
     if (n1 <= 0 || n2 <= 0) return 0;  // no outline
-    float scratch[2] = {0, 0};
+    if (n1 > maxControlPoints || n2 > maxControlPoints || !allFinite(hull1, n1) || !allFinite(hull2, n2)) {
+        // beyond the working storage, or with a NaN or infinity: every edge pair by segmentIntersection
+        float scratch[2] = {0, 0};
+        for (int i = 0; i < n1; ++i) {
+            const Segment edge1 =
+                i < n1 - 1 ? Segment(hull1[i], hull1[i + 1]) : Segment(hull1[0], hull1[n1 - 1]);
+            for (int j = 0; j < n2; ++j) {
+                const Segment edge2 =
+                    j < n2 - 1 ? Segment(hull2[j], hull2[j + 1]) : Segment(hull2[0], hull2[n2 - 1]);
+                if (segmentIntersection(edge1, edge2, scratch) != 0) return 1;
+            }
+        }
+        return 0;
+    }
+    Edge edges1[maxControlPoints];
+    Edge edges2[maxControlPoints];
+    outlineEdges(hull1, n1, edges1);
+    outlineEdges(hull2, n2, edges2);
     for (int i = 0; i < n1; ++i) {
-        // the closing edge runs from the first vertex to the last
-        const Segment edge1 = i < n1 - 1 ? Segment(hull1[i], hull1[i + 1]) : Segment(hull1[0], hull1[n1 - 1]);
         for (int j = 0; j < n2; ++j) {
-            const Segment edge2 = j < n2 - 1 ? Segment(hull2[j], hull2[j + 1]) : Segment(hull2[0], hull2[n2 - 1]);
-            if (segmentIntersection(edge1, edge2, scratch) != 0) return 1;
+            if (edgesMeet(edges1[i], edges2[j])) return 1;
         }
     }
     return 0;
@@ -161,6 +255,14 @@ bool isSmall(const Search& search, const Point* hull, int m, const Point* curve,
     return !(firstEdge > search.epsilon) || firstEdge <= resolutionLimit(curve, n);
 }
 
+// Room for the control points of one half, left unset: splitBezier writes each of the n it holds, whole,
+// before anything reads them. Bytes, not Points, so that the room costs nothing to make; the Points begin
+// to exist as they are written.
+struct PointRoom {
+    alignas(Point) unsigned char bytes[sizeof(Point) * maxControlPoints];
+    Point* points() { return reinterpret_cast<Point*>(bytes); }
+};
+
 // A piece of a curve in the search: its control polygon and the outline it is tested by.
 struct Piece {
     const Point* curve;
@@ -195,16 +297,16 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     }
 
     // every half meets both halves of the other curve, so each half's outline is found once, here
-    Point left1[maxControlPoints];
-    Point right1[maxControlPoints];
-    Point left2[maxControlPoints];
-    Point right2[maxControlPoints];
-    splitBezier(piece1.curve, piece1.n, 0.5f, left1, right1);
-    splitBezier(piece2.curve, piece2.n, 0.5f, left2, right2);
-    const Piece l1(left1, piece1.n);
-    const Piece r1(right1, piece1.n);
-    const Piece l2(left2, piece2.n);
-    const Piece r2(right2, piece2.n);
+    PointRoom left1;
+    PointRoom right1;
+    PointRoom left2;
+    PointRoom right2;
+    splitBezier(piece1.curve, piece1.n, 0.5f, left1.points(), right1.points());
+    splitBezier(piece2.curve, piece2.n, 0.5f, left2.points(), right2.points());
+    const Piece l1(left1.points(), piece1.n);
+    const Piece r1(right1.points(), piece1.n);
+    const Piece l2(left2.points(), piece2.n);
+    const Piece r2(right2.points(), piece2.n);
     searchPair(search, l1, l2, level + 1);
     searchPair(search, l1, r2, level + 1);
     searchPair(search, r1, l2, level + 1);

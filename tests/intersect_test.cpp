@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "hull/hull.h"
 #include "testing.h"
 
 namespace {
@@ -123,6 +124,69 @@ TEST_P(HullsOverlap, TestsEveryEdgePair) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HullsOverlap, ::testing::ValuesIn(overlapCases), RowName());
+
+// Every edge pair by segmentIntersection: what hullsOverlap answers, however it gets there.
+int overlapByEveryEdgePair(const std::vector<Point>& hull1, const std::vector<Point>& hull2) {
+    const int n1 = static_cast<int>(hull1.size());
+    const int n2 = static_cast<int>(hull2.size());
+    float scratch[2];
+    for (int i = 0; i < n1; ++i) {
+        const Segment e1 = i < n1 - 1 ? Segment(hull1[size_t(i)], hull1[size_t(i + 1)]) : Segment(hull1[0], hull1.back());
+        for (int j = 0; j < n2; ++j) {
+            const Segment e2 =
+                j < n2 - 1 ? Segment(hull2[size_t(j)], hull2[size_t(j + 1)]) : Segment(hull2[0], hull2.back());
+            if (segmentIntersection(e1, e2, scratch) != 0) return 1;
+        }
+    }
+    return 0;
+}
+
+// Outlines that touch, nearly touch, share edges or lie along one line, at scales from 1e-30 to 1e30: hulls of
+// random points moved by a few float steps against each other, and flat outlines of one or two vertices.
+std::vector<Point> nearbyOutline(std::mt19937& rng, const std::vector<Point>& other, float scale) {
+    std::uniform_real_distribution<float> u(-1, 1);
+    std::vector<Point> pts(1 + rng() % 8);
+    for (Point& p : pts) {
+        if (!other.empty() && rng() % 2 == 0) {
+            // a vertex of the other outline, or a point on one of its edges, moved by a float step or two
+            const Point& a = other[rng() % other.size()];
+            const Point& b = other[rng() % other.size()];
+            const float along = static_cast<float>(rng() % 5) / 4;
+            p = Point(a.x + along * (b.x - a.x), a.y + along * (b.y - a.y));
+            for (int steps = static_cast<int>(rng() % 3); steps > 0; --steps) {
+                p.x = std::nextafter(p.x, rng() % 2 ? 1e38f : -1e38f);
+                p.y = std::nextafter(p.y, rng() % 2 ? 1e38f : -1e38f);
+            }
+        } else {
+            p = Point(u(rng) * scale, u(rng) * scale);
+        }
+    }
+    std::vector<Point> hull(pts.size());
+    int m = convexHull(pts.data(), static_cast<int>(pts.size()), hull.data());
+    if (m == 0) m = rng() % 2 ? 1 : std::min<int>(2, static_cast<int>(pts.size()));  // a point or a flat segment
+    if (m == 2 && pts.size() >= 2 && hull[1].x == hull[0].x && hull[1].y == hull[0].y) hull[1] = pts[1];
+    hull.resize(static_cast<size_t>(m));
+    return hull;
+}
+
+TEST(HullsOverlapProperty, AgreesWithEveryEdgePairBySegmentIntersection) {
+    std::mt19937 rng(77);
+    int meeting = 0;
+    for (int trial = 0; trial < 40000; ++trial) {
+        const float scale = std::ldexp(1.0f, static_cast<int>(rng() % 200) - 100);
+        const std::vector<Point> first = nearbyOutline(rng, {}, scale);
+        const std::vector<Point> second = nearbyOutline(rng, first, scale);
+        const int expected = overlapByEveryEdgePair(first, second);
+        meeting += expected;
+        ASSERT_EQ(hullsOverlap(first.data(), static_cast<int>(first.size()), second.data(),
+                               static_cast<int>(second.size())),
+                  expected)
+            << "trial " << trial;
+    }
+    // both answers are well represented
+    EXPECT_GT(meeting, 5000);
+    EXPECT_LT(meeting, 35000);
+}
 
 TEST(InsideConvexPolygon, ClockwiseSquare) {
     const Point square[] = {{0, 0}, {0, 2}, {2, 2}, {2, 0}};  // clockwise with y up
