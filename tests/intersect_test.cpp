@@ -112,6 +112,12 @@ const OverlapCase overlapCases[] = {
     {"OneVertexEach", {{1, 1}}, {{1, 1}}, 1},
     {"OneVertexEachApart", {{1, 1}}, {{1, 2}}, 0},
     {"NoVertices", {}, {{1, 1}, {2, 2}}, 0},
+    // along x the ranges overlap, so nearly vertical segments on one line meet however far apart along y
+    {"SteepOnOneLineApartAlongY", {{0, 0}, {1e-6f, 10}}, {{0, 20}, {1e-6f, 30}}, 1},
+    {"ShallowOnOneLineApartAlongX", {{0, 0}, {10, 1e-6f}}, {{20, 0}, {30, 1e-6f}}, 0},
+    // beyond about 1e19 the float cross product overflows to infinity, and every crossing test passes
+    {"CrossProductOverflows", {{6.20195208e+21f, -1.60624168e+22f}, {-1.76387184e+22f, -1.02623322e+22f}},
+     {{-6.1923065e+21f, -4.32711594e+21f}, {6.75162768e+21f, 1.35876933e+22f}}, 1},
 };
 
 class HullsOverlap : public ::testing::TestWithParam<OverlapCase> {};
