@@ -13,7 +13,7 @@ constexpr double unitRoundoff = DBL_EPSILON;
 // two crossings of a near-tangent pair still differ by more than rounding in position.
 constexpr double tinyWidth = 1.0 / (1 << 26);
 // A clip that keeps more than this share of a piece makes too little progress: halve instead.
-constexpr double clipStall = 0.8;
+constexpr double clipStall = 0.65;
 // A clip that keeps more than this share of a piece is not worth cutting the piece for.
 constexpr double narrowBelow = 0.95;
 // Clipped ranges are widened by this much (in the piece's own parameter) against rounding in the clip.
@@ -182,107 +182,99 @@ Vec accelerationAt(const Curve& c, double t) {
     return p;
 }
 
+// Both coordinates of a point in one value, so that a de Casteljau step is one vector operation for both
+// (GCC and Clang map it to SSE2 on x86-64 and to scalar code where there is no vector unit).
+typedef double Pair __attribute__((vector_size(16)));
+
 // The control polygon of a curve restricted to a parameter range.
 struct Piece {
-    double x[maxPoints];
-    double y[maxPoints];
+    Pair p[maxPoints];
     double minX, maxX, minY, maxY;  // box of the control points
     int generation;                 // cuts since it was last taken from the input curve
+
+    double x(int i) const { return p[i][0]; }
+    double y(int i) const { return p[i][1]; }
 };
 
 // Cuts before a piece is taken afresh from the input curve: each cut adds at most about n units of
 // rounding at the frame's scale, so a piece's error stays below the margin the search allows for.
 constexpr int freshAfter = 4;
 
-void updateBox(Piece& p, int n) {
-    p.minX = p.maxX = p.x[0];
-    p.minY = p.maxY = p.y[0];
+void updateBox(Piece& piece, int n) {
+    Pair lo = piece.p[0];
+    Pair hi = lo;
     for (int i = 1; i < n; ++i) {
-        p.minX = std::min(p.minX, p.x[i]);
-        p.maxX = std::max(p.maxX, p.x[i]);
-        p.minY = std::min(p.minY, p.y[i]);
-        p.maxY = std::max(p.maxY, p.y[i]);
+        lo = piece.p[i] < lo ? piece.p[i] : lo;
+        hi = piece.p[i] > hi ? piece.p[i] : hi;
     }
+    piece.minX = lo[0];
+    piece.minY = lo[1];
+    piece.maxX = hi[0];
+    piece.maxY = hi[1];
 }
 
 // restricts the control polygon of n points to its part [u0, u1] (0 <= u0 <= u1 <= 1) by de Casteljau
-void restrictTo(double* x, double* y, int n, double u0, double u1) {
+void restrictTo(Pair* p, int n, double u0, double u1) {
     if (u1 < 1) {
         // keep [0, u1]: point k of the left part is the last of level k, built in place from the back
-        const double v = 1 - u1;
+        const Pair v = {1 - u1, 1 - u1};
+        const Pair u = {u1, u1};
         for (int j = 1; j < n; ++j) {
-            for (int k = n - 1; k >= j; --k) {
-                x[k] = v * x[k - 1] + u1 * x[k];
-                y[k] = v * y[k - 1] + u1 * y[k];
-            }
+            for (int k = n - 1; k >= j; --k) p[k] = v * p[k - 1] + u * p[k];
         }
     }
     if (u0 > 0) {
         // keep [u0 / u1, 1] of what is left
         const double r = u0 / u1;
-        const double v = 1 - r;
+        const Pair v = {1 - r, 1 - r};
+        const Pair u = {r, r};
         for (int j = 1; j < n; ++j) {
-            for (int k = 0; k < n - j; ++k) {
-                x[k] = v * x[k] + r * x[k + 1];
-                y[k] = v * y[k] + r * y[k + 1];
-            }
+            for (int k = 0; k < n - j; ++k) p[k] = v * p[k] + u * p[k + 1];
         }
     }
 }
 
 // the control points of c on [t0, t1] (0 <= t0 <= t1 <= 1), taken from the input curve
-void extract(const Curve& c, double t0, double t1, Piece& p) {
-    for (int i = 0; i < c.n; ++i) {
-        p.x[i] = c.x[i];
-        p.y[i] = c.y[i];
-    }
-    restrictTo(p.x, p.y, c.n, t0, t1);
-    updateBox(p, c.n);
-    p.generation = 0;
+void extract(const Curve& c, double t0, double t1, Piece& piece) {
+    for (int i = 0; i < c.n; ++i) piece.p[i] = Pair{c.x[i], c.y[i]};
+    restrictTo(piece.p, c.n, t0, t1);
+    updateBox(piece, c.n);
+    piece.generation = 0;
 }
 
-// p, the piece of c on some range, cut down to its part [u0, u1], which is [t0, t1] on c
-void narrow(const Curve& c, Piece& p, double u0, double u1, double t0, double t1) {
-    if (p.generation >= freshAfter) {
-        extract(c, t0, t1, p);
+// piece, the piece of c on some range, cut down to its part [u0, u1], which is [t0, t1] on c
+void narrow(const Curve& c, Piece& piece, double u0, double u1, double t0, double t1) {
+    if (piece.generation >= freshAfter) {
+        extract(c, t0, t1, piece);
         return;
     }
-    restrictTo(p.x, p.y, c.n, u0, u1);
-    updateBox(p, c.n);
-    ++p.generation;
+    restrictTo(piece.p, c.n, u0, u1);
+    updateBox(piece, c.n);
+    ++piece.generation;
 }
 
-// the two halves of p, the piece of c on [t0, t1]
-void halve(const Curve& c, const Piece& p, double t0, double t1, Piece& left, Piece& right) {
+// the two halves of piece, the piece of c on [t0, t1]
+void halve(const Curve& c, const Piece& piece, double t0, double t1, Piece& left, Piece& right) {
     const double tm = 0.5 * (t0 + t1);
-    if (p.generation >= freshAfter) {
+    if (piece.generation >= freshAfter) {
         extract(c, t0, tm, left);
         extract(c, tm, t1, right);
         return;
     }
     const int n = c.n;
-    double x[maxPoints], y[maxPoints];
-    for (int i = 0; i < n; ++i) {
-        x[i] = p.x[i];
-        y[i] = p.y[i];
-    }
-    left.x[0] = x[0];
-    left.y[0] = y[0];
-    right.x[n - 1] = x[n - 1];
-    right.y[n - 1] = y[n - 1];
+    Pair q[maxPoints];
+    for (int i = 0; i < n; ++i) q[i] = piece.p[i];
+    left.p[0] = piece.p[0];
+    right.p[n - 1] = piece.p[n - 1];
+    const Pair half = {0.5, 0.5};
     for (int j = 1; j < n; ++j) {
-        for (int k = 0; k < n - j; ++k) {
-            x[k] = 0.5 * x[k] + 0.5 * x[k + 1];
-            y[k] = 0.5 * y[k] + 0.5 * y[k + 1];
-        }
-        left.x[j] = x[0];
-        left.y[j] = y[0];
-        right.x[n - 1 - j] = x[n - 1 - j];
-        right.y[n - 1 - j] = y[n - 1 - j];
+        for (int k = 0; k < n - j; ++k) q[k] = half * q[k] + half * q[k + 1];
+        left.p[j] = q[0];
+        right.p[n - 1 - j] = q[n - 1 - j];
     }
     updateBox(left, n);
     updateBox(right, n);
-    left.generation = right.generation = p.generation + 1;
+    left.generation = right.generation = piece.generation + 1;
 }
 
 bool boxesMeet(const Piece& a, const Piece& b, double margin) {
@@ -296,23 +288,23 @@ bool boxesMeet(const Piece& a, const Piece& b, double margin) {
 bool clipToFatLine(const Piece& line, int n, const Piece& other, int m, double margin, double& u0, double& u1) {
     u0 = 0;
     u1 = 1;
-    double dx = line.x[n - 1] - line.x[0];
-    double dy = line.y[n - 1] - line.y[0];
+    double dx = line.x(n - 1) - line.x(0);
+    double dy = line.y(n - 1) - line.y(0);
     double len = length(Vec{dx, dy});
     if (!(len > margin)) {
         // ends (nearly) together: take the direction to the control point farthest from the start
         int far = -1;
         double best = margin;
         for (int i = 1; i < n; ++i) {
-            const double d = length(Vec{line.x[i] - line.x[0], line.y[i] - line.y[0]});
+            const double d = length(Vec{line.x(i) - line.x(0), line.y(i) - line.y(0)});
             if (d > best) {
                 best = d;
                 far = i;
             }
         }
         if (far < 0) return true;  // the piece is one point within rounding: the boxes alone decide
-        dx = line.x[far] - line.x[0];
-        dy = line.y[far] - line.y[0];
+        dx = line.x(far) - line.x(0);
+        dy = line.y(far) - line.y(0);
         len = best;
     }
     const double nx = -dy / len;
@@ -320,7 +312,7 @@ bool clipToFatLine(const Piece& line, int n, const Piece& other, int m, double m
     double dmin = 0;
     double dmax = 0;
     for (int i = 1; i < n; ++i) {
-        const double d = (line.x[i] - line.x[0]) * nx + (line.y[i] - line.y[0]) * ny;
+        const double d = (line.x(i) - line.x(0)) * nx + (line.y(i) - line.y(0)) * ny;
         dmin = std::min(dmin, d);
         dmax = std::max(dmax, d);
     }
@@ -331,55 +323,65 @@ bool clipToFatLine(const Piece& line, int n, const Piece& other, int m, double m
     bool allAbove = true;
     bool allBelow = true;
     for (int j = 0; j < m; ++j) {
-        e[j] = (other.x[j] - line.x[0]) * nx + (other.y[j] - line.y[0]) * ny;
+        e[j] = (other.x(j) - line.x(0)) * nx + (other.y(j) - line.y(0)) * ny;
         allAbove = allAbove && e[j] > dmax;
         allBelow = allBelow && e[j] < dmin;
     }
     if (allAbove || allBelow) return false;
-    if (m == 1) return true;
+    // both ends inside the band: nothing to cut
+    if (m == 1 || (e[0] >= dmin && e[0] <= dmax && e[m - 1] >= dmin && e[m - 1] <= dmax)) return true;
 
-    // convex hull of the points (j / (m - 1), e[j]), already ordered by abscissa: lower and upper chains
+    // The convex hull of the points (j / (m - 1), e[j]) meets the band first where its lower chain comes
+    // down into it (when the first point lies above the band) or its upper chain comes up into it (when
+    // below); the same from the other end. Each chain is built only when it is needed.
     const double step = 1.0 / (m - 1);
-    int lower[maxPoints];
-    int upper[maxPoints];
+    const auto turn = [&](int o, int a, int b) {
+        return static_cast<double>(a - o) * (e[b] - e[o]) - (e[a] - e[o]) * static_cast<double>(b - o);
+    };
+    const auto chain = [&](bool lower, int* out) {
+        int count = 0;
+        for (int j = 0; j < m; ++j) {
+            while (count >= 2 && (lower ? turn(out[count - 2], out[count - 1], j) <= 0
+                                        : turn(out[count - 2], out[count - 1], j) >= 0)) {
+                --count;
+            }
+            out[count++] = j;
+        }
+        return count;
+    };
+    // where the edge from point a to point b passes the level
+    const auto at = [&](int a, int b, double level) { return (a + (level - e[a]) / (e[b] - e[a]) * (b - a)) * step; };
+    int lowerChain[maxPoints];
+    int upperChain[maxPoints];
     int nl = 0;
     int nu = 0;
-    const auto turn = [&](int o, int a, int b) {
-        return (a - o) * step * (e[b] - e[o]) - (e[a] - e[o]) * (b - o) * step;
-    };
-    for (int j = 0; j < m; ++j) {
-        while (nl >= 2 && turn(lower[nl - 2], lower[nl - 1], j) <= 0) --nl;
-        lower[nl++] = j;
-        while (nu >= 2 && turn(upper[nu - 2], upper[nu - 1], j) >= 0) --nu;
-        upper[nu++] = j;
+    if (e[0] > dmax || e[m - 1] > dmax) nl = chain(true, lowerChain);
+    if (e[0] < dmin || e[m - 1] < dmin) nu = chain(false, upperChain);
+
+    double lo = 0;
+    if (e[0] > dmax) {
+        int i = 1;
+        while (i < nl && e[lowerChain[i]] > dmax) ++i;
+        if (i == nl) return false;
+        lo = at(lowerChain[i - 1], lowerChain[i], dmax);
+    } else if (e[0] < dmin) {
+        int i = 1;
+        while (i < nu && e[upperChain[i]] < dmin) ++i;
+        if (i == nu) return false;
+        lo = at(upperChain[i - 1], upperChain[i], dmin);
     }
-    // the extreme abscissae of hull and band together lie on the hull's edges
-    double lo = 2;
-    double hi = -1;
-    const auto edge = [&](int a, int b) {
-        const double ua = a * step;
-        const double ub = b * step;
-        const double ea = e[a];
-        const double eb = e[b];
-        double l0;
-        double l1;
-        if (ea == eb) {
-            if (ea < dmin || ea > dmax) return;
-            l0 = 0;
-            l1 = 1;
-        } else {
-            l0 = (dmin - ea) / (eb - ea);
-            l1 = (dmax - ea) / (eb - ea);
-            if (l0 > l1) std::swap(l0, l1);
-            l0 = std::max(l0, 0.0);
-            l1 = std::min(l1, 1.0);
-            if (l0 > l1) return;
-        }
-        lo = std::min(lo, ua + l0 * (ub - ua));
-        hi = std::max(hi, ua + l1 * (ub - ua));
-    };
-    for (int i = 0; i + 1 < nl; ++i) edge(lower[i], lower[i + 1]);
-    for (int i = 0; i + 1 < nu; ++i) edge(upper[i], upper[i + 1]);
+    double hi = 1;
+    if (e[m - 1] > dmax) {
+        int i = nl - 2;
+        while (i >= 0 && e[lowerChain[i]] > dmax) --i;
+        if (i < 0) return false;
+        hi = at(lowerChain[i], lowerChain[i + 1], dmax);
+    } else if (e[m - 1] < dmin) {
+        int i = nu - 2;
+        while (i >= 0 && e[upperChain[i]] < dmin) --i;
+        if (i < 0) return false;
+        hi = at(upperChain[i], upperChain[i + 1], dmin);
+    }
     if (lo > hi) return false;
     u0 = std::max(0.0, lo - clipSlack);
     u1 = std::min(1.0, hi + clipSlack);
@@ -392,7 +394,7 @@ bool clipToFatLine(const Piece& line, int n, const Piece& other, int m, double m
 bool directionCone(const Piece& p, int n, double err, Vec& lo, Vec& hi) {
     bool any = false;
     for (int i = 0; i + 1 < n; ++i) {
-        const Vec e{p.x[i + 1] - p.x[i], p.y[i + 1] - p.y[i]};
+        const Vec e{p.x(i + 1) - p.x(i), p.y(i + 1) - p.y(i)};
         // an edge within rounding of zero adds nothing to the cone
         if (std::fabs(e.x) + std::fabs(e.y) <= 4 * err) continue;
         if (!any) {
@@ -704,12 +706,29 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
         return;
     }
     const int n = c.n;
-    // a piece that runs one way along its chord passes p at most once within the tolerance: Newton decides
-    const Vec chord{piece.x[n - 1] - piece.x[0], piece.y[n - 1] - piece.y[0]};
+    const Vec chord{piece.x(n - 1) - piece.x(0), piece.y(n - 1) - piece.y(0)};
     const double chordLength = length(chord);
+    if (chordLength > 4 * err) {
+        // the box around the control points turned to the chord: p must lie in it, widened by the tolerance
+        const Vec along{chord.x / chordLength, chord.y / chordLength};
+        const Vec across{-along.y, along.x};
+        double lo = 0, hi = 0, left = 0, right = 0;
+        for (int i = 1; i < n; ++i) {
+            const Vec q{piece.x(i) - piece.x(0), piece.y(i) - piece.y(0)};
+            lo = std::min(lo, dot(q, along));
+            hi = std::max(hi, dot(q, along));
+            left = std::min(left, dot(q, across));
+            right = std::max(right, dot(q, across));
+        }
+        const Vec q{p.x - piece.x(0), p.y - piece.y(0)};
+        const double a = dot(q, along);
+        const double d = dot(q, across);
+        if (a < lo - tolerance || a > hi + tolerance || d < left - tolerance || d > right + tolerance) return;
+    }
+    // a piece that runs one way along its chord passes p at most once within the tolerance: Newton decides
     bool oneWay = chordLength > 4 * err;
     for (int i = 0; oneWay && i + 1 < n; ++i) {
-        const Vec e{piece.x[i + 1] - piece.x[i], piece.y[i + 1] - piece.y[i]};
+        const Vec e{piece.x(i + 1) - piece.x(i), piece.y(i + 1) - piece.y(i)};
         oneWay = dot(e, chord) >= 0.5 * length(e) * chordLength;
     }
     const double width = t1 - t0;
@@ -768,8 +787,7 @@ void pointOnCurve(const Curve& c, Vec p, double tolerance, double err, std::vect
     if (c.n < 1) return;
     findPointOnCurve(c, p, tolerance, err, 0, 1, out, 0);
     std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end(), [](double u, double v) { return v - u <= sameCrossing; }),
-              out.end());
+    out.erase(std::unique(out.begin(), out.end(), [](double u, double v) { return v - u <= sameCrossing; }), out.end());
 }
 
 // whether the curves have one direction at (t, s); a vanishing derivative has every direction
@@ -940,9 +958,8 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
 
     // shared stretches: pairs of candidate ends with the curves coinciding between them
     std::vector<Stretch> stretches;
-    std::sort(ends.begin(), ends.end(), [](const Candidate& p, const Candidate& q) {
-        return p.t < q.t || (p.t == q.t && p.s < q.s);
-    });
+    std::sort(ends.begin(), ends.end(),
+              [](const Candidate& p, const Candidate& q) { return p.t < q.t || (p.t == q.t && p.s < q.s); });
     for (size_t i = 0; i < ends.size(); ++i) {
         for (size_t j = i + 1; j < ends.size(); ++j) {
             const Candidate& p = ends[i];
@@ -983,9 +1000,8 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         }
         return false;
     };
-    std::sort(found.begin(), found.end(), [](const Candidate& p, const Candidate& q) {
-        return p.t < q.t || (p.t == q.t && p.s < q.s);
-    });
+    std::sort(found.begin(), found.end(),
+              [](const Candidate& p, const Candidate& q) { return p.t < q.t || (p.t == q.t && p.s < q.s); });
     std::vector<Candidate> merged;
     for (const Candidate& c : found) {
         if (onStretch(c)) continue;
@@ -1006,9 +1022,8 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         }
         if (!same) merged.push_back(c);
     }
-    std::sort(merged.begin(), merged.end(), [](const Candidate& p, const Candidate& q) {
-        return p.t < q.t || (p.t == q.t && p.s < q.s);
-    });
+    std::sort(merged.begin(), merged.end(),
+              [](const Candidate& p, const Candidate& q) { return p.t < q.t || (p.t == q.t && p.s < q.s); });
     for (const Candidate& c : merged) emit(c.t, c.s, c.touch);
     std::sort(kept.begin(), kept.end(), [](const Stretch& p, const Stretch& q) { return p.t0 < q.t0; });
     for (const Stretch& r : kept) result.overlaps.push_back({r.t0, r.t1, r.s0, r.s1});

@@ -63,11 +63,11 @@ struct PointD {
 
 // One point where the two curves meet.
 struct CurveCrossing {
-    double t;     // parameter on the first curve, 0..1
-    double s;     // parameter on the second curve, 0..1
-    double x;     // the point, on the first curve
+    double t;  // parameter on the first curve, 0..1
+    double s;  // parameter on the second curve, 0..1
+    double x;  // the point, on the first curve
     double y;
-    bool touch;   // tangential: both curves have one direction there (or one of them has none)
+    bool touch;  // tangential: both curves have one direction there (or one of them has none)
 };
 
 // A stretch along which the curves coincide: t0 < t1 on the first curve; the second curve is at s0 where

@@ -118,7 +118,8 @@ private:
             char* end = nullptr;
             v.kind = Json::Number;
             v.number = std::strtod(number.c_str(), &end);
-            if (number.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(number.back()))) return fail();
+            if (number.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(number.back())))
+                return fail();
         }
         return v;
     }
@@ -154,8 +155,7 @@ std::vector<Point> readPolygon(const std::string& fileName) {
 // the meeting points and statistics of the program's search on two polygons
 std::vector<Point> searchPoints(const std::vector<Point>& a, const std::vector<Point>& b, SearchStats& stats) {
     std::vector<Point> found;
-    intersectCurves(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), found, 0.01f,
-                    &stats);
+    intersectCurves(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), found, 0.01f, &stats);
     return found;
 }
 
@@ -213,8 +213,9 @@ TEST(CliPoints, NamedFilesAreReadInsteadOfTheDefaultOnes) {
     ASSERT_EQ(r.status, 0);
     // the two segments cross at the point where both are first halved: each of the four pairs of halves
     // records its own point
-    EXPECT_EQ(r.out, "0.498046875 0.498046875\n0.498046875 0.498046875\n0.501953125 0.501953125\n"
-                     "0.501953125 0.501953125\n");
+    EXPECT_EQ(r.out,
+              "0.498046875 0.498046875\n0.498046875 0.498046875\n0.501953125 0.501953125\n"
+              "0.501953125 0.501953125\n");
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -355,15 +356,22 @@ struct ExactOutputCase {
 };
 
 const ExactOutputCase exactOutputs[] = {
-    {"ThreeCrossings", "4 0 0 1 2 2 -1 3 1", "4 0 1 1 -1 2 2 3 0", {"crossing", "crossing", "crossing"},
+    {"ThreeCrossings",
+     "4 0 0 1 2 2 -1 3 1",
+     "4 0 1 1 -1 2 2 3 0",
+     {"crossing", "crossing", "crossing"},
      {{0.3381049961, 0.5, 0.5 - std::sqrt(0.15), 0.5 - std::sqrt(0.15)},
       {1.5, 0.5, 0.5, 0.5},
       {2.6618950039, 0.5, 0.5 + std::sqrt(0.15), 0.5 + std::sqrt(0.15)}},
      1e-10},
     {"Touch", "3 0 1 1 -1 2 1", "2 0 0 2 0", {"touch"}, {{1, 0, 0.5, 0.5}}, 1e-7},
     // the piece of the first cubic on [0.25, 0.75], whose control points are exact in float
-    {"Overlap", "4 0 0 1 2 2 -1 3 1", "4 0.75 0.71875 1.25 0.78125 1.75 0.21875 2.25 0.28125", {"overlap"},
-     {{0.25, 0.75, 0, 1}}, 1e-12},
+    {"Overlap",
+     "4 0 0 1 2 2 -1 3 1",
+     "4 0.75 0.71875 1.25 0.78125 1.75 0.21875 2.25 0.28125",
+     {"overlap"},
+     {{0.25, 0.75, 0, 1}},
+     1e-12},
     {"Nothing", "3 0 0 2 3 4 0", "3 6 0 8 3 10 0", {}, {}, 0},
 };
 
@@ -417,12 +425,17 @@ TEST(CliSvg, DrawsEverySegmentWithItsDotsThenThePoints) {
     EXPECT_EQ(r.out, runIn(folder, {}).out);  // the points are printed as without --svg
     const std::string svg = slurp(dir.file("scene.svg"));
     ASSERT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1024\" height=\"700\"", 0), 0u);
-    // both hulls of the default example have four vertices: 998 + 8 segments, each a line and two dots
-    const size_t segmentCount = 998 + 8;
+    // 998 curve segments and one per hull vertex, each a line and two dots
+    Point hull[maxControlPoints];
+    const std::vector<Point> a = readPolygon(folder + "/kriva1.txt");
+    const std::vector<Point> b = readPolygon(folder + "/kriva2.txt");
+    const size_t hullEdges = static_cast<size_t>(convexHull(a.data(), static_cast<int>(a.size()), hull) +
+                                                 convexHull(b.data(), static_cast<int>(b.size()), hull));
+    const size_t segmentCount = 998 + hullEdges;
     EXPECT_EQ(count(svg, "<polygon "), segmentCount);
     EXPECT_EQ(count(svg, "<rect "), 1 + 2 * segmentCount + found.size());
     EXPECT_EQ(count(svg, "fill=\"#ff0000\""), 3 * 998);
-    EXPECT_EQ(count(svg, "fill=\"#ffff00\""), 3 * 8u);
+    EXPECT_EQ(count(svg, "fill=\"#ffff00\""), 3 * hullEdges);
     EXPECT_EQ(count(svg, "fill=\"#ffffff\""), found.size());
     // the white dots come last, after every segment
     EXPECT_GT(svg.find("fill=\"#ffffff\""), svg.rfind("fill=\"#ffff00\""));
@@ -453,12 +466,22 @@ struct CliRefusal {
 const CliRefusal refusals[] = {
     {"FirstMissing", nullptr, "2 0 0 1 1", {}, openError},
     {"SecondMissing", "2 0 0 1 1", nullptr, {"--json"}, openError},
-    {"TooManyPointsInFirst", "33", "2 0 0 1 1", {"--exact"}, "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n"},
+    {"TooManyPointsInFirst",
+     "33",
+     "2 0 0 1 1",
+     {"--exact"},
+     "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n"},
     {"NanInSecond", "2 0 0 1 1", "2 0 0 nan 1", {}, "Greska: neispravna koordinata u datoteci kriva2.txt!\n"},
-    {"OverflowInFirst", "2 0 0 1e39 1", "2 0 0 1 1", {"--svg", "x.svg"},
+    {"OverflowInFirst",
+     "2 0 0 1e39 1",
+     "2 0 0 1 1",
+     {"--svg", "x.svg"},
      "Greska: neispravna koordinata u datoteci kriva1.txt!\n"},
     // the message names the file as it was given
-    {"NamedFileTooLong", "0x21", "2 0 0 1 1", {"one.txt", "two.txt"},
+    {"NamedFileTooLong",
+     "0x21",
+     "2 0 0 1 1",
+     {"one.txt", "two.txt"},
      "Greska: previse kontrolnih tacaka u datoteci one.txt!\n"},
     {"NamedFileMissing", "2 0 0 1 1", nullptr, {"one.txt", "two.txt"}, openError},
 };

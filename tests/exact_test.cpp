@@ -207,49 +207,80 @@ const double root15 = std::sqrt(0.15);  // the issue's cubics cross where t = s 
 std::vector<ExactCase> exactCases() {
     std::vector<ExactCase> cases;
     // three crossings; the middle one lies exactly at both curves' halving point
-    cases.push_back({"CubicsCrossThreeTimes", issueCubic1, issueCubic2,
+    cases.push_back({"CubicsCrossThreeTimes",
+                     issueCubic1,
+                     issueCubic2,
                      {{0.5 - root15, 0.5 - root15, 0.3381049961, 0.5, false},
                       {0.5, 0.5, 1.5, 0.5, false},
                       {0.5 + root15, 0.5 + root15, 2.6618950039, 0.5, false}},
                      {},
                      1e-12});
-    cases.push_back({"QuadraticTouchesSegment", {{0, 1}, {1, -1}, {2, 1}}, {{0, 0}, {2, 0}},
-                     {{0.5, 0.5, 1, 0, true}}, {}, 1e-7});
-    cases.push_back({"CubicAndItsMiddlePiece", issueCubic1, piece(issueCubic1, 0.25L, 0.75L), {},
-                     {{0.25, 0.75, 0, 1}}, 1e-12});
-    cases.push_back({"SameCurveTwice", {{1, 1}, {3, 9}, {7, 1}, {9, 8}}, {{1, 1}, {3, 9}, {7, 1}, {9, 8}}, {},
-                     {{0, 1, 0, 1}}, 1e-12});
-    cases.push_back({"SameCurveRunningBack", {{1, 1}, {3, 9}, {7, 1}, {9, 8}}, {{9, 8}, {7, 1}, {3, 9}, {1, 1}}, {},
-                     {{0, 1, 1, 0}}, 1e-12});
+    cases.push_back(
+        {"QuadraticTouchesSegment", {{0, 1}, {1, -1}, {2, 1}}, {{0, 0}, {2, 0}}, {{0.5, 0.5, 1, 0, true}}, {}, 1e-7});
+    cases.push_back(
+        {"CubicAndItsMiddlePiece", issueCubic1, piece(issueCubic1, 0.25L, 0.75L), {}, {{0.25, 0.75, 0, 1}}, 1e-12});
+    cases.push_back({"SameCurveTwice",
+                     {{1, 1}, {3, 9}, {7, 1}, {9, 8}},
+                     {{1, 1}, {3, 9}, {7, 1}, {9, 8}},
+                     {},
+                     {{0, 1, 0, 1}},
+                     1e-12});
+    cases.push_back({"SameCurveRunningBack",
+                     {{1, 1}, {3, 9}, {7, 1}, {9, 8}},
+                     {{9, 8}, {7, 1}, {3, 9}, {1, 1}},
+                     {},
+                     {{0, 1, 1, 0}},
+                     1e-12});
     // the same cubic given with five control points
-    cases.push_back({"CubicAndItsElevatedPiece", issueCubic1, elevate(piece(issueCubic1, 0.5L, 1.0L)), {},
-                     {{0.5, 1, 0, 1}}, 1e-12});
+    cases.push_back({"CubicAndItsElevatedPiece",
+                     issueCubic1,
+                     elevate(piece(issueCubic1, 0.5L, 1.0L)),
+                     {},
+                     {{0.5, 1, 0, 1}},
+                     1e-12});
     // shared ends of a stretch on both curves
-    cases.push_back({"PiecesOverlappingAtTheirEnds", piece(issueCubic1, 0.0L, 0.6L), piece(issueCubic1, 0.4L, 1.0L),
-                     {}, {{2.0 / 3, 1, 0, 1.0 / 3}}, 1e-12});
+    cases.push_back({"PiecesOverlappingAtTheirEnds",
+                     piece(issueCubic1, 0.0L, 0.6L),
+                     piece(issueCubic1, 0.4L, 1.0L),
+                     {},
+                     {{2.0 / 3, 1, 0, 1.0 / 3}},
+                     1e-12});
     cases.push_back({"CollinearSegments", {{0, 0}, {2, 0}}, {{1, 0}, {3, 0}}, {}, {{0.5, 1, 0, 0.5}}, 1e-12});
     // a quadratic that runs out along a line and back: two stretches meeting where it turns
-    cases.push_back({"CurveTurningBackAlongSegment", {{0, 0}, {2, 0}, {0, 0}}, {{0, 0}, {2, 0}}, {},
-                     {{0, 0.5, 0, 0.5}, {0.5, 1, 0.5, 0}}, 1e-12});
-    cases.push_back({"SegmentsCrossing", {{0, 0}, {10, 8}}, {{1, 9}, {9, 1}},
-                     {{5.0 / 9, 41.0 / 72, 50.0 / 9, 40.0 / 9, false}}, {}, 1e-15});
-    // one curve ends on the other
-    cases.push_back({"EndOnTheOtherCurve", {{0, 1}, {1, 1}, {2, 0}}, {{0, 0}, {4, 0}}, {{1, 0.5, 2, 0, false}}, {},
-                     1e-15});
-    cases.push_back({"SharedEndAtAnAngle", {{0, 0}, {1, 1}, {2, 0}}, {{2, 0}, {3, 2}}, {{1, 0, 2, 0, false}}, {},
-                     1e-15});
-    // one curve continues the other with the same direction: they meet once, as a touch
-    cases.push_back({"SmoothJoint", {{0, 0}, {1, 1}, {2, 1}}, {{2, 1}, {3, 1}, {4, 0}}, {{1, 0, 2, 1, true}}, {},
+    cases.push_back({"CurveTurningBackAlongSegment",
+                     {{0, 0}, {2, 0}, {0, 0}},
+                     {{0, 0}, {2, 0}},
+                     {},
+                     {{0, 0.5, 0, 0.5}, {0.5, 1, 0.5, 0}},
                      1e-12});
+    cases.push_back({"SegmentsCrossing",
+                     {{0, 0}, {10, 8}},
+                     {{1, 9}, {9, 1}},
+                     {{5.0 / 9, 41.0 / 72, 50.0 / 9, 40.0 / 9, false}},
+                     {},
+                     1e-15});
+    // one curve ends on the other
+    cases.push_back(
+        {"EndOnTheOtherCurve", {{0, 1}, {1, 1}, {2, 0}}, {{0, 0}, {4, 0}}, {{1, 0.5, 2, 0, false}}, {}, 1e-15});
+    cases.push_back(
+        {"SharedEndAtAnAngle", {{0, 0}, {1, 1}, {2, 0}}, {{2, 0}, {3, 2}}, {{1, 0, 2, 0, false}}, {}, 1e-15});
+    // one curve continues the other with the same direction: they meet once, as a touch
+    cases.push_back(
+        {"SmoothJoint", {{0, 0}, {1, 1}, {2, 1}}, {{2, 1}, {3, 1}, {4, 0}}, {{1, 0, 2, 1, true}}, {}, 1e-12});
     // an inflection point touching its tangent line: tangential, though the curve crosses the line
-    cases.push_back({"InflectionOnItsTangent", {{-1, -1}, {-1.0 / 3, 1}, {1.0 / 3, -1}, {1, 1}}, {{-2, 0}, {2, 0}},
-                     {{0.5, 0.5, 0, 0, true}}, {}, 1e-5});
+    cases.push_back({"InflectionOnItsTangent",
+                     {{-1, -1}, {-1.0 / 3, 1}, {1.0 / 3, -1}, {1, 1}},
+                     {{-2, 0}, {2, 0}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-5});
     cases.push_back({"Apart", {{0, 0}, {2, 3}, {4, 0}}, {{6, 0}, {8, 3}, {10, 0}}, {}, {}, 0});
     cases.push_back({"PointOnCurve", {{1, 0}}, {{0, 0}, {2, 0}}, {{0, 0.5, 1, 0, true}}, {}, 1e-12});
     cases.push_back({"PointOffCurve", {{0, 0}, {1, 1}, {2, 0}}, {{1, 2}, {1, 2}, {1, 2}}, {}, {}, 0});
     cases.push_back({"TwoEqualPoints", {{3, 4}}, {{3, 4}}, {{0, 0, 3, 4, true}}, {}, 0});
     // far from the origin: the local frame keeps the parameters as they are near it
-    cases.push_back({"FarFromTheOrigin", {{1e6, 1e6}, {1e6 + 1, 1e6 + 2}, {1e6 + 2, 1e6 - 1}, {1e6 + 3, 1e6 + 1}},
+    cases.push_back({"FarFromTheOrigin",
+                     {{1e6, 1e6}, {1e6 + 1, 1e6 + 2}, {1e6 + 2, 1e6 - 1}, {1e6 + 3, 1e6 + 1}},
                      {{1e6, 1e6 + 1}, {1e6 + 1, 1e6 - 1}, {1e6 + 2, 1e6 + 2}, {1e6 + 3, 1e6}},
                      {{0.5 - root15, 0.5 - root15, 1e6 + 0.3381049961, 1e6 + 0.5, false},
                       {0.5, 0.5, 1e6 + 1.5, 1e6 + 0.5, false},
@@ -332,7 +363,8 @@ TEST(ExactIntersection, RefusesCountsOutsideTheLimitAndNonFiniteCoordinates) {
 // A curve of the largest supported degree: a sine-like wave of 32 control points against its axis.
 TEST(ExactIntersection, HandlesTheLargestNumberOfControlPoints) {
     Curve wave;
-    for (int i = 0; i < maxControlPoints; ++i) wave.push_back({i / 31.0, (i % 2 == 0 ? 1.0 : -1.0) * (i % 4 < 2 ? 1 : -1)});
+    for (int i = 0; i < maxControlPoints; ++i)
+        wave.push_back({i / 31.0, (i % 2 == 0 ? 1.0 : -1.0) * (i % 4 < 2 ? 1 : -1)});
     const Curve axis = {{-0.5, 0.01}, {1.5, 0.01}};
     const ExactIntersections r = intersect(wave, axis);
     const std::vector<Root> reference = referenceCrossings(wave, axis, 4096);
