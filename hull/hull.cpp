@@ -68,9 +68,9 @@ constexpr double sameAngleSineSquared = sameAngleSine * sameAngleSine;
 constexpr float largestPlainCoordinate = 1e38f;
 
 enum DirectionKind : int {
-    noDirection,  // dx = dy = 0: the angle is 0
     rightward,    // dx > 0: the angle lies in (-0.0000187, 180.0000187)
     leftward,     // dx < 0: the angle lies in (179.9999813, 360.0000187)
+    noDirection,  // dx = dy = 0: the angle is 0
     vertical,     // dx = +-0, dy != 0: the angle depends on the zero's sign
 };
 
@@ -81,6 +81,7 @@ struct Direction {
     float dx;  // the same float differences directionAngle forms
     float dy;
     int kind;
+    double squaredLength;
     bool angleKnown;
     float angle;
 
@@ -90,6 +91,7 @@ struct Direction {
           dx(static_cast<float>(static_cast<double>(t.x) - static_cast<double>(f.x))),
           dy(static_cast<float>(static_cast<double>(t.y) - static_cast<double>(f.y))),
           kind(dx > 0 ? rightward : dx < 0 ? leftward : dy != 0 ? vertical : noDirection),
+          squaredLength(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy),
           angleKnown(kind == noDirection),
           angle(0) {}
 
@@ -104,62 +106,60 @@ struct Direction {
 
 constexpr int undecided = 2;
 
-// whether a rightward direction's angle is surely above 0: it points at least 1e-5 radians off straight
+// whether a direction's angle is surely above 0: leftward, or rightward at least 1e-5 radians off straight
 // down (V >= 5.5e-4)
 bool surelyAboveZero(const Direction& d) {
     return d.kind == leftward ||
            (d.kind == rightward && (d.dy >= 0 || -static_cast<double>(d.dy) * sameAngleSine <= d.dx));
 }
 
-// The sign of angle(u) - angle(v) as the float angles give it (-1, 0, 1) when the geometry alone
-// decides it, otherwise undecided.
-int compareByGeometry(const Direction& u, const Direction& v) {
+// compareByGeometry for directions of different kinds
+int compareAcrossKinds(const Direction& u, const Direction& v) {
     if (u.kind == vertical || v.kind == vertical) return undecided;
     if (u.kind == noDirection || v.kind == noDirection) {
         if (u.kind == v.kind) return 0;
         if (u.kind == noDirection) return surelyAboveZero(v) ? -1 : undecided;
         return surelyAboveZero(u) ? 1 : undecided;
     }
-    const double ux = u.dx, uy = u.dy, vx = v.dx, vy = v.dy;
-    if (u.kind == v.kind) {
-        // one open half-plane: the angles grow counter-clockwise. The products of floats are exact, so the
-        // cross product's sign is exact, and zero only for one direction, whose quotient and angle are one.
-        const double cross = ux * vy - uy * vx;
-        if (cross == 0) return 0;
-        const double dot = ux * vx + uy * vy;
-        if (dot <= 0 || cross * cross > sameAngleSineSquared * (ux * ux + uy * uy) * (vx * vx + vy * vy)) {
-            return cross > 0 ? -1 : 1;
-        }
-        return undecided;
-    }
     // one on each side of the vertical: the rightward one is below unless both point nearly straight up
-    const double rx = u.kind == rightward ? ux : vx, ry = u.kind == rightward ? uy : vy;
-    const double lx = u.kind == rightward ? vx : ux, ly = u.kind == rightward ? vy : uy;
-    if (ry <= 0 || ly <= 0 || rx > sameAngleSine * ry || -lx > sameAngleSine * ly) {
+    const Direction& r = u.kind == rightward ? u : v;
+    const Direction& l = u.kind == rightward ? v : u;
+    if (r.dy <= 0 || l.dy <= 0 || r.dx > sameAngleSine * r.dy || -static_cast<double>(l.dx) > sameAngleSine * l.dy) {
         return u.kind == rightward ? -1 : 1;
     }
     return undecided;
 }
 
-bool angleAbove(Direction& u, Direction& v) {
+// The sign of angle(u) - angle(v) as the float angles give it (-1, 0, 1) when the geometry alone
+// decides it, otherwise undecided.
+inline int compareByGeometry(const Direction& u, const Direction& v) {
+    if (u.kind != v.kind || u.kind > leftward) return compareAcrossKinds(u, v);
+    // one open half-plane: the angles grow counter-clockwise. The products of floats are exact, so the
+    // cross product's sign is exact, and zero only for one direction, whose quotient and angle are one.
+    const double cross = static_cast<double>(u.dx) * v.dy - static_cast<double>(u.dy) * v.dx;
+    if (cross * cross > sameAngleSineSquared * u.squaredLength * v.squaredLength) return cross > 0 ? -1 : 1;
+    return cross == 0 ? 0 : undecided;
+}
+
+inline bool angleAbove(Direction& u, Direction& v) {
     const int c = compareByGeometry(u, v);
     return c != undecided ? c > 0 : u.exactAngle() > v.exactAngle();
 }
 
-bool angleBelow(Direction& u, Direction& v) {
+inline bool angleBelow(Direction& u, Direction& v) {
     const int c = compareByGeometry(u, v);
     return c != undecided ? c < 0 : u.exactAngle() < v.exactAngle();
 }
 
 // angle <= 270: only a leftward direction pointing below the horizontal can exceed it
-bool withinLeftmostTurn(Direction& d) {
+inline bool withinLeftmostTurn(Direction& d) {
     if (d.kind != leftward || d.dy >= 0) return true;
     if (-static_cast<double>(d.dy) > sameAngleSine * -static_cast<double>(d.dx)) return false;
     return d.exactAngle() <= leftmostTurn;
 }
 
 // angle >= 90: a rightward direction at or above the horizontal, or any leftward one
-bool withinRightmostTurn(Direction& d) {
+inline bool withinRightmostTurn(Direction& d) {
     if (d.kind == leftward) return true;
     if (d.kind == noDirection) return false;
     if (d.kind == rightward) {
