@@ -14,20 +14,9 @@
 #include <vector>
 
 #include "app/reader.h"
+#include "bench/allocation_counter.h"
 #include "bench/literal_search.h"
 #include "intersect/intersect.h"
-
-// --- every operator new of the process is counted ---
-
-static long heapAllocations = 0;
-
-void* operator new(std::size_t size) {
-    ++heapAllocations;
-    if (void* p = std::malloc(size > 0 ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
