@@ -98,22 +98,42 @@ struct Edge {
     Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
 };
 
-// the edges of an outline: vertex i to i + 1, and the closing edge from the first vertex to the last
-void outlineEdges(const Point* outline, int n, Edge* edges) {
-    for (int i = 0; i < n; ++i) {
-        Edge& e = edges[i];
-        const Point& from = i < n - 1 ? outline[i] : outline[0];
-        const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
-        e.fromX = from.x;
-        e.fromY = from.y;
-        e.toX = to.x;
-        e.toY = to.y;
-        e.dx = to.x - from.x;
-        e.dy = to.y - from.y;
-        e.squaredLength = squaredLength(e.dx, e.dy);
-        e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+// An outline with what every test of an edge pair against it needs, found once per outline.
+struct Outline {
+    int n;
+    Edge edges[maxControlPoints];  // vertex i to i + 1, and the closing edge from the first vertex to the last
+    double loX, hiX, loY, hiY;     // the box of the vertices
+    bool shallow;                  // no edge steeper than |dx| / length = 0.1
+    bool longEdges;                // every edge of squared length 2^-100 or more
+
+    // n from 1 to maxControlPoints, finite vertices
+    Outline(const Point* outline, int count) : n(count) {
+        constexpr double shortestSquaredLength = 0x1p-100;
+        loX = hiX = outline[0].x;
+        loY = hiY = outline[0].y;
+        shallow = true;
+        longEdges = true;
+        for (int i = 0; i < n; ++i) {
+            Edge& e = edges[i];
+            const Point& from = i < n - 1 ? outline[i] : outline[0];
+            const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
+            e.fromX = from.x;
+            e.fromY = from.y;
+            e.toX = to.x;
+            e.toY = to.y;
+            e.dx = to.x - from.x;
+            e.dy = to.y - from.y;
+            e.squaredLength = squaredLength(e.dx, e.dy);
+            e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+            longEdges = longEdges && e.squaredLength >= shortestSquaredLength;
+            shallow = shallow && static_cast<double>(e.dx) * e.dx >= 0.01 * e.squaredLength;
+            loX = std::min(loX, static_cast<double>(outline[i].x));
+            hiX = std::max(hiX, static_cast<double>(outline[i].x));
+            loY = std::min(loY, static_cast<double>(outline[i].y));
+            hiY = std::max(hiY, static_cast<double>(outline[i].y));
+        }
     }
-}
+};
 
 enum RangeVerdict { inRange, outOfRange, closeCall };
 
@@ -164,34 +184,27 @@ bool edgesMeet(const Edge& first, const Edge& second) {
 //   0.009 of the box's side of the first edge's line, so within 0.009 / cos of the first edge's y range,
 //   where cos = |dx| / length >= 0.1 below 84 degrees.
 // Coordinates stay within 2^60, where no difference overflows and the float cross product stays finite.
-bool surelyApart(const Point* hull1, int n1, const Edge* edges1, const Point* hull2, int n2, const Edge* edges2) {
-    constexpr double shortestSquaredLength = 0x1p-100;
+bool surelyApart(const Outline& first, const Outline& second) {
     constexpr double largestCoordinate = 0x1p60;
-    double lo1x = hull1[0].x, hi1x = lo1x, lo1y = hull1[0].y, hi1y = lo1y;
-    double lo2x = hull2[0].x, hi2x = lo2x, lo2y = hull2[0].y, hi2y = lo2y;
-    bool shallow = true;  // no edge of the first steeper than |dx| / length = 0.1
-    for (int i = 0; i < n1; ++i) {
-        if (!(edges1[i].squaredLength >= shortestSquaredLength)) return false;
-        shallow = shallow && static_cast<double>(edges1[i].dx) * edges1[i].dx >= 0.01 * edges1[i].squaredLength;
-        lo1x = std::min(lo1x, static_cast<double>(hull1[i].x));
-        hi1x = std::max(hi1x, static_cast<double>(hull1[i].x));
-        lo1y = std::min(lo1y, static_cast<double>(hull1[i].y));
-        hi1y = std::max(hi1y, static_cast<double>(hull1[i].y));
-    }
-    for (int j = 0; j < n2; ++j) {
-        if (!(edges2[j].squaredLength >= shortestSquaredLength)) return false;
-        lo2x = std::min(lo2x, static_cast<double>(hull2[j].x));
-        hi2x = std::max(hi2x, static_cast<double>(hull2[j].x));
-        lo2y = std::min(lo2y, static_cast<double>(hull2[j].y));
-        hi2y = std::max(hi2y, static_cast<double>(hull2[j].y));
-    }
-    const double loX = std::min(lo1x, lo2x), hiX = std::max(hi1x, hi2x);
-    const double loY = std::min(lo1y, lo2y), hiY = std::max(hi1y, hi2y);
+    if (!first.longEdges || !second.longEdges) return false;
+    const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
+    const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     if (!(std::max(-loX, hiX) <= largestCoordinate && std::max(-loY, hiY) <= largestCoordinate)) return false;
     const double side = std::max(hiX - loX, hiY - loY);
-    const double gapX = std::max(lo2x - hi1x, lo1x - hi2x);
-    const double gapY = std::max(lo2y - hi1y, lo1y - hi2y);
-    return gapX > 0.01 * side || (shallow && gapY > 0.1 * side);
+    const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
+    const double gapY = std::max(second.loY - first.hiY, first.loY - second.hiY);
+    return gapX > 0.01 * side || (first.shallow && gapY > 0.1 * side);
+}
+
+// hullsOverlap of two outlines described beforehand
+bool outlinesMeet(const Outline& first, const Outline& second) {
+    if (surelyApart(first, second)) return false;
+    for (int i = 0; i < first.n; ++i) {
+        for (int j = 0; j < second.n; ++j) {
+            if (edgesMeet(first.edges[i], second.edges[j])) return true;
+        }
+    }
+    return false;
 }
 
 bool allFinite(const Point* points, int n) {
@@ -219,17 +232,7 @@ int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) {
         }
         return 0;
     }
-    Edge edges1[maxControlPoints];
-    Edge edges2[maxControlPoints];
-    outlineEdges(hull1, n1, edges1);
-    outlineEdges(hull2, n2, edges2);
-    if (surelyApart(hull1, n1, edges1, hull2, n2, edges2)) return 0;
-    for (int i = 0; i < n1; ++i) {
-        for (int j = 0; j < n2; ++j) {
-            if (edgesMeet(edges1[i], edges2[j])) return 1;
-        }
-    }
-    return 0;
+    return outlinesMeet(Outline(hull1, n1), Outline(hull2, n2)) ? 1 : 0;
 }
 
 int insideConvexPolygon(Point p, const Point* polygon, int n) {
@@ -308,13 +311,15 @@ struct PointRoom {
 };
 
 // A piece of a curve in the search: its control polygon and the outline it is tested by.
+// The outline's edges and box are found here once, for the two pairs the piece takes part in.
 struct Piece {
     const Point* curve;
     int n;
     Point outline[maxControlPoints];
-    int m;  // the outline's vertex count
+    int m;  // the outline's vertex count, 1 or more: the curves searched have finite points
+    Outline described;
 
-    Piece(const Point* c, int count) : curve(c), n(count), m(pieceOutline(c, count, outline)) {}
+    Piece(const Point* c, int count) : curve(c), n(count), m(pieceOutline(c, count, outline)), described(outline, m) {}
 };
 
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level) {
@@ -327,7 +332,7 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     const int m2 = piece2.m;
 
     // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
-    const bool meet = hullsOverlap(hull1, m1, hull2, m2) || insideConvexPolygon(hull1[0], hull2, m2) ||
+    const bool meet = outlinesMeet(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
                       insideConvexPolygon(hull2[0], hull1, m1);
     if (!meet) return;
 
