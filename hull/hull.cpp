@@ -276,6 +276,14 @@ int isNewPoint(Point p, const Point* points, int count) {
 
 int convexHull(const Point* points, int n, Point* out) {
     // non-finite and huge coordinates take the plain walk, which the geometric shortcuts do not cover
+    if (n == 2 && hasPlainCoordinates(points, n)) {
+        // the lower point, then the higher one; one height gives no polygon
+        const int bottom = points[1].y < points[0].y ? 1 : 0;
+        writePosition(out[0], points[bottom]);
+        if (points[0].y == points[1].y) return 0;
+        writePosition(out[1], points[1 - bottom]);
+        return 2;
+    }
     if (n > 0 && hasPlainCoordinates(points, n)) return wrap<nextLeftVertex, nextRightVertex>(points, n, out);
     return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);
 }

@@ -199,8 +199,11 @@ bool surelyApart(const Outline& first, const Outline& second) {
 // hullsOverlap of two outlines described beforehand
 bool outlinesMeet(const Outline& first, const Outline& second) {
     if (surelyApart(first, second)) return false;
-    for (int i = 0; i < first.n; ++i) {
-        for (int j = 0; j < second.n; ++j) {
+    // a two-vertex outline's closing edge runs from its first vertex to its last, as its one edge does
+    const int n1 = first.n == 2 ? 1 : first.n;
+    const int n2 = second.n == 2 ? 1 : second.n;
+    for (int i = 0; i < n1; ++i) {
+        for (int j = 0; j < n2; ++j) {
             if (edgesMeet(first.edges[i], second.edges[j])) return true;
         }
     }
@@ -290,7 +293,7 @@ int pieceOutline(const Point* curve, int n, Point* outline) {
 double resolutionLimit(const Point* curve, int n) {
     float largest = 0;
     for (int i = 0; i < n; ++i) {
-        largest = std::fmax(largest, std::fmax(std::fabs(curve[i].x), std::fabs(curve[i].y)));
+        largest = std::max(largest, std::max(std::fabs(curve[i].x), std::fabs(curve[i].y)));  // finite
     }
     const float step = std::nextafter(largest, INFINITY) - largest;
     return 4.0 * (n > 1 ? n - 1 : 1) * step;
@@ -362,20 +365,20 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     searchPair(search, r1, r2, level + 1);
 }
 
-// the larger side of the box around both control polygons
+// the larger side of the box around both control polygons, whose points are finite
 double extent(const Point* curve1, int n1, const Point* curve2, int n2) {
     double minX = curve1[0].x, maxX = minX, minY = curve1[0].y, maxY = minY;
     const auto widen = [&](const Point* curve, int n) {
         for (int i = 0; i < n; ++i) {
-            minX = std::fmin(minX, curve[i].x);
-            maxX = std::fmax(maxX, curve[i].x);
-            minY = std::fmin(minY, curve[i].y);
-            maxY = std::fmax(maxY, curve[i].y);
+            minX = std::min(minX, static_cast<double>(curve[i].x));
+            maxX = std::max(maxX, static_cast<double>(curve[i].x));
+            minY = std::min(minY, static_cast<double>(curve[i].y));
+            maxY = std::max(maxY, static_cast<double>(curve[i].y));
         }
     };
     widen(curve1, n1);
     widen(curve2, n2);
-    return std::fmax(maxX - minX, maxY - minY);
+    return std::max(maxX - minX, maxY - minY);
 }
 
 bool isSearchable(const Point* curve, int n) {
