@@ -205,6 +205,39 @@ bool hasPlainCoordinates(const Point* points, int n) {
     return true;
 }
 
+// Three points at three different heights and three different x: the walks' outcome follows from one
+// comparison of the directions from the lowest point. When the middle point's direction turns further left
+// than the top point's, the left walk goes through it and the right walk finds nothing; when it turns
+// further right, the left walk goes straight to the top and the right walk through the middle point. Every
+// other case (a shared float angle, whose tie goes to the lower index, or a zero difference along x, whose
+// sign matters) returns -1 and takes the full walk.
+int wrapThreeHeights(const Point* points, Point* out) {
+    int bottom = 0;
+    int top = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (points[i].y > points[top].y) top = i;
+        if (points[i].y < points[bottom].y) bottom = i;
+    }
+    const int middle = 3 - bottom - top;
+    if (bottom == top || !(points[bottom].y < points[middle].y && points[middle].y < points[top].y)) return -1;
+    if (points[0].x == points[1].x || points[1].x == points[2].x || points[0].x == points[2].x) return -1;
+    Direction toMiddle(points[bottom], points[middle]);
+    Direction toTop(points[bottom], points[top]);
+    if (angleAbove(toMiddle, toTop)) {
+        writePosition(out[0], points[bottom]);
+        writePosition(out[1], points[middle]);
+        writePosition(out[2], points[top]);
+        return 3;
+    }
+    if (angleBelow(toMiddle, toTop)) {
+        writePosition(out[0], points[bottom]);
+        writePosition(out[1], points[top]);
+        writePosition(out[2], points[middle]);
+        return 3;
+    }
+    return -1;
+}
+
 using NextVertex = int (*)(const Point*, int, int, int, const Point*, int);
 
 // The gift-wrapping walk, with the step functions of one way of comparing angles.
@@ -283,6 +316,10 @@ int convexHull(const Point* points, int n, Point* out) {
         if (points[0].y == points[1].y) return 0;
         writePosition(out[1], points[1 - bottom]);
         return 2;
+    }
+    if (n == 3 && hasPlainCoordinates(points, n)) {
+        const int k = wrapThreeHeights(points, out);
+        if (k >= 0) return k;
     }
     if (n > 0 && hasPlainCoordinates(points, n)) return wrap<nextLeftVertex, nextRightVertex>(points, n, out);
     return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);

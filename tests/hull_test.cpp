@@ -467,6 +467,15 @@ TEST_P(HullWithoutArctangents, MatchesTheWalkByAnglesBitForBit) {
     }
 }
 
+// Three points take a shortcut of their own when their heights differ: every family, three points at a time.
+TEST_P(HullWithoutArctangents, MatchesTheWalkByAnglesOnThreePoints) {
+    std::mt19937 rng(333);
+    for (int trial = 0; trial < 20000; ++trial) {
+        expectSameAsWalkByAngles(GetParam().make(rng, 3));
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, HullWithoutArctangents, ::testing::ValuesIn(tieFamilies),
                          [](const ::testing::TestParamInfo<TieFamily>& f) { return std::string(f.param.name); });
 
@@ -490,6 +499,32 @@ TEST(HullWithoutArctangents, MatchesAtNamedTies) {
         {{0, 0}, {1e-7f, -1}, {1, 1}, {0, 3}, {1e-7f, 2}},
     };
     for (const std::vector<Point>& pts : sets) expectSameAsWalkByAngles(pts);
+}
+
+TEST(HullWithoutArctangents, MatchesOnThreePointsInEveryOrder) {
+    const std::vector<std::vector<Point>> triangles = {
+        {{0, 0}, {-1, 1}, {0.5f, 2}},           // middle point on the left
+        {{0, 0}, {1, 1}, {-0.5f, 2}},           // middle point on the right
+        {{0, 0}, {1, 1}, {2, 2}},               // one line: one float angle
+        {{0, 0}, {1, 1}, {16777215, 16777216}}, // one float angle, different directions
+        {{0, 0}, {1, 1e-7f}, {-1, 2e-7f}},      // nearly horizontal on both sides
+        {{0, 0}, {0, 1}, {1, 2}},               // middle point straight above the lowest
+        {{0, 0}, {-0.0f, 1}, {1, 2}},           // the same with a negative zero
+        {{0, 0}, {1, 1}, {0, 2}},               // top point straight above the lowest
+        {{0, 0}, {1, 0}, {0.5f, 2}},            // two at the bottom height
+        {{0, 0}, {1, 2}, {-1, 2}},              // two at the top height
+        {{3, 3}, {3, 3}, {4, 5}},               // a repeated point
+    };
+    for (std::vector<Point> pts : triangles) {
+        std::sort(pts.begin(), pts.end(), [](const Point& a, const Point& b) {
+            return a.x != b.x ? a.x < b.x : a.y < b.y;
+        });
+        do {
+            expectSameAsWalkByAngles(pts);
+        } while (std::next_permutation(pts.begin(), pts.end(), [](const Point& a, const Point& b) {
+            return a.x != b.x ? a.x < b.x : a.y < b.y;
+        }));
+    }
 }
 
 }  // namespace
