@@ -309,8 +309,9 @@ int isNewPoint(Point p, const Point* points, int count) {
 
 int convexHull(const Point* points, int n, Point* out) {
     // non-finite and huge coordinates take the plain walk, which the geometric shortcuts do not cover
-    if (n == 2 && hasPlainCoordinates(points, n)) {
-        // the lower point, then the higher one; one height gives no polygon
+    if (n == 2 && points[0].x != points[1].x && hasPlainCoordinates(points, n)) {
+        // the lower point, then the higher one; one height gives no polygon. (One x takes the walk: a
+        // difference of -0 points straight down there, and the walk finds no way up.)
         const int bottom = points[1].y < points[0].y ? 1 : 0;
         writePosition(out[0], points[bottom]);
         if (points[0].y == points[1].y) return 0;

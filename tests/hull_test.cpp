@@ -501,6 +501,18 @@ TEST(HullWithoutArctangents, MatchesAtNamedTies) {
     for (const std::vector<Point>& pts : sets) expectSameAsWalkByAngles(pts);
 }
 
+TEST(HullWithoutArctangents, MatchesOnTwoPointsInEveryOrder) {
+    const std::vector<std::vector<Point>> pairs = {
+        {{0, 0}, {1, 2}}, {{0, 0}, {-1, 2}}, {{0, 0}, {1, 0}}, {{0, 0}, {0, 2}},
+        {{0, 0}, {-0.0f, 2}},  // the difference along x is -0: straight down, and the walk gives no polygon
+        {{-0.0f, 0}, {0, 2}}, {{2, 2}, {2, 2}},
+    };
+    for (const std::vector<Point>& pts : pairs) {
+        expectSameAsWalkByAngles(pts);
+        expectSameAsWalkByAngles({pts[1], pts[0]});
+    }
+}
+
 TEST(HullWithoutArctangents, MatchesOnThreePointsInEveryOrder) {
     const std::vector<std::vector<Point>> triangles = {
         {{0, 0}, {-1, 1}, {0.5f, 2}},           // middle point on the left
@@ -514,6 +526,7 @@ TEST(HullWithoutArctangents, MatchesOnThreePointsInEveryOrder) {
         {{0, 0}, {1, 0}, {0.5f, 2}},            // two at the bottom height
         {{0, 0}, {1, 2}, {-1, 2}},              // two at the top height
         {{3, 3}, {3, 3}, {4, 5}},               // a repeated point
+        {{1, 0}, {0, 1}, {-0.0f, 2}},           // zeros of both signs along x
     };
     for (std::vector<Point> pts : triangles) {
         std::sort(pts.begin(), pts.end(), [](const Point& a, const Point& b) {
