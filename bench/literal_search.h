@@ -124,6 +124,18 @@ inline int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) 
 inline int pieceOutline(const Point* curve, int n, Point* outline) {
     const int m = literal::convexHull(curve, n, outline);
     if (m > 0 || n <= 0) return m;
+    bool oneHeight = true;
+    for (int i = 1; i < n; ++i) oneHeight = oneHeight && curve[i].y == curve[0].y;
+    if (!oneHeight) {  // the walk met a -0 difference along x: the hull of the points with unsigned zeros
+        Point* unsignedZeros = uninitialised(n);
+        for (int i = 0; i < n; ++i) {
+            unsignedZeros[i].x = curve[i].x + 0.0f;
+            unsignedZeros[i].y = curve[i].y + 0.0f;
+        }
+        const int retried = literal::convexHull(unsignedZeros, n, outline);
+        std::free(unsignedZeros);
+        if (retried > 0) return retried;
+    }
     int left = 0;
     int right = 0;
     for (int i = 1; i < n; ++i) {
@@ -168,6 +180,22 @@ inline void searchPair(Search& search, const Point* curve1, int n1, const Point*
             const Point& last = hull1[m1 - 1];
             search.result->push_back(Point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
                                            static_cast<float>((static_cast<double>(last.y) + hull1[0].y) * 0.5)));
+        } else if (m1 == 1 || m2 == 1) {  // a piece at one place stays whole against the other's halves
+            const Point* whole = m1 == 1 ? curve1 : curve2;
+            const Point* other = m1 == 1 ? curve2 : curve1;
+            const int n = m1 == 1 ? n2 : n1;
+            Point* left = uninitialised(n);
+            Point* right = uninitialised(n);
+            literal::splitBezier(other, n, 0.5f, left, right);
+            if (m1 == 1) {
+                searchPair(search, whole, n1, left, n2);
+                searchPair(search, whole, n1, right, n2);
+            } else {
+                searchPair(search, left, n1, whole, n2);
+                searchPair(search, right, n1, whole, n2);
+            }
+            std::free(left);
+            std::free(right);
         } else {
             Point* left1 = uninitialised(n1);
             Point* right1 = uninitialised(n1);

@@ -240,14 +240,17 @@ int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) {
 
 int insideConvexPolygon(Point p, const Point* polygon, int n) {
     if (n < 3) return 0;  // no interior
+    bool rightOfSomeEdge = false;
     for (int i = 0; i < n; ++i) {
         const Point& a = polygon[i];
         const Point& b = polygon[i + 1 < n ? i + 1 : 0];
         const double side = (static_cast<double>(b.x) - a.x) * (static_cast<double>(p.y) - a.y) -
                             (static_cast<double>(b.y) - a.y) * (static_cast<double>(p.x) - a.x);
         if (side > 0) return 0;  // left of a clockwise edge: outside
+        rightOfSomeEdge = rightOfSomeEdge || side < 0;
     }
-    return 1;
+    // on the line of every edge: the vertices lie on one line, which encloses nothing
+    return rightOfSomeEdge ? 1 : 0;
 }
 
 double distance(Point a, Point b) {
@@ -270,10 +273,23 @@ struct Search {
 };
 
 // The outline the search tests a piece by: its convex hull, or, when all its points share one height, the
-// segment between its leftmost and rightmost points (one point when those coincide). Returns the count.
+// segment between its leftmost and rightmost points (one point when those coincide). The hull's walk gives
+// no polygon either when a difference along x comes out as -0 (from +0 to -0), which points straight down;
+// such a piece is outlined by the hull of its points with every zero made +0. Returns the count.
 int pieceOutline(const Point* curve, int n, Point* outline) {
     const int m = convexHull(curve, n, outline);
     if (m > 0 || n <= 0) return m;
+    bool oneHeight = true;
+    for (int i = 1; i < n; ++i) oneHeight = oneHeight && curve[i].y == curve[0].y;
+    if (!oneHeight) {
+        Point unsignedZeros[maxControlPoints];
+        for (int i = 0; i < n; ++i) {
+            unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
+            unsignedZeros[i].y = curve[i].y + 0.0f;
+        }
+        const int retried = convexHull(unsignedZeros, n, outline);
+        if (retried > 0) return retried;
+    }
     int left = 0;
     int right = 0;
     for (int i = 1; i < n; ++i) {
@@ -345,6 +361,27 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
         search.result->push_back(Point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
                                        static_cast<float>((static_cast<double>(last.y) + hull1[0].y) * 0.5)));
         ++intersectionCount;
+        return;
+    }
+
+    // A piece outlined by one point has all its control points at one place: its halves would be two copies
+    // of it, each repeating the other's search and points. It stays whole against both halves of the other.
+    // (Two such pieces are both small, and never get here.)
+    if (m1 == 1 || m2 == 1) {
+        const Piece& whole = m1 == 1 ? piece1 : piece2;
+        const Piece& other = m1 == 1 ? piece2 : piece1;
+        PointRoom left;
+        PointRoom right;
+        splitBezier(other.curve, other.n, 0.5f, left.points(), right.points());
+        const Piece l(left.points(), other.n);
+        const Piece r(right.points(), other.n);
+        if (m1 == 1) {
+            searchPair(search, whole, l, level + 1);
+            searchPair(search, whole, r, level + 1);
+        } else {
+            searchPair(search, l, whole, level + 1);
+            searchPair(search, r, whole, level + 1);
+        }
         return;
     }
 

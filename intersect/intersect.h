@@ -28,7 +28,8 @@ int segmentIntersection(Segment first, Segment second, float* point);
 // 0 or less means no outline and gives 0.
 int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2);
 
-// 1 when p lies inside or on the convex polygon of n >= 3 vertices in clockwise order, else 0
+// 1 when p lies inside or on the convex polygon of n >= 3 vertices in clockwise order, else 0. Vertices on
+// one line enclose nothing: 0 for every point, on their line or not.
 int insideConvexPolygon(Point p, const Point* polygon, int n);
 
 // the Euclidean distance of two points, in double

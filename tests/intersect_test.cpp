@@ -202,6 +202,13 @@ TEST(InsideConvexPolygon, ClockwiseSquare) {
     } rows[] = {{{1, 1}, 1}, {{0, 1}, 1}, {{2, 2}, 1}, {{3, 1}, 0}, {{1, -0.001f}, 0}, {{-1, -1}, 0}};
     for (const auto& row : rows) EXPECT_EQ(insideConvexPolygon(row.p, square, 4), row.inside) << row.p;
     EXPECT_EQ(insideConvexPolygon(Point(1, 1), square, 2), 0);  // two vertices have no interior
+    // vertices on one line (a straight piece's hull) enclose nothing, not even the points of their line
+    const Point vertical[] = {{5, 0}, {5, 1}, {5, 2}, {5, 3}};
+    for (const Point p : {Point(5, 20), Point(5, 1.5f), Point(5, -4), Point(6, 1)}) {
+        EXPECT_EQ(insideConvexPolygon(p, vertical, 4), 0) << p;
+    }
+    const Point slanted[] = {{0, 0}, {1, 1}, {2, 2}};
+    EXPECT_EQ(insideConvexPolygon(Point(10, 10), slanted, 3), 0);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -291,6 +298,17 @@ const FaultCase faultCases[] = {
      0.05},
     {"LargeCoordinatesOffCentre", {{100000, 100000}, {100010, 100012}}, {{100000, 100011}, {100012, 100001}},
      {{100005.4098f, 100006.4918f}}, 0.05},
+    // from +0 to -0 along x the hull's walk finds no way up: the vertical segment is still outlined whole
+    {"VerticalFromPlusToMinusZero", {{0, 0}, {-0.0f, 2}}, {{-1, 1}, {1, 1}}, {{0, 1}}, 0.01},
+    {"VerticalFromPlusToMinusZeroSecond", {{-1, 1}, {1, 1}}, {{0, 0}, {-0.0f, 2}}, {{0, 1}}, 0.01},
+    {"CubicFromPlusToMinusZero", {{0, 0}, {-0.0f, 1}, {-0.0f, 2}, {0, 3}}, {{-1, 2.5f}, {1, 2.5f}}, {{0, 2.5f}}, 0.01},
+    // a vertical straight curve and a horizontal one whose first point lies on its line, far beyond it
+    {"VerticalAndHorizontalOnItsLine", {{5, 0}, {5, 5}, {5, 10}}, {{5, 20}, {10, 20}}, {}, 0.01},
+    {"VerticalCrossedByHorizontal", {{5, 0}, {5, 5}, {5, 10}}, {{5, 7}, {10, 7}, {0, 7}}, {{5, 7}}, 0.02},
+    // a curve whose control points all lie at one place, on the other curve
+    {"PointOnCubic", {{100, 100}, {100, 100}, {100, 100}}, {{100, 100}, {300, 500}, {600, -200}, {900, 400}},
+     {{100, 100}}, 0.01},
+    {"CubicThroughPoint", {{0, 0}, {3, 9}, {7, 1}, {10, 8}}, {{5, 4.75f}, {5, 4.75f}}, {{5, 4.75f}}, 0.02},  // its point at t = 0.5
 };
 
 class IntersectFault : public ::testing::TestWithParam<FaultCase> {};
@@ -310,6 +328,20 @@ TEST_P(IntersectFault, FindsTheCrossing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IntersectFault, ::testing::ValuesIn(faultCases), RowName());
+
+// A curve at one place halves into copies of itself; the search keeps it whole instead of repeating the
+// same pairs for every copy, which doubled the points and calls at every level.
+TEST(IntersectCurves, CurveAtOnePlaceIsNotHalved) {
+    const std::vector<Point> point(5, Point(100, 100));
+    const std::vector<Point> cubic = {{100, 100}, {300, 500}, {600, -200}, {900, 400}};
+    for (const bool pointFirst : {true, false}) {
+        const Found f = pointFirst ? search(point, cubic) : search(cubic, point);
+        ASSERT_FALSE(f.points.empty());
+        EXPECT_LE(f.points.size(), 4u);
+        EXPECT_LE(f.stats.calls, 200);
+        for (const Point& p : f.points) EXPECT_NEAR(std::hypot(p.x - 100, p.y - 100), 0, 0.02) << p;
+    }
+}
 
 TEST(IntersectCurves, OverlappingCurvesKeepEveryPoint) {
     const std::vector<Point> cubic = {{1, 1}, {3, 9}, {7, 1}, {9, 8}};
