@@ -1,0 +1,13 @@
+// The fuzz targets' one assertion: a violated invariant aborts, so libFuzzer keeps the input that broke it.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#define CHECK(condition)                                                                       \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                      \
+        }                                                                                      \
+    } while (0)
