@@ -118,9 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     }
     // A step from x = +0 to x = -0 has the difference -0, and its direction, straight up or down, reads as
     // straight down (atan(dy / -0) + 90). The walk then misses such a point: from (4, 0) over (-0, 6), (0, 3),
-    // (0, 6) it ends with 0 although the heights differ, and on (0, 0), (-0, 6), (0, 6), (4, 0) it gives
-    // (0, 0) (0, 6) (4, 0) (-0, 6), one position twice. Inputs holding both zeros as x are left out of
-    // those two checks until the hull treats that difference as straight up.
+    // (0, 6) it ends with 0 although the heights differ (the search outlines such a piece again with every
+    // zero made +0), and on (0, 0), (-0, 6), (0, 6), (4, 0) it gives (0, 0) (0, 6) (4, 0) (-0, 6), one
+    // position twice. Inputs holding both zeros as x are left out of those two checks.
     bool positiveZero = false;
     bool negativeZero = false;
     for (const Point& p : points) {
