@@ -11,8 +11,9 @@ log=$(mktemp /tmp/geometrija-fuzz-log-XXXXXX)
 status=0
 "$target" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 -print_final_stats=1 \
     "$work" "$seeds" >"$log" 2>&1 || status=$?
-# the progress lines are many; the start, the last progress line, the figures and any report are kept
-grep -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)' "$log" | tail -n 80
+# the progress lines and the suggested dictionary are many; the start, the last progress line, the figures
+# and any report are kept
+grep -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)|# Uses: [0-9]+$' "$log" | tail -n 80
 grep -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)' "$log" | tail -n 1
 rm -f "$log"
 [ -z "$keep" ] && rm -rf "$work"
