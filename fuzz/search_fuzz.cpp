@@ -137,13 +137,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     // piece's outline.
     const double resolution = std::max(double(searchTolerance), std::max(width, height) / 65536);
     const double tolerance = 0.01 * (width + height) + n1 * resolution;
-    // Not so when the first piece's first hull edge is short beside its other edges: among points on one
-    // ray the hull takes the one with the lowest index, so a piece whose control points lie on one line
-    // gets a first edge between two of them however far it reaches, and counts as small long before it is.
-    // A vertical first curve from (-10, -10) to (-10, 5) with most points at its foot, met by a horizontal
-    // one at (-10, -10) only, gives (-10, -8.79). The check is kept for first polygons with no three points
-    // on one line.
-    const bool nearSecond = mostOnOneLine(first) <= 2;
+    // Not so when a piece's first hull edge is short beside the rest of its outline, for the piece then
+    // counts as small long before it is. Two ways to get there: among points on one ray the hull takes the
+    // one with the lowest index, so a piece whose control points lie on one line gets a first edge between
+    // two of them however far it reaches (a vertical first curve from (-10, -10) to (-10, 5) with most
+    // points at its foot, met by a horizontal one at (-10, -10) only, gives (-10, -8.79)); and two control
+    // points close together at the bottom of the polygon make a short first edge at once (a first polygon
+    // spanning -1000..1000 with two corners 0.02 apart at its foot and a second of one point, (-40.6, 60),
+    // inside its hull give (-591.8, -996.1)). The check is kept for first polygons with no three points on
+    // one line and no two within 1% of the box's sides.
+    bool closeTogether = false;
+    for (size_t i = 0; i < first.size(); ++i) {
+        for (size_t j = i + 1; j < first.size(); ++j) {
+            closeTogether = closeTogether || std::hypot(double(first[i].x) - first[j].x,
+                                                        double(first[i].y) - first[j].y) <= 0.01 * (width + height);
+        }
+    }
+    const bool nearSecond = mostOnOneLine(first) <= 2 && !closeTogether;
     for (const Point& p : found) {
         CHECK(std::isfinite(p.x) && std::isfinite(p.y) && p.color == BLACK);
         CHECK(p.x >= box1.loX && p.x <= box1.hiX && p.y >= box1.loY && p.y <= box1.hiY);
