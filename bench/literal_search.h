@@ -157,6 +157,20 @@ inline double resolutionLimit(const Point* curve, int n) {
     return 4.0 * (n > 1 ? n - 1 : 1) * step;
 }
 
+// the first hull edge within the limit, and the box of the outline within 2 (n - 1) limits
+inline bool isSmall(double epsilon, double firstEdge, const Point* hull, int m, const Point* curve, int n) {
+    const double limit = std::fmax(epsilon, resolutionLimit(curve, n));
+    if (!(firstEdge <= limit)) return false;
+    double loX = hull[0].x, hiX = loX, loY = hull[0].y, hiY = loY;
+    for (int i = 1; i < m; ++i) {
+        loX = std::fmin(loX, hull[i].x);
+        hiX = std::fmax(hiX, hull[i].x);
+        loY = std::fmin(loY, hull[i].y);
+        hiY = std::fmax(hiY, hull[i].y);
+    }
+    return std::fmax(hiX - loX, hiY - loY) <= 2.0 * (n > 1 ? n - 1 : 1) * limit;
+}
+
 struct Search {
     std::vector<Point>* result;
     double epsilon;
@@ -174,8 +188,8 @@ inline void searchPair(Search& search, const Point* curve1, int n1, const Point*
     if (meet) {
         const double d1 = m1 >= 2 ? distance(hull1[0], hull1[1]) : 0.0;
         const double d2 = m2 >= 2 ? distance(hull2[0], hull2[1]) : 0.0;
-        const bool small1 = !(d1 > search.epsilon) || d1 <= resolutionLimit(curve1, n1);
-        const bool small2 = !(d2 > search.epsilon) || d2 <= resolutionLimit(curve2, n2);
+        const bool small1 = isSmall(search.epsilon, d1, hull1, m1, curve1, n1);
+        const bool small2 = isSmall(search.epsilon, d2, hull2, m2, curve2, n2);
         if (small1 && small2) {
             const Point& last = hull1[m1 - 1];
             search.result->push_back(Point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),

@@ -315,12 +315,6 @@ double resolutionLimit(const Point* curve, int n) {
     return 4.0 * (n > 1 ? n - 1 : 1) * step;
 }
 
-// whether a piece with this hull counts as small: its first hull edge within epsilon or the float limit
-bool isSmall(const Search& search, const Point* hull, int m, const Point* curve, int n) {
-    const double firstEdge = m >= 2 ? distance(hull[0], hull[1]) : 0.0;
-    return !(firstEdge > search.epsilon) || firstEdge <= resolutionLimit(curve, n);
-}
-
 // Room for the control points of one half, left unset: splitBezier writes each of the n it holds, whole,
 // before anything reads them. Bytes, not Points, so that the room costs nothing to make; the Points begin
 // to exist as they are written.
@@ -341,6 +335,19 @@ struct Piece {
     Piece(const Point* c, int count) : curve(c), n(count), m(pieceOutline(c, count, outline)), described(outline, m) {}
 };
 
+// Whether a piece counts as small: its first hull edge within the limit (epsilon, or the float limit where
+// that is coarser), and its box within 2 (n - 1) limits. The first edge alone can be short while the piece
+// is long, when control points bunch at its foot or lie on one line, and the point recorded for such a
+// piece could lie far from where the curves meet. Halving spreads a piece's control points about evenly,
+// so for the pieces of a smooth curve the box test holds as soon as the edge test does.
+bool isSmall(const Search& search, const Piece& piece) {
+    const double firstEdge = piece.m >= 2 ? distance(piece.outline[0], piece.outline[1]) : 0.0;
+    const double limit = std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
+    if (!(firstEdge <= limit)) return false;
+    const Outline& o = piece.described;
+    return std::max(o.hiX - o.loX, o.hiY - o.loY) <= 2.0 * (piece.n > 1 ? piece.n - 1 : 1) * limit;
+}
+
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level) {
     ++search.stats.calls;
     if (level > search.stats.deepestLevel) search.stats.deepestLevel = level;
@@ -355,7 +362,7 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
                       insideConvexPolygon(hull2[0], hull1, m1);
     if (!meet) return;
 
-    if (isSmall(search, hull1, m1, piece1.curve, piece1.n) && isSmall(search, hull2, m2, piece2.curve, piece2.n)) {
+    if (isSmall(search, piece1) && isSmall(search, piece2)) {
         // the midpoint of the first hull's closing edge, from its last vertex back to vertex 0
         const Point& last = hull1[m1 - 1];
         search.result->push_back(Point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),

@@ -49,10 +49,12 @@ struct SearchStats {
 //
 // At each pair of pieces: the hulls of both control polygons (a polygon whose points share one height
 // stands for the segment between its extreme points, or for its single point); a pair whose hulls share
-// no point is dropped; when the first hull edge of each piece is within epsilon (or within 1/65536 of the
-// curves' extent, when that is coarser), or so short that float resolution stops it shrinking, the midpoint of the first piece's hull closing edge (last vertex to
-// vertex 0) is recorded; otherwise both pieces are halved and the four pairs searched in the order
-// (left, left), (left, right), (right, left), (right, right). Equal or nearby points are not merged.
+// no point is dropped. A piece is small when its first hull edge is within the limit (epsilon, or 1/65536
+// of the curves' extent, or the length below which float resolution stops an edge shrinking, whichever is
+// coarsest) and its box within 2 (n - 1) such limits. When both pieces are small, the midpoint of the first
+// piece's hull closing edge (last vertex to vertex 0) is recorded; otherwise both pieces are halved (a
+// piece whose points all lie at one place is kept whole) and the pairs searched in the order (left, left),
+// (left, right), (right, left), (right, right). Equal or nearby points are not merged.
 //
 // Counts outside 1..maxControlPoints, or a non-finite coordinate, record nothing. No heap memory is used
 // except for the growth of result. Returns 0.

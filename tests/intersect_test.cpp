@@ -305,6 +305,11 @@ const FaultCase faultCases[] = {
     // a vertical straight curve and a horizontal one whose first point lies on its line, far beyond it
     {"VerticalAndHorizontalOnItsLine", {{5, 0}, {5, 5}, {5, 10}}, {{5, 20}, {10, 20}}, {}, 0.01},
     {"VerticalCrossedByHorizontal", {{5, 0}, {5, 5}, {5, 10}}, {{5, 7}, {10, 7}, {0, 7}}, {{5, 7}}, 0.02},
+    // a first hull edge much shorter than its piece: control points bunched at the foot, or on one line
+    {"BunchedAtTheFoot", {{0, 0}, {-0.001f, 0.001f}, {100, 100}}, {{99, 98}, {98.999f, 98.001f}, {99, 100.5f}},
+     {{98.9995f, 98.9996f}}, 0.02},
+    {"OnOneLineBunchedAtTheFoot", {{-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, 5}},
+     {{-20, -10}, {-10, -10}}, {{-10, -10}}, 0.02},
     // a curve whose control points all lie at one place, on the other curve
     {"PointOnCubic", {{100, 100}, {100, 100}, {100, 100}}, {{100, 100}, {300, 500}, {600, -200}, {900, 400}},
      {{100, 100}}, 0.01},
