@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once in a normal build with warnings as errors,
-# once under the address and undefined-behaviour sanitizers. Exits non-zero on any failure.
+# Installs what is missing, builds, and runs every check, exiting non-zero on any failure:
+# 1. every test in a normal build with warnings as errors;
+# 2. every test again under the address and undefined-behaviour sanitizers;
+# 3. valgrind memcheck on the numeric pipeline for every example and on the program's window;
+# 4. each fuzz target for a short fixed time (clang, libFuzzer, sanitizers; GEOMETRIJA_FUZZ_SECONDS each).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/deps.sh"
@@ -17,4 +20,7 @@ run_suite() {
 
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DGEOMETRIJA_SANITIZE=ON
+bash "$root/scripts/memcheck.sh" "$root/build"
+CC=clang CXX=clang++ run_suite "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGEOMETRIJA_TESTS=OFF \
+    -DGEOMETRIJA_FUZZ=ON -DGEOMETRIJA_FUZZ_SECONDS="${GEOMETRIJA_FUZZ_SECONDS:-30}"
 echo "all tests passed"
