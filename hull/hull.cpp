@@ -309,13 +309,16 @@ int isNewPoint(Point p, const Point* points, int count) {
 
 int convexHull(const Point* points, int n, Point* out) {
     // non-finite and huge coordinates take the plain walk, which the geometric shortcuts do not cover
-    if (n == 2 && points[0].x != points[1].x && hasPlainCoordinates(points, n)) {
-        // the lower point, then the higher one; one height gives no polygon. (One x takes the walk: a
-        // difference of -0 points straight down there, and the walk finds no way up.)
+    if (n == 2 && hasPlainCoordinates(points, n)) {
+        // the lower point, then the higher one; one height gives no polygon. A difference of -0 along x
+        // (from +0 up to -0) points straight down, and there the walk finds no way up: no polygon either.
         const int bottom = points[1].y < points[0].y ? 1 : 0;
         writePosition(out[0], points[bottom]);
         if (points[0].y == points[1].y) return 0;
-        writePosition(out[1], points[1 - bottom]);
+        const Point& top = points[1 - bottom];
+        const float dx = static_cast<float>(static_cast<double>(top.x) - static_cast<double>(points[bottom].x));
+        if (dx == 0 && std::signbit(dx)) return 0;
+        writePosition(out[1], top);
         return 2;
     }
     if (n == 3 && hasPlainCoordinates(points, n)) {
