@@ -16,15 +16,6 @@
 
 namespace {
 
-void emptyScene() {
-    points.clear();
-    segments.clear();
-    lines.clear();
-    circles.clear();
-    minCorner = Point(1024, 700);
-    maxCorner = Point(0, 0);
-}
-
 std::vector<Point> randomPolygon(int n) {
     std::mt19937 rng(static_cast<unsigned>(n));
     std::uniform_real_distribution<float> coordinate(0, 10);
@@ -44,7 +35,7 @@ void sampleCurve(benchmark::State& state) {
         allocations += heapAllocations - before;
         state.PauseTiming();
         added = segments.size();
-        emptyScene();
+        clearScene();
         state.ResumeTiming();
     }
     const double iterations = static_cast<double>(state.iterations());
@@ -86,7 +77,7 @@ void startUpSequence(benchmark::State& state) {
         state.PauseTiming();
         std::free(build.curve1);
         std::free(build.curve2);
-        emptyScene();
+        clearScene();
         state.ResumeTiming();
     }
     state.counters["points"] = static_cast<double>(found);

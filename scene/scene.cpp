@@ -38,3 +38,12 @@ void addPolygon(const Point* vertices, int count, int color) {
 void addPoints(const Point* array, int count) {
     for (int i = 0; i < count; ++i) addPoint(array[i], WHITE);
 }
+
+void clearScene() {
+    points.clear();
+    segments.clear();
+    lines.clear();
+    circles.clear();
+    minCorner = Point(1024, 700);
+    maxCorner = Point(0, 0);
+}

@@ -306,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, BezierHighDegree, ::testing::ValuesIn(degreeCase
 
 // the 499 segments in the scene, checked to be one continuous red chain of BLACK-ended segments
 std::vector<Segment> curveChain(const std::vector<Point>& p) {
-    resetScene();
+    clearScene();
     addBezierCurve(p.data(), static_cast<int>(p.size()));
     const std::vector<Segment> chain(segments.begin(), segments.end());
     EXPECT_EQ(chain.size(), 499u);

@@ -56,7 +56,7 @@ Segment segment(float ax, float ay, float bx, float by) { return Segment(Point(a
 
 // Runs showScene on corners min and max, with the stand-in's main loop coming straight back.
 void showWithCorners(Point min, Point max) {
-    resetScene();
+    clearScene();
     minCorner = min;
     maxCorner = max;
     char name[] = "geometrija";
@@ -66,7 +66,7 @@ void showWithCorners(Point min, Point max) {
 }
 
 TEST(WindowSetup, OpensTheWindowAndFitsTheCameraInOrder) {
-    resetScene();
+    clearScene();
     minCorner = Point(-10, -5);
     maxCorner = Point(10, 5);
     char name[] = "geometrija";
@@ -183,13 +183,13 @@ TEST_P(WindowReshape, SetsViewportAndPerspectiveAndLeavesProjectionCurrent) {
 INSTANTIATE_TEST_SUITE_P(Cases, WindowReshape, ::testing::ValuesIn(reshapeCases), RowName());
 
 TEST(WindowDisplay, EmptySceneOnlyClearsAndSwaps) {
-    resetScene();
+    clearScene();
     EXPECT_EQ(drawnFrame(), frame({}));
 }
 
 // Each list is added in the reverse of the drawing order, so the order comes from the kind of element.
 TEST(WindowDisplay, DrawsCirclesLinesSegmentsPointsInThatOrder) {
-    resetScene();
+    clearScene();
     addPoint(Point(7, 8), WHITE);
     addSegment(segment(1, 2, 3, 4), RED);
     lines.push_back(Line(Point(0, 0), Point(1, 0), GREEN));
@@ -206,7 +206,7 @@ TEST(WindowDisplay, DrawsCirclesLinesSegmentsPointsInThatOrder) {
 }
 
 TEST(WindowDisplay, ListsAreDrawnFirstToLast) {
-    resetScene();
+    clearScene();
     addSegment(segment(0, 0, 1, 1), RED);
     addSegment(segment(2, 2, 3, 3), YELLOW);
     addPoint(Point(5, 5), WHITE);
@@ -220,7 +220,7 @@ TEST(WindowDisplay, ListsAreDrawnFirstToLast) {
 
 // An element with a colour outside 0..9 makes no colour call: it keeps the colour drawn before it.
 TEST(WindowDisplay, OutOfRangeColourMakesNoColourCall) {
-    resetScene();
+    clearScene();
     circles.push_back(Circle(Point(0, 0), 0, -1));
     lines.push_back(Line(Point(0, 0), Point(0, 0), 10));
     addSegment(segment(1, 1, 2, 2), INT_MAX);
@@ -234,7 +234,7 @@ TEST(WindowDisplay, OutOfRangeColourMakesNoColourCall) {
 }
 
 TEST(WindowDisplay, SegmentWithCoincidentEndsIsADotOverAZeroLengthPiece) {
-    resetScene();
+    clearScene();
     addSegment(segment(2.5f, -1, 2.5f, -1), RED);
     EXPECT_EQ(drawnFrame(), frame(segmentCalls({color(1, 0, 0)}, 2.5f, -1, 2.5f, -1)));
 }
@@ -257,7 +257,7 @@ class WindowLine : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(WindowLine, ReachesAHundredDirectionsEachWay) {
     const LineCase& c = GetParam();
-    resetScene();
+    clearScene();
     lines.push_back(Line(c.origin, c.direction, MAGENTA));
     EXPECT_EQ(drawnFrame(),
               frame({color(1, 0, 1), beginCall(1), vertex(c.plusX, c.plusY), vertex(c.minusX, c.minusY), endCall}));
@@ -284,7 +284,7 @@ class WindowCircle : public ::testing::TestWithParam<CircleCase> {};
 // the exact point on the circle at the angle k·(2π/100), that angle taken in double.
 TEST_P(WindowCircle, HundredVerticesEachRoundedOnce) {
     const CircleCase& c = GetParam();
-    resetScene();
+    clearScene();
     circles.push_back(Circle(c.center, c.radius, ORANGE));
     const Texts drawn = drawnFrame();
     ASSERT_EQ(drawn.size(), 2u + 3u + 100u + 3u);

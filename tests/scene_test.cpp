@@ -26,7 +26,7 @@ const BoxCase boxCases[] = {
 class SceneBox : public ::testing::TestWithParam<BoxCase> {};
 
 TEST_P(SceneBox, FollowsStrictComparisons) {
-    resetScene();
+    clearScene();
     for (const Point& p : GetParam().added) addPoint(p, WHITE);
     EXPECT_TRUE(samePosition(minCorner, GetParam().min)) << minCorner;
     EXPECT_TRUE(samePosition(maxCorner, GetParam().max)) << maxCorner;
@@ -38,14 +38,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, SceneBox, ::testing::ValuesIn(boxCases),
                          RowName());
 
 TEST(SceneStore, SegmentWidensBoxByBothEnds) {
-    resetScene();
+    clearScene();
     addSegment(Segment(Point(10, 20), Point(5, 40)), RED);
     EXPECT_TRUE(samePosition(minCorner, Point(5, 20)));
     EXPECT_TRUE(samePosition(maxCorner, Point(10, 40)));
 }
 
 TEST(SceneStore, AddedColourReplacesRecordColour) {
-    resetScene();
+    clearScene();
     Point a(1, 2);
     a.color = GREEN;
     Point b(3, 4);
@@ -74,7 +74,7 @@ TEST(SceneStore, PolygonOutlineRunsInVertexOrderWithClosingEdgeLast) {
         {{}, {}},                              // no vertices: nothing at all
     };
     for (const Row& row : rows) {
-        resetScene();
+        clearScene();
         addPolygon(row.vertices.data(), static_cast<int>(row.vertices.size()), YELLOW);
         ASSERT_EQ(segments.size(), row.edges.size());
         auto it = segments.begin();
@@ -88,7 +88,7 @@ TEST(SceneStore, PolygonOutlineRunsInVertexOrderWithClosingEdgeLast) {
 }
 
 TEST(SceneStore, EmptyPolygonLeavesBoxAlone) {
-    resetScene();
+    clearScene();
     const Point p(3, 3);
     addPolygon(&p, 0, YELLOW);
     addPolygon(&p, -4, YELLOW);
@@ -98,7 +98,7 @@ TEST(SceneStore, EmptyPolygonLeavesBoxAlone) {
 }
 
 TEST(SceneStore, AddPointsAreWhiteInOrder) {
-    resetScene();
+    clearScene();
     Point pts[3] = {{1, 1}, {2, 2}, {3, 3}};
     pts[1].color = RED;
     addPoints(pts, 3);
@@ -113,10 +113,23 @@ TEST(SceneStore, AddPointsAreWhiteInOrder) {
 }
 
 TEST(SceneStore, ZeroPointsLeaveBoxUnchanged) {
-    resetScene();
+    clearScene();
     addPoints(nullptr, 0);
     EXPECT_TRUE(points.empty());
     EXPECT_TRUE(samePosition(minCorner, Point(1024, 700)));
 }
 
 }  // namespace
+
+TEST(SceneStore, ClearingGivesBackTheStartingScene) {
+    clearScene();
+    addPoint(Point(-5, 2000), RED);
+    addSegment(Segment(Point(1, 1), Point(3, -4)), GREEN);
+    clearScene();
+    EXPECT_TRUE(points.empty() && segments.empty() && lines.empty() && circles.empty());
+    EXPECT_TRUE(samePosition(minCorner, Point(1024, 700)));
+    EXPECT_TRUE(samePosition(maxCorner, Point(0, 0)));
+    addPoint(Point(2, 3), RED);  // the box starts over from its starting corners
+    EXPECT_TRUE(samePosition(minCorner, Point(2, 3)));
+    EXPECT_TRUE(samePosition(maxCorner, Point(2, 3)));
+}

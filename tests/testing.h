@@ -24,16 +24,6 @@ inline std::ostream& operator<<(std::ostream& os, const Point& p) {
 
 inline bool samePosition(const Point& a, const Point& b) { return a.x == b.x && a.y == b.y; }
 
-// The scene as the process starts: empty lists and the starting corners.
-inline void resetScene() {
-    points.clear();
-    segments.clear();
-    lines.clear();
-    circles.clear();
-    minCorner = Point(1024, 700);
-    maxCorner = Point(0, 0);
-}
-
 // A fresh folder under the system's temporary directory, removed with its contents at the end of scope.
 class TempDir {
 public:
