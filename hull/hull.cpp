@@ -205,8 +205,8 @@ bool hasPlainCoordinates(const Point* points, int n) {
     return true;
 }
 
-// Three points at three different heights and three different x: the walks' outcome follows from one
-// comparison of the directions from the lowest point. When the middle point's direction turns further left
+// Three points at three different heights and three different x, or with the two lowest at one height: the
+// walks' outcome follows from one comparison of the directions from the (first) lowest point. When the middle point's direction turns further left
 // than the top point's, the left walk goes through it and the right walk finds nothing; when it turns
 // further right, the left walk goes straight to the top and the right walk through the middle point. Every
 // other case (a shared float angle, whose tie goes to the lower index, or a zero difference along x, whose
@@ -219,8 +219,23 @@ int wrapThreeHeights(const Point* points, Point* out) {
         if (points[i].y < points[bottom].y) bottom = i;
     }
     const int middle = 3 - bottom - top;
-    if (bottom == top || !(points[bottom].y < points[middle].y && points[middle].y < points[top].y)) return -1;
+    if (bottom == top) return -1;
     if (points[0].x == points[1].x || points[1].x == points[2].x || points[0].x == points[2].x) return -1;
+    if (points[middle].y == points[bottom].y && points[middle].y < points[top].y) {
+        // two at the lowest height: the other low point points straight +x (angle 90) or straight -x (270)
+        // from the first, and the top point lies strictly between when the geometry or the angles say so.
+        // To the left, the left walk takes the other low point, then the top; to the right, the left walk
+        // goes straight to the top and the right walk takes the other low point.
+        Direction toOther(points[bottom], points[middle]);
+        Direction toTop(points[bottom], points[top]);
+        const bool otherOnLeft = points[middle].x < points[bottom].x;
+        if (otherOnLeft ? !angleBelow(toTop, toOther) : !angleAbove(toTop, toOther)) return -1;
+        writePosition(out[0], points[bottom]);
+        writePosition(out[1], points[otherOnLeft ? middle : top]);
+        writePosition(out[2], points[otherOnLeft ? top : middle]);
+        return 3;
+    }
+    if (!(points[bottom].y < points[middle].y && points[middle].y < points[top].y)) return -1;
     Direction toMiddle(points[bottom], points[middle]);
     Direction toTop(points[bottom], points[top]);
     if (angleAbove(toMiddle, toTop)) {

@@ -524,6 +524,9 @@ TEST(HullWithoutArctangents, MatchesOnThreePointsInEveryOrder) {
         {{0, 0}, {-0.0f, 1}, {1, 2}},           // the same with a negative zero
         {{0, 0}, {1, 1}, {0, 2}},               // top point straight above the lowest
         {{0, 0}, {1, 0}, {0.5f, 2}},            // two at the bottom height
+        {{0, 0}, {-1, 0}, {-5, 1e-7f}},         // two at the bottom, the top nearly straight -x of the first
+        {{0, 0}, {1, 0}, {5, 1e-7f}},           // two at the bottom, the top nearly straight +x
+        {{0, 0}, {-1, 0}, {3, 1e-30f}},         // the top nearly straight +x, the other low point to the left
         {{0, 0}, {1, 2}, {-1, 2}},              // two at the top height
         {{3, 3}, {3, 3}, {4, 5}},               // a repeated point
         {{1, 0}, {0, 1}, {-0.0f, 2}},           // zeros of both signs along x
