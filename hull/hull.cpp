@@ -219,7 +219,10 @@ int wrapThreeHeights(const Point* points, Point* out) {
         if (points[i].y < points[bottom].y) bottom = i;
     }
     const int middle = 3 - bottom - top;
-    if (bottom == top) return -1;
+    if (bottom == top) {  // one height: no polygon
+        writePosition(out[0], points[bottom]);
+        return 0;
+    }
     if (points[0].x == points[1].x || points[1].x == points[2].x || points[0].x == points[2].x) return -1;
     if (points[middle].y == points[bottom].y && points[middle].y < points[top].y) {
         // two at the lowest height: the other low point points straight +x (angle 90) or straight -x (270)

@@ -102,6 +102,7 @@ struct Edge {
 struct Outline {
     int n;
     Edge edges[maxControlPoints];  // vertex i to i + 1, and the closing edge from the first vertex to the last
+                                   // (set for the distinct ones only)
     double loX, hiX, loY, hiY;     // the box of the vertices
     bool shallow;                  // no edge steeper than |dx| / length = 0.1
     bool longEdges;                // every edge of squared length 2^-100 or more
@@ -114,6 +115,12 @@ struct Outline {
         shallow = true;
         longEdges = true;
         for (int i = 0; i < n; ++i) {
+            loX = std::min(loX, static_cast<double>(outline[i].x));
+            hiX = std::max(hiX, static_cast<double>(outline[i].x));
+            loY = std::min(loY, static_cast<double>(outline[i].y));
+            hiY = std::max(hiY, static_cast<double>(outline[i].y));
+        }
+        for (int i = 0; i < distinctEdges(); ++i) {
             Edge& e = edges[i];
             const Point& from = i < n - 1 ? outline[i] : outline[0];
             const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
@@ -127,12 +134,11 @@ struct Outline {
             e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
             longEdges = longEdges && e.squaredLength >= shortestSquaredLength;
             shallow = shallow && static_cast<double>(e.dx) * e.dx >= 0.01 * e.squaredLength;
-            loX = std::min(loX, static_cast<double>(outline[i].x));
-            hiX = std::max(hiX, static_cast<double>(outline[i].x));
-            loY = std::min(loY, static_cast<double>(outline[i].y));
-            hiY = std::max(hiY, static_cast<double>(outline[i].y));
         }
     }
+
+    // a two-vertex outline's closing edge runs from its first vertex to its last, as its one edge does
+    int distinctEdges() const { return n == 2 ? 1 : n; }
 };
 
 enum RangeVerdict { inRange, outOfRange, closeCall };
@@ -199,11 +205,8 @@ bool surelyApart(const Outline& first, const Outline& second) {
 // hullsOverlap of two outlines described beforehand
 bool outlinesMeet(const Outline& first, const Outline& second) {
     if (surelyApart(first, second)) return false;
-    // a two-vertex outline's closing edge runs from its first vertex to its last, as its one edge does
-    const int n1 = first.n == 2 ? 1 : first.n;
-    const int n2 = second.n == 2 ? 1 : second.n;
-    for (int i = 0; i < n1; ++i) {
-        for (int j = 0; j < n2; ++j) {
+    for (int i = 0; i < first.distinctEdges(); ++i) {
+        for (int j = 0; j < second.distinctEdges(); ++j) {
             if (edgesMeet(first.edges[i], second.edges[j])) return true;
         }
     }
