@@ -13,14 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "app/pipeline.h"
 #include "app/reader.h"
 #include "bench/allocation_counter.h"
 #include "bench/literal_search.h"
 #include "intersect/intersect.h"
 
 namespace {
-
-constexpr float searchTolerance = 0.01f;  // what the program passes
 
 struct Pair {
     std::vector<Point> first;

@@ -11,13 +11,13 @@
 #include <cstring>
 #include <vector>
 
+#include "app/pipeline.h"
 #include "bench/literal_search.h"
 #include "fuzz/check.h"
 #include "intersect/intersect.h"
 
 namespace {
 
-constexpr float searchTolerance = 0.01f;  // what the program passes
 constexpr float largestCoordinate = 1e7f;
 // The costliest searches are of a curve against itself: every piece meets its twin and its neighbours until
 // its first hull edge is within 1/65536 of the extent, so a search records about one point for each such

@@ -67,6 +67,7 @@ constexpr double sameAngleSineSquared = sameAngleSine * sameAngleSine;
 // coordinates up to this magnitude have float differences that never overflow
 constexpr float largestPlainCoordinate = 1e38f;
 
+// The two kinds of an open half-plane come first: compareByGeometry tells them from the others by order.
 enum DirectionKind : int {
     rightward,    // dx > 0: the angle lies in (-0.0000187, 180.0000187)
     leftward,     // dx < 0: the angle lies in (179.9999813, 360.0000187)
@@ -205,13 +206,30 @@ bool hasPlainCoordinates(const Point* points, int n) {
     return true;
 }
 
-// Three points at three different heights and three different x, or with the two lowest at one height: the
-// walks' outcome follows from one comparison of the directions from the (first) lowest point. When the middle point's direction turns further left
-// than the top point's, the left walk goes through it and the right walk finds nothing; when it turns
-// further right, the left walk goes straight to the top and the right walk through the middle point. Every
-// other case (a shared float angle, whose tie goes to the lower index, or a zero difference along x, whose
-// sign matters) returns -1 and takes the full walk.
-int wrapThreeHeights(const Point* points, Point* out) {
+// Two points: the lower, then the higher; one height gives no polygon. A difference of -0 along x (from +0
+// up to -0) points straight down, and there the walk finds no way up: no polygon either.
+int wrapTwoPoints(const Point* points, Point* out) {
+    const int bottom = points[1].y < points[0].y ? 1 : 0;
+    writePosition(out[0], points[bottom]);
+    if (points[0].y == points[1].y) return 0;
+    const Point& top = points[1 - bottom];
+    const float dx = static_cast<float>(static_cast<double>(top.x) - static_cast<double>(points[bottom].x));
+    if (dx == 0 && std::signbit(dx)) return 0;
+    writePosition(out[1], top);
+    return 2;
+}
+
+// Three points at one height give no polygon. Otherwise, with three different x, the walks' outcome follows
+// from one comparison of the directions from the (first) lowest point:
+// - the middle point turning further left than the top point: the left walk goes through it, then to the
+//   top, and the right walk finds nothing; turning further right: the left walk goes straight to the top
+//   and the right walk through the middle point (also when the middle point is as high as the top);
+// - two at the lowest height: the other low point lies straight +x (angle 90) or straight -x (270) of the
+//   first, and the top point strictly between. To the left, the left walk takes the other low point, then
+//   the top; to the right, the left walk goes straight to the top and the right walk takes the other.
+// Every other case (a shared float angle, whose tie goes to the lower index, or a zero difference along x,
+// whose sign matters) returns -1 and takes the full walk.
+int wrapThreePoints(const Point* points, Point* out) {
     int bottom = 0;
     int top = 0;
     for (int i = 1; i < 3; ++i) {
@@ -224,36 +242,23 @@ int wrapThreeHeights(const Point* points, Point* out) {
         return 0;
     }
     if (points[0].x == points[1].x || points[1].x == points[2].x || points[0].x == points[2].x) return -1;
-    if (points[middle].y == points[bottom].y && points[middle].y < points[top].y) {
-        // two at the lowest height: the other low point points straight +x (angle 90) or straight -x (270)
-        // from the first, and the top point lies strictly between when the geometry or the angles say so.
-        // To the left, the left walk takes the other low point, then the top; to the right, the left walk
-        // goes straight to the top and the right walk takes the other low point.
-        Direction toOther(points[bottom], points[middle]);
-        Direction toTop(points[bottom], points[top]);
-        const bool otherOnLeft = points[middle].x < points[bottom].x;
-        if (otherOnLeft ? !angleBelow(toTop, toOther) : !angleAbove(toTop, toOther)) return -1;
-        writePosition(out[0], points[bottom]);
-        writePosition(out[1], points[otherOnLeft ? middle : top]);
-        writePosition(out[2], points[otherOnLeft ? top : middle]);
-        return 3;
-    }
-    if (!(points[bottom].y < points[middle].y && points[middle].y < points[top].y)) return -1;
     Direction toMiddle(points[bottom], points[middle]);
     Direction toTop(points[bottom], points[top]);
-    if (angleAbove(toMiddle, toTop)) {
-        writePosition(out[0], points[bottom]);
-        writePosition(out[1], points[middle]);
-        writePosition(out[2], points[top]);
-        return 3;
+    bool middleSecond;  // the order after the lowest point: middle then top, or top then middle
+    if (points[middle].y == points[bottom].y) {
+        middleSecond = points[middle].x < points[bottom].x;
+        if (middleSecond ? !angleBelow(toTop, toMiddle) : !angleAbove(toTop, toMiddle)) return -1;
+    } else if (angleAbove(toMiddle, toTop)) {
+        middleSecond = true;
+    } else if (angleBelow(toMiddle, toTop)) {
+        middleSecond = false;
+    } else {
+        return -1;
     }
-    if (angleBelow(toMiddle, toTop)) {
-        writePosition(out[0], points[bottom]);
-        writePosition(out[1], points[top]);
-        writePosition(out[2], points[middle]);
-        return 3;
-    }
-    return -1;
+    writePosition(out[0], points[bottom]);
+    writePosition(out[1], points[middleSecond ? middle : top]);
+    writePosition(out[2], points[middleSecond ? top : middle]);
+    return 3;
 }
 
 using NextVertex = int (*)(const Point*, int, int, int, const Point*, int);
@@ -327,24 +332,14 @@ int isNewPoint(Point p, const Point* points, int count) {
 
 int convexHull(const Point* points, int n, Point* out) {
     // non-finite and huge coordinates take the plain walk, which the geometric shortcuts do not cover
-    if (n == 2 && hasPlainCoordinates(points, n)) {
-        // the lower point, then the higher one; one height gives no polygon. A difference of -0 along x
-        // (from +0 up to -0) points straight down, and there the walk finds no way up: no polygon either.
-        const int bottom = points[1].y < points[0].y ? 1 : 0;
-        writePosition(out[0], points[bottom]);
-        if (points[0].y == points[1].y) return 0;
-        const Point& top = points[1 - bottom];
-        const float dx = static_cast<float>(static_cast<double>(top.x) - static_cast<double>(points[bottom].x));
-        if (dx == 0 && std::signbit(dx)) return 0;
-        writePosition(out[1], top);
-        return 2;
-    }
-    if (n == 3 && hasPlainCoordinates(points, n)) {
-        const int k = wrapThreeHeights(points, out);
+    if (n <= 0 || !hasPlainCoordinates(points, n))
+        return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);
+    if (n == 2) return wrapTwoPoints(points, out);
+    if (n == 3) {
+        const int k = wrapThreePoints(points, out);
         if (k >= 0) return k;
     }
-    if (n > 0 && hasPlainCoordinates(points, n)) return wrap<nextLeftVertex, nextRightVertex>(points, n, out);
-    return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);
+    return wrap<nextLeftVertex, nextRightVertex>(points, n, out);
 }
 
 int convexHullByAngles(const Point* points, int n, Point* out) {

@@ -345,10 +345,12 @@ struct Piece {
 // so for the pieces of a smooth curve the box test holds as soon as the edge test does.
 bool isSmall(const Search& search, const Piece& piece) {
     const double firstEdge = piece.m >= 2 ? distance(piece.outline[0], piece.outline[1]) : 0.0;
-    const double limit = std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
-    if (!(firstEdge <= limit)) return false;
     const Outline& o = piece.described;
-    return std::max(o.hiX - o.loX, o.hiY - o.loY) <= 2.0 * (piece.n > 1 ? piece.n - 1 : 1) * limit;
+    const double side = std::max(o.hiX - o.loX, o.hiY - o.loY);
+    const double sides = 2.0 * (piece.n > 1 ? piece.n - 1 : 1);  // limits the box may span
+    if (firstEdge <= search.epsilon && side <= sides * search.epsilon) return true;
+    const double limit = std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
+    return firstEdge <= limit && side <= sides * limit;
 }
 
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level) {

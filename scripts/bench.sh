@@ -9,7 +9,8 @@ source "$root/scripts/xvfb.sh"
 install_deps
 
 build="$root/build-bench"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGEOMETRIJA_BENCH=ON >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DGEOMETRIJA_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGEOMETRIJA_BENCH=ON \
+    >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
 names=("$@")
