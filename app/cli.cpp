@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     static SceneBuild build;
     buildScene(options.first, options.second, build);
     // the camera the window fits to the finished scene
-    const Camera camera = fitCamera(minCorner, maxCorner);
+    const Camera camera = frameScene(minCorner, maxCorner, drawnExtent);
 
     ExactIntersections exact;
     if (options.exact) intersectExact(build.curve1, build.count1, build.curve2, build.count2, exact);

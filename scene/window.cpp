@@ -7,10 +7,9 @@
 #include "geometry/geometry.h"
 #include "scene/camera.h"
 #include "scene/scene.h"
+#include "scene/view.h"
 
 namespace {
-constexpr int windowWidth = 1024;  // pixels; the scene's starting box has the same size
-constexpr int windowHeight = 700;
 constexpr int windowLeft = 100;  // screen position of the window's upper-left corner
 constexpr int windowTop = 50;
 constexpr const char* windowTitle = "Geometrija - prikaz zadatka";
@@ -28,8 +27,6 @@ constexpr double provisionalFieldOfView = 30.0;  // degrees
 constexpr double provisionalAspect = 1.0;
 constexpr double provisionalNear = 1.0;
 constexpr double provisionalFar = 20.0;
-
-constexpr double fieldOfView = 45.0;  // vertical, in degrees, of the projection used for drawing
 
 constexpr float dotSize = 4.0f;         // pixels, for segment ends and points: visible over the line pieces
 constexpr int circleVertexCount = 100;  // enough for a round outline at window size
@@ -51,8 +48,9 @@ void showScene(int argc, char** argv) {
     glutCreateWindow(windowTitle);
     glClearColor(backgroundRed, backgroundGreen, backgroundBlue, backgroundAlpha);
 
-    // the camera is fitted to the box once, now; nothing moves it afterwards
-    const Camera camera = fitCamera(minCorner, maxCorner);
+    // the camera is fitted once, now, to the box or, where that would leave some of it out, to what was
+    // drawn; nothing moves it afterwards
+    const Camera camera = frameScene(minCorner, maxCorner, drawnExtent);
     const float distance = viewingDistance(camera);
     depthPlanes = depthRange(distance);
 
@@ -66,6 +64,11 @@ void showScene(int argc, char** argv) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(-camera.cx, -camera.cy, -distance);
+    if (camera.unitExponent != 0) {
+        // a scene too large or too small for a float eye distance is drawn scaled by a power of two
+        const float scale = std::ldexp(1.0f, -camera.unitExponent);
+        glScalef(scale, scale, 1.0f);
+    }
 
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);

@@ -56,11 +56,14 @@ inline std::string slurp(const std::string& fileName) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Runs program in folder with the given arguments; kills it after timeoutSeconds.
+// Runs program in folder with the given arguments; kills it after timeoutSeconds. Its output goes to
+// files of its own under the temporary directory, so runs in one folder at the same time (tests of one
+// example run in parallel) never mix their output.
 inline ProcessResult runProgram(const std::string& program, const std::string& folder,
                                 const std::vector<std::string>& args = {}, double timeoutSeconds = 20) {
-    const std::string outFile = folder + "/.stdout";
-    const std::string errFile = folder + "/.stderr";
+    TempDir outputs;
+    const std::string outFile = outputs.file("stdout");
+    const std::string errFile = outputs.file("stderr");
     std::fflush(nullptr);  // nothing buffered may be written twice
     const pid_t pid = fork();
     if (pid == 0) {
@@ -91,8 +94,6 @@ inline ProcessResult runProgram(const std::string& program, const std::string& f
     }
     result.out = slurp(outFile);
     result.err = slurp(errFile);
-    std::remove(outFile.c_str());
-    std::remove(errFile.c_str());
     return result;
 }
 
