@@ -12,7 +12,12 @@ int segmentCount() { return static_cast<int>(segments.size()); }
 void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build) {
     build.count1 = readControlPoints(build.curve1, firstFile);
     build.count2 = readControlPoints(build.curve2, secondFile);
+    fillScene(build);
+}
 
+void fillScene(SceneBuild& build, SearchObserver observer, void* context) {
+    build.intersections.clear();
+    build.stats = SearchStats();
     build.segmentStart[0] = segmentCount();
     addBezierCurve(build.curve1, build.count1);
     build.segmentStart[1] = segmentCount();
@@ -20,7 +25,7 @@ void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build
     build.segmentStart[2] = segmentCount();
 
     intersectCurves(build.curve1, build.count1, build.curve2, build.count2, build.intersections, searchTolerance,
-                    &build.stats);
+                    &build.stats, observer, context);
     addPoints(build.intersections.data(), static_cast<int>(build.intersections.size()));
 
     build.hullCount1 = convexHull(build.curve1, build.count1, build.hull1);

@@ -28,7 +28,10 @@ struct SceneBuild {
 };
 
 // Reads firstFile and secondFile with readControlPoints (a file it refuses ends the process with its one
-// line and exit status 1, before anything is added), then adds to the scene, in this order: the 499 sampled
-// segments of each curve, the meeting points found with searchTolerance (WHITE), and the closed hull outline
-// of each control polygon (YELLOW).
+// line and exit status 1, before anything is added), then fills the scene with fillScene.
 void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build);
+
+// Adds to the scene, for the control polygons build holds, in this order: the 499 sampled segments of each
+// curve, the meeting points found with searchTolerance (WHITE), and the closed hull outline of each control
+// polygon (YELLOW). Fills in the rest of build. An observer, when given, sees every pair the search examines.
+void fillScene(SceneBuild& build, SearchObserver observer = nullptr, void* context = nullptr);

@@ -36,21 +36,30 @@ int scanControlPoints(std::FILE* file, Point*& points, int& count) {
     return readOk;
 }
 
-int readControlPoints(Point*& points, const char* fileName) {
+int readControlPointFile(const char* fileName, Point*& points, int& count) {
+    points = nullptr;
+    count = 0;
     std::FILE* file = std::fopen(fileName, "r");
-    if (file == nullptr) {
-        std::printf("Greska pri otvaranju datoteke!\n");
-        std::exit(1);
-    }
-    int count = 0;
+    if (file == nullptr) return readCannotOpen;
     const int status = scanControlPoints(file, points, count);
     std::fclose(file);
-    if (status == readTooManyPoints) {
-        std::printf("Greska: previse kontrolnih tacaka u datoteci %s!\n", fileName);
-        std::exit(1);
+    return status;
+}
+
+std::string refusalMessage(int status, const char* fileName) {
+    switch (status) {
+        case readCannotOpen: return "Greska pri otvaranju datoteke!\n";
+        case readTooManyPoints: return std::string("Greska: previse kontrolnih tacaka u datoteci ") + fileName + "!\n";
+        case readBadCoordinate: return std::string("Greska: neispravna koordinata u datoteci ") + fileName + "!\n";
+        default: return "";
     }
-    if (status == readBadCoordinate) {
-        std::printf("Greska: neispravna koordinata u datoteci %s!\n", fileName);
+}
+
+int readControlPoints(Point*& points, const char* fileName) {
+    int count = 0;
+    const int status = readControlPointFile(fileName, points, count);
+    if (status != readOk) {
+        std::fputs(refusalMessage(status, fileName).c_str(), stdout);
         std::exit(1);
     }
     return count;

@@ -131,10 +131,6 @@ constexpr const char* colourNames[] = {
 };
 constexpr const char* backgroundColour = "#e6e6cc";  // (0.9, 0.9, 0.8)
 constexpr const char* startingColour = "#ffffff";    // the graphics library's colour before any is set
-constexpr double dotSize = 4;                        // pixels
-constexpr int circleVertexCount = 100;
-constexpr double circleAngleStep = 0.06283185307179587;  // 2π / circleVertexCount, as the window steps
-constexpr double lineReach = 100.0;                      // lines reach origin ± 100 · direction
 
 // Maps scene coordinates to window pixels (x to the right, y downwards, as SVG has them) the way the
 // window's camera and 45-degree projection do.
