@@ -64,3 +64,14 @@ foreach(scene Ordinary Centred NearBandLow Hundreds)
     list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Unchanged.${scene})
 endforeach()
 set_tests_properties(${GEOMETRIJA_WINDOW_TESTS} PROPERTIES TIMEOUT 120 LABELS window)
+
+# --- the lab: driven with xdotool under Xvfb
+set(GEOMETRIJA_LAB_WINDOW_TEST
+    /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/lab_window_test.py
+    --lab $<TARGET_FILE:geometrija-lab>
+    --cli $<TARGET_FILE:geometrija-cli>
+    --examples ${PROJECT_SOURCE_DIR}/examples)
+foreach(case session refused)
+    add_test(NAME Lab.Window.${case} COMMAND ${GEOMETRIJA_LAB_WINDOW_TEST} ${case})
+    set_tests_properties(Lab.Window.${case} PROPERTIES TIMEOUT 120 LABELS window)
+endforeach()
