@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +65,11 @@ struct Lab {
     bool showHelp = false;
     int level = 0;        // search level shown, 0: the normal view
     std::string message;  // the last save, reload or refusal, for the status line
+
+    // with --frame-times: when the first mouse motion not yet drawn arrived
+    bool timeFrames = false;
+    bool motionPending = false;
+    std::chrono::steady_clock::time_point motionAt;
 
     // the pointer: a held control point, or a pan, and where the cursor is
     int dragCurve = -1;
@@ -253,7 +259,7 @@ std::string statusLine() {
     int touches = 0;
     for (const CurveCrossing& c : m.exact.crossings) touches += c.touch ? 1 : 0;
     std::snprintf(line, sizeof line,
-                  "points %zu + %zu  |  search: %ld calls, deepest level %d, %zu points found, %.3f ms%s  |  "
+                  "control points %zu and %zu  |  search: %ld calls, deepest level %d, %zu points found, %.3f ms%s  |  "
                   "exact: %d crossings, %d touches, %zu shared stretches, %.3f ms  |  h: keys",
                   m.curves[0].size(), m.curves[1].size(), m.build.stats.calls, m.build.stats.deepestLevel,
                   m.build.intersections.size(), m.searchMilliseconds,
@@ -335,6 +341,15 @@ void displayLab() {
     drawOverlay();
     glFlush();
     glutSwapBuffers();
+    if (lab.timeFrames && lab.motionPending) {
+        // from the motion to the finished frame: wait for the renderer, then report
+        glFinish();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - lab.motionAt).count();
+        std::fprintf(stderr, "motion-to-frame %.3f ms (search %.3f ms, %zu points; exact %.3f ms)\n", ms,
+                     lab.model.searchMilliseconds, lab.model.build.intersections.size(), lab.model.exactMilliseconds);
+        lab.motionPending = false;
+    }
 }
 
 void reshapeLab(int width, int height) {
@@ -407,6 +422,10 @@ void mouse(int button, int state, int x, int y) {
 void motion(int x, int y) {
     lab.cursorX = x;
     lab.cursorY = y;
+    if (lab.timeFrames && !lab.motionPending) {
+        lab.motionPending = true;
+        lab.motionAt = std::chrono::steady_clock::now();
+    }
     if (lab.dragCurve >= 0) {
         double sx = 0, sy = 0;
         sceneOf(x, y, sx, sy);
@@ -496,11 +515,14 @@ void special(int key, int x, int y) {
 }
 
 // The arguments that are the lab's own: everything but the toolkit's options (-display NAME, -geometry
-// SPEC and its flags), which glutInit takes later.
+// SPEC and its flags), which glutInit takes later. --frame-times asks for the time from each mouse motion
+// to the frame that shows it, on standard error (for the benchmark).
 std::vector<const char*> ownArguments(int argc, char** argv) {
     std::vector<const char*> own;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-display") == 0 || std::strcmp(argv[i], "-geometry") == 0) {
+        if (std::strcmp(argv[i], "--frame-times") == 0) {
+            lab.timeFrames = true;
+        } else if (std::strcmp(argv[i], "-display") == 0 || std::strcmp(argv[i], "-geometry") == 0) {
             ++i;  // and its value
         } else if (argv[i][0] != '-' || argv[i][1] == '\0') {
             own.push_back(argv[i]);
@@ -515,7 +537,7 @@ int main(int argc, char** argv) {
     // the files are read before the toolkit starts: a refused file ends the lab before any window opens
     const std::vector<const char*> files = ownArguments(argc, argv);
     if (files.size() != 0 && files.size() != 2) {
-        std::fprintf(stderr, "usage: geometrija-lab [FIRST SECOND]\n");
+        std::fprintf(stderr, "usage: geometrija-lab [--frame-times] [FIRST SECOND]\n");
         return 2;
     }
     lab.model.files[0] = files.empty() ? "kriva1.txt" : files[0];

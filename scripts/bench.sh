@@ -14,12 +14,16 @@ cmake -S "$root" -B "$build" -G Ninja -DGEOMETRIJA_WERROR=ON -DCMAKE_BUILD_TYPE=
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
 names=("$@")
-[ ${#names[@]} -eq 0 ] && names=(search_bench hull_bench pipeline_bench exact_bench first_frame_bench)
+[ ${#names[@]} -eq 0 ] && names=(search_bench hull_bench pipeline_bench exact_bench first_frame_bench lab_motion)
 trap stop_xvfb EXIT
 start_xvfb
 echo "$(date -u +%Y-%m-%d) on $(nproc) cores of $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
 for name in "${names[@]}"; do
     echo "=== $name"
+    if [ "$name" = lab_motion ]; then
+        bash "$root/bench/lab_motion.sh" "$build/geometrija-lab"
+        continue
+    fi
     # shellcheck disable=SC2086
     "$build/bench/$name" ${BENCH_FLAGS:-}
 done
