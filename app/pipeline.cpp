@@ -10,8 +10,18 @@ int segmentCount() { return static_cast<int>(segments.size()); }
 }  // namespace
 
 void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build) {
-    build.count1 = readControlPoints(build.curve1, firstFile);
-    build.count2 = readControlPoints(build.curve2, secondFile);
+    Point* curve1 = nullptr;
+    const int count1 = readControlPoints(curve1, firstFile);
+    Point* curve2 = nullptr;
+    const int count2 = readControlPoints(curve2, secondFile);
+    buildSceneFromPolygons(curve1, count1, curve2, count2, build);
+}
+
+void buildSceneFromPolygons(Point* curve1, int count1, Point* curve2, int count2, SceneBuild& build) {
+    build.curve1 = curve1;
+    build.count1 = count1;
+    build.curve2 = curve2;
+    build.count2 = count2;
 
     build.segmentStart[0] = segmentCount();
     addBezierCurve(build.curve1, build.count1);
@@ -29,4 +39,22 @@ void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build
     build.hullCount2 = convexHull(build.curve2, build.count2, build.hull2);
     addPolygon(build.hull2, build.hullCount2, YELLOW);
     build.segmentStart[4] = segmentCount();
+}
+
+std::vector<Point> uniquePoints(const std::vector<Point>& found, float tolerance) {
+    const double limit = static_cast<double>(tolerance) * static_cast<double>(tolerance);
+    std::vector<Point> kept;
+    for (const Point& p : found) {
+        bool near = false;
+        for (const Point& q : kept) {
+            const double dx = static_cast<double>(p.x) - static_cast<double>(q.x);
+            const double dy = static_cast<double>(p.y) - static_cast<double>(q.y);
+            if (dx * dx + dy * dy < limit) {
+                near = true;
+                break;
+            }
+        }
+        if (!near) kept.push_back(p);
+    }
+    return kept;
 }

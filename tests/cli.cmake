@@ -3,7 +3,8 @@
 
 target_compile_definitions(unit_tests PRIVATE
     GEOMETRIJA_CLI="$<TARGET_FILE:geometrija-cli>"
-    GEOMETRIJA_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+    GEOMETRIJA_EXAMPLES="${PROJECT_SOURCE_DIR}/examples"
+    GEOMETRIJA_PROJECT_VERSION="${PROJECT_VERSION}")
 add_dependencies(unit_tests geometrija-cli)
 
 # Share of the window's pixels the rasterised SVG must reproduce in exactly the same colour. Measured on the

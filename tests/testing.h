@@ -59,8 +59,16 @@ inline std::string slurp(const std::string& fileName) {
 // Runs program in folder with the given arguments; kills it after timeoutSeconds.
 inline ProcessResult runProgram(const std::string& program, const std::string& folder,
                                 const std::vector<std::string>& args = {}, double timeoutSeconds = 20) {
-    const std::string outFile = folder + "/.stdout";
-    const std::string errFile = folder + "/.stderr";
+    // the captures go to files of their own, not into folder: tests running at the same time in one folder
+    // (an example's) would otherwise write into each other's
+    char outName[] = "/tmp/geometrija-stdout-XXXXXX";
+    char errName[] = "/tmp/geometrija-stderr-XXXXXX";
+    const int outFd = mkstemp(outName);
+    const int errFd = mkstemp(errName);
+    if (outFd >= 0) close(outFd);
+    if (errFd >= 0) close(errFd);
+    const std::string outFile = outName;
+    const std::string errFile = errName;
     std::fflush(nullptr);  // nothing buffered may be written twice
     const pid_t pid = fork();
     if (pid == 0) {
