@@ -62,7 +62,7 @@ report() {
     elif [ "$status" -ne "$expected" ] || [ "$errors" -ne 0 ] || [ "$definite" -ne 0 ]; then
         verdict="FAILED (exit status $status, expected $expected)"
     fi
-    printf 'memcheck %-34s errors %s (suppressed %s), definitely lost %s B, indirectly lost %s B, %s s: %s\n' \
+    printf 'memcheck %-38s errors %s (suppressed %s), definitely lost %s B, indirectly lost %s B, %s s: %s\n' \
         "$name" "$errors" "${suppressed:-0}" "$definite" "$indirect" "$seconds" "$verdict"
     if [ "$verdict" != ok ]; then
         failures=$((failures + 1))
