@@ -24,8 +24,8 @@
 namespace {
 
 constexpr const char* programName = "geometrija-cli";
-constexpr int refusedStatus = 1;  // a control-point file refused, or an output that cannot be written
-constexpr int usageStatus = 2;    // an unknown option, a missing value, a wrong number of files
+constexpr int refusedStatus = 1;             // a control-point file refused, or an output that cannot be written
+constexpr int usageStatus = 2;               // an unknown option, a missing value, a wrong number of files
 constexpr const char* standardStream = "-";  // as a file name: standard input, as an output: standard output
 
 constexpr const char* usage =
@@ -230,9 +230,9 @@ void warnAboutOddities(const std::string& label, const std::string& text, const 
     }
     if (notes.failedPairOffset >= 0 && notes.pairsRead < count) {
         const int first = notes.pairsRead + 1;
-        const std::string which = first == count ? "point " + std::to_string(first) + " is "
-                                                 : "points " + std::to_string(first) + " to " +
-                                                       std::to_string(count) + " are all ";
+        const std::string which =
+            first == count ? "point " + std::to_string(first) + " is "
+                           : "points " + std::to_string(first) + " to " + std::to_string(count) + " are all ";
         const std::string repeated = which + pointText(points[count - 1]) + ", the last coordinates read";
         if (notes.failedAtEnd) {
             warn(notes.countOffset, "the count is " + std::to_string(count) + " but the file ends after " +
@@ -245,8 +245,9 @@ void warnAboutOddities(const std::string& label, const std::string& text, const 
         }
     }
     if (notes.trailingOffset >= 0) {
-        const std::string after = count == 0 ? std::string("the count of 0")
-                                             : "the last of " + std::to_string(count) + (count == 1 ? " pair" : " pairs");
+        const std::string after = count == 0
+                                      ? std::string("the count of 0")
+                                      : "the last of " + std::to_string(count) + (count == 1 ? " pair" : " pairs");
         warn(notes.trailingOffset, "text after " + after + " is not read: " + quoteAt(text, notes.trailingOffset));
     }
 }

@@ -118,9 +118,9 @@ void writeFigure(std::FILE* out, const SceneBuild& build, const std::vector<Poin
     for (const Point& p : meetingPoints) frame.widen(p);
     frame.finish();
 
-    std::fprintf(out,
-                 "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.3f %.3f\">\n",
-                 std::ceil(frame.width()), std::ceil(frame.height()), frame.width(), frame.height());
+    std::fprintf(
+        out, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.3f %.3f\">\n",
+        std::ceil(frame.width()), std::ceil(frame.height()), frame.width(), frame.height());
     std::string escaped;
     for (const char* c = title; *c != '\0'; ++c) {
         if (*c == '<') {
@@ -173,9 +173,9 @@ void writeFigure(std::FILE* out, const SceneBuild& build, const std::vector<Poin
             if (!finite(p)) continue;
             const double x = frame.x(p.x);
             const bool leftward = x > 0.5 * frame.width();
-            std::fprintf(out, "    <text x=\"%.3f\" y=\"%.3f\"%s>(%s, %s)</text>\n", leftward ? x - labelGap : x + labelGap,
-                         frame.y(p.y) - labelGap, leftward ? " text-anchor=\"end\"" : "", labelNumber(p.x).c_str(),
-                         labelNumber(p.y).c_str());
+            std::fprintf(out, "    <text x=\"%.3f\" y=\"%.3f\"%s>(%s, %s)</text>\n",
+                         leftward ? x - labelGap : x + labelGap, frame.y(p.y) - labelGap,
+                         leftward ? " text-anchor=\"end\"" : "", labelNumber(p.x).c_str(), labelNumber(p.y).c_str());
         }
         std::fprintf(out, "  </g>\n");
     }

@@ -17,9 +17,9 @@ enum ReadStatus : int {
 // offsets are the stream's positions in bytes (ftell), -1 where there is nothing to mark or the stream
 // cannot tell; each one points at the first character that is not white space.
 struct ScanNotes {
-    long countOffset = -1;    // where the count, or what stands in its place, starts
-    bool countMissing = false;  // no count could be read there (or the text ended): zero points
-    int pairsRead = 0;        // complete pairs read before the first one that failed
+    long countOffset = -1;       // where the count, or what stands in its place, starts
+    bool countMissing = false;   // no count could be read there (or the text ended): zero points
+    int pairsRead = 0;           // complete pairs read before the first one that failed
     long failedPairOffset = -1;  // where the first pair that could not be read starts
     bool failedAtEnd = false;    // that pair failed because the text ended before it
     long trailingOffset = -1;    // text after the last pair (after the count when it is zero), never read

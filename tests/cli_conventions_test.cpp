@@ -48,9 +48,7 @@ ProcessResult runCli(const std::string& folder, const Call& run) {
     const std::string inFile = folder + "/.stdin";
     const std::string outFile = run.outputTarget.empty() ? folder + "/.stdout" : run.outputTarget;
     const std::string errFile = folder + "/.stderr";
-    {
-        std::ofstream(inFile, std::ios::binary) << run.input;
-    }
+    { std::ofstream(inFile, std::ios::binary) << run.input; }
     std::vector<std::string> argv;
     std::string program = cli;
     const bool dropToNobody = run.asNobody && geteuid() == 0;
@@ -123,7 +121,7 @@ struct StreamCase {
     int status;
     std::string outStart;  // standard output starts with this ("" with outEmpty: nothing at all)
     bool outEmpty;
-    std::string err;       // standard error, exactly
+    std::string err;  // standard error, exactly
 };
 
 const StreamCase streamCases[] = {
@@ -133,8 +131,10 @@ const StreamCase streamCases[] = {
     {"HelpWinsOverLaterErrors", Call({"--help", "--xml"}), 0, "usage: geometrija-cli ", false, ""},
     {"UnknownOption", Call({"--xml"}), 2, "", true, std::string("geometrija-cli: unknown option '--xml'\n") + hint},
     {"UnknownShortOption", Call({"-x"}), 2, "", true, std::string("geometrija-cli: unknown option '-x'\n") + hint},
-    {"FigureWithoutFile", Call({"--figure"}), 2, "", true, std::string("geometrija-cli: --figure needs a file name\n") + hint},
-    {"LabelsWithoutFigure", Call({"--labels"}), 2, "", true, std::string("geometrija-cli: --labels goes with --figure\n") + hint},
+    {"FigureWithoutFile", Call({"--figure"}), 2, "", true,
+     std::string("geometrija-cli: --figure needs a file name\n") + hint},
+    {"LabelsWithoutFigure", Call({"--labels"}), 2, "", true,
+     std::string("geometrija-cli: --labels goes with --figure\n") + hint},
     {"StandardInputTwice", Call({"-", "-"}), 2, "", true,
      std::string("geometrija-cli: standard input can be read for one of the two files only\n") + hint},
     {"ExactAndUniqueAsText", Call({"--exact", "--unique"}), 2, "", true,
@@ -145,8 +145,10 @@ const StreamCase streamCases[] = {
      std::string("geometrija-cli: --svg - takes standard output: --json, --exact and --unique print there too\n") +
          hint},
     {"PointsOnStandardOutput", Call(), 0, "1.91674376 4.96533489\n", false, ""},
-    {"SvgToStandardOutput", Call({"--svg", "-"}), 0, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1024\"", false, ""},
-    {"FigureToStandardOutput", Call({"--figure", "-"}), 0, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"", false, ""},
+    {"SvgToStandardOutput", Call({"--svg", "-"}), 0, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1024\"", false,
+     ""},
+    {"FigureToStandardOutput", Call({"--figure", "-"}), 0, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"", false,
+     ""},
     {"JsonStartsWithItsVersion", Call({"--json"}), 0, "{\n  \"version\": 1,\n  \"curves\": [\n", false, ""},
     // a full device: the output is lost, and the command says so instead of ending with 0
     {"PointsToFullDevice", Call().to("/dev/full"), 1, "", true,
@@ -372,7 +374,8 @@ const OpenCase openCases[] = {
     {"FolderFirst", {"folder.txt", "kriva2.txt"}, "geometrija-cli: cannot open folder.txt: it is a directory\n"},
     {"FolderSecond", {"kriva1.txt", "folder.txt"}, "geometrija-cli: cannot open folder.txt: it is a directory\n"},
     {"DefaultNameIsAFolder", {}, "geometrija-cli: cannot open kriva1.txt: it is a directory\n"},
-    {"Unreadable", {"kriva1.txt", "secret.txt"},
+    {"Unreadable",
+     {"kriva1.txt", "secret.txt"},
      "geometrija-cli: cannot open secret.txt: not readable (permission denied)\n"},
 };
 
@@ -428,12 +431,15 @@ const OddFileCase oddFiles[] = {
      "last coordinates read\n"},
     {"TextAfterTheLastPair", "4\n0 2\n3 9.5\n6 1.5\n10 8\n\n5 5 # a fifth point?\n", "4\n0 2\n3 9.5\n6 1.5\n10 8\n",
      "geometrija-cli: FILE:7: warning: text after the last of 4 pairs is not read: '5 5 # a fifth point?'\n"},
-    {"TextAfterACountOfZero", "0\n1 2\n", "0\n", "geometrija-cli: FILE:2: warning: text after the count of 0 is not read: '1 2'\n"},
-    {"NegativeCount", "-3\n0 2\n3 9.5\n6 1.5\n", "0\n", "geometrija-cli: FILE:1: warning: negative point count -3: read as no points\n"},
+    {"TextAfterACountOfZero", "0\n1 2\n", "0\n",
+     "geometrija-cli: FILE:2: warning: text after the count of 0 is not read: '1 2'\n"},
+    {"NegativeCount", "-3\n0 2\n3 9.5\n6 1.5\n", "0\n",
+     "geometrija-cli: FILE:1: warning: negative point count -3: read as no points\n"},
     {"CountThatCannotBeRead", "\n  four\n0 2\n", "0\n",
      "geometrija-cli: FILE:2: warning: the point count cannot be read at 'four': read as no points\n"},
     {"EmptyFile", "", "0\n", "geometrija-cli: FILE:1: warning: the file is empty: read as no points\n"},
-    {"OnlyWhiteSpace", "\n \n\t\n", "0\n", "geometrija-cli: FILE:1: warning: the file holds only white space: read as no points\n"},
+    {"OnlyWhiteSpace", "\n \n\t\n", "0\n",
+     "geometrija-cli: FILE:1: warning: the file holds only white space: read as no points\n"},
 };
 
 class CliOddFile : public ::testing::TestWithParam<OddFileCase> {};

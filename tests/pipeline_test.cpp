@@ -1,7 +1,8 @@
 // The start-up sequence's helpers that the companion command uses: the search's points with repeats merged.
+#include "app/pipeline.h"
+
 #include <vector>
 
-#include "app/pipeline.h"
 #include "testing.h"
 
 namespace {
@@ -17,7 +18,9 @@ const UniqueCase uniqueCases[] = {
     {"Nothing", {}, 0.01f, {}},
     {"OnePoint", {{1, 2}}, 0.01f, {{1, 2}}},
     {"ExactRepeats", {{1, 2}, {1, 2}, {1, 2}}, 0.01f, {{1, 2}}},
-    {"NearRepeatsKeepTheFirstFound", {{0.501953125f, 0.501953125f}, {0.498046875f, 0.498046875f}}, 0.01f,
+    {"NearRepeatsKeepTheFirstFound",
+     {{0.501953125f, 0.501953125f}, {0.498046875f, 0.498046875f}},
+     0.01f,
      {{0.501953125f, 0.501953125f}}},
     {"FarApartStayInTheirOrder", {{5, 5}, {1, 1}, {3, 3}}, 0.01f, {{5, 5}, {1, 1}, {3, 3}}},
     // the tolerance itself is not closer than the tolerance
