@@ -265,7 +265,7 @@ int readCurve(const char* fileName, Point*& points) {
         int error = 0;
         std::FILE* file = openControlPointFile(fileName, error);
         if (file == nullptr) {
-            printRefusal(readCannotOpen, fileName);
+            std::fputs(refusalMessage(readCannotOpen, fileName).c_str(), stdout);
             std::fflush(stdout);
             complain("cannot open " + label + ": " + openFailure(error));
             std::exit(refusedStatus);
@@ -286,7 +286,7 @@ int readCurve(const char* fileName, Point*& points) {
     const int status = scanControlPoints(memory, points, count, &notes);
     std::fclose(memory);
     if (status != readOk) {
-        printRefusal(status, fileName);
+        std::fputs(refusalMessage(status, fileName).c_str(), stdout);
         std::exit(refusedStatus);
     }
     warnAboutOddities(label, text, notes, points, count);
@@ -335,13 +335,11 @@ int main(int argc, char** argv) {
     // kept for the whole process, like the program's scene: the control polygons it holds are never released;
     // the first file is read completely before the second is opened
     static SceneBuild build;
-    Point* curve1 = nullptr;
-    const int count1 = readCurve(options.first, curve1);
-    Point* curve2 = nullptr;
-    const int count2 = readCurve(options.second, curve2);
-    buildSceneFromPolygons(curve1, count1, curve2, count2, build);
+    build.count1 = readCurve(options.first, build.curve1);
+    build.count2 = readCurve(options.second, build.curve2);
+    fillScene(build);
     // the camera the window fits to the finished scene
-    const Camera camera = fitCamera(minCorner, maxCorner);
+    const Camera camera = frameScene(minCorner, maxCorner, drawnExtent);
 
     ExactIntersections exact;
     if (options.exact) intersectExact(build.curve1, build.count1, build.curve2, build.count2, exact);

@@ -1,6 +1,7 @@
 #include "app/figure.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "scene/scene.h"
@@ -30,6 +31,8 @@ std::string labelNumber(float v) {
     char buffer[48];
     const double d = static_cast<double>(v);
     std::snprintf(buffer, sizeof buffer, std::fabs(d) < 1e6 ? "%.3f" : "%.4g", d);
+    // a small negative value rounds to zero: no "-0.000"
+    if (std::strcmp(buffer, "-0.000") == 0) return "0.000";
     return buffer;
 }
 

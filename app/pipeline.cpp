@@ -10,19 +10,14 @@ int segmentCount() { return static_cast<int>(segments.size()); }
 }  // namespace
 
 void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build) {
-    Point* curve1 = nullptr;
-    const int count1 = readControlPoints(curve1, firstFile);
-    Point* curve2 = nullptr;
-    const int count2 = readControlPoints(curve2, secondFile);
-    buildSceneFromPolygons(curve1, count1, curve2, count2, build);
+    build.count1 = readControlPoints(build.curve1, firstFile);
+    build.count2 = readControlPoints(build.curve2, secondFile);
+    fillScene(build);
 }
 
-void buildSceneFromPolygons(Point* curve1, int count1, Point* curve2, int count2, SceneBuild& build) {
-    build.curve1 = curve1;
-    build.count1 = count1;
-    build.curve2 = curve2;
-    build.count2 = count2;
-
+void fillScene(SceneBuild& build, SearchObserver observer, void* context) {
+    build.intersections.clear();
+    build.stats = SearchStats();
     build.segmentStart[0] = segmentCount();
     addBezierCurve(build.curve1, build.count1);
     build.segmentStart[1] = segmentCount();
@@ -30,7 +25,7 @@ void buildSceneFromPolygons(Point* curve1, int count1, Point* curve2, int count2
     build.segmentStart[2] = segmentCount();
 
     intersectCurves(build.curve1, build.count1, build.curve2, build.count2, build.intersections, searchTolerance,
-                    &build.stats);
+                    &build.stats, observer, context);
     addPoints(build.intersections.data(), static_cast<int>(build.intersections.size()));
 
     build.hullCount1 = convexHull(build.curve1, build.count1, build.hull1);

@@ -28,14 +28,13 @@ struct SceneBuild {
 };
 
 // Reads firstFile and secondFile with readControlPoints (a file it refuses ends the process with its one
-// line and exit status 1, before anything is added), then builds the scene from them as
-// buildSceneFromPolygons does.
+// line and exit status 1, before anything is added), then fills the scene with fillScene.
 void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build);
 
-// Adds to the scene, from two control polygons as the reader gives them (kept in build, never released),
-// in this order: the 499 sampled segments of each curve, the meeting points found with searchTolerance
-// (WHITE), and the closed hull outline of each control polygon (YELLOW).
-void buildSceneFromPolygons(Point* curve1, int count1, Point* curve2, int count2, SceneBuild& build);
+// Adds to the scene, for the control polygons build holds, in this order: the 499 sampled segments of each
+// curve, the meeting points found with searchTolerance (WHITE), and the closed hull outline of each control
+// polygon (YELLOW). Fills in the rest of build. An observer, when given, sees every pair the search examines.
+void fillScene(SceneBuild& build, SearchObserver observer = nullptr, void* context = nullptr);
 
 // The points in the order given, each one left out when it lies closer than tolerance (Euclidean distance,
 // in double) to a point already kept: the search's points with its repeats of one meeting merged, the

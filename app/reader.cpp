@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -88,7 +89,7 @@ std::FILE* openControlPointFile(const char* fileName, int& error) {
     return file;
 }
 
-int loadControlPoints(const char* fileName, Point*& points, int& count, int* openError) {
+int readControlPointFile(const char* fileName, Point*& points, int& count, int* openError) {
     points = nullptr;
     count = 0;
     int error = 0;
@@ -100,21 +101,20 @@ int loadControlPoints(const char* fileName, Point*& points, int& count, int* ope
     return status;
 }
 
-void printRefusal(int status, const char* fileName) {
-    if (status == readTooManyPoints) {
-        std::printf("Greska: previse kontrolnih tacaka u datoteci %s!\n", fileName);
-    } else if (status == readBadCoordinate) {
-        std::printf("Greska: neispravna koordinata u datoteci %s!\n", fileName);
-    } else {
-        std::printf("Greska pri otvaranju datoteke!\n");
+std::string refusalMessage(int status, const char* fileName) {
+    switch (status) {
+        case readCannotOpen: return "Greska pri otvaranju datoteke!\n";
+        case readTooManyPoints: return std::string("Greska: previse kontrolnih tacaka u datoteci ") + fileName + "!\n";
+        case readBadCoordinate: return std::string("Greska: neispravna koordinata u datoteci ") + fileName + "!\n";
+        default: return "";
     }
 }
 
 int readControlPoints(Point*& points, const char* fileName) {
     int count = 0;
-    const int status = loadControlPoints(fileName, points, count);
+    const int status = readControlPointFile(fileName, points, count);
     if (status != readOk) {
-        printRefusal(status, fileName);
+        std::fputs(refusalMessage(status, fileName).c_str(), stdout);
         std::exit(1);
     }
     return count;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "geometry/geometry.h"
 
@@ -39,16 +40,17 @@ int scanControlPoints(std::FILE* file, Point*& points, int& count, ScanNotes* no
 // reason as an errno value (ENOENT, EACCES, EISDIR, ...).
 std::FILE* openControlPointFile(const char* fileName, int& error);
 
-// Reads fileName with openControlPointFile and scanControlPoints and closes it; never ends the process.
+// Reads fileName with openControlPointFile and scanControlPoints and closes it, without ending the process.
 // Returns readOk, a refusal of scanControlPoints, or readCannotOpen (then points is null, count 0, and
-// openError, when not null, receives the reason as an errno value).
-int loadControlPoints(const char* fileName, Point*& points, int& count, int* openError = nullptr);
+// openError, when not null, receives the reason as an errno value). On readOk, points is a new malloc'd
+// block owned by the caller.
+int readControlPointFile(const char* fileName, Point*& points, int& count, int* openError = nullptr);
 
-// Prints the one line on standard output that refuses fileName for status (a refusal, not readOk):
-// "Greska pri otvaranju datoteke!", or the too-many-points or bad-coordinate line naming fileName.
-void printRefusal(int status, const char* fileName);
+// The one line (with its line end) that tells the user why fileName was refused with status, or "" for
+// readOk: "Greska pri otvaranju datoteke!", or the too-many-points or bad-coordinate line naming fileName.
+std::string refusalMessage(int status, const char* fileName);
 
 // Reads fileName into a new array (never released by the program) and returns the count as read.
-// A file that loadControlPoints refuses prints its line (printRefusal) and ends the process with exit
-// status 1.
+// A file that readControlPointFile refuses prints its line (refusalMessage) on standard output and ends the
+// process with exit status 1.
 int readControlPoints(Point*& points, const char* fileName);

@@ -27,6 +27,15 @@ void jsonDouble(std::FILE* out, double v) {
     }
 }
 
+// a camera value in scene units: the float itself, or for a scene drawn scaled the double it stands for
+void jsonCameraValue(std::FILE* out, float v, int unitExponent) {
+    if (unitExponent == 0) {
+        jsonFloat(out, v);
+    } else {
+        jsonDouble(out, std::ldexp(static_cast<double>(v), unitExponent));
+    }
+}
+
 void jsonPoint(std::FILE* out, const Point& p) {
     std::fputc('[', out);
     jsonFloat(out, p.x);
@@ -122,10 +131,6 @@ constexpr const char* colourNames[] = {
 };
 constexpr const char* backgroundColour = "#e6e6cc";  // (0.9, 0.9, 0.8)
 constexpr const char* startingColour = "#ffffff";    // the graphics library's colour before any is set
-constexpr double dotSize = 4;                        // pixels
-constexpr int circleVertexCount = 100;
-constexpr double circleAngleStep = 0.06283185307179587;  // 2π / circleVertexCount, as the window steps
-constexpr double lineReach = 100.0;                      // lines reach origin ± 100 · direction
 
 // Maps scene coordinates to window pixels (x to the right, y downwards, as SVG has them) the way the
 // window's camera and 45-degree projection do.
@@ -200,11 +205,11 @@ void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camer
     std::fputs(", \"max\": ", out);
     jsonPoint(out, maxCorner);
     std::fputs("},\n  \"camera\": {\"cx\": ", out);
-    jsonFloat(out, camera.cx);
+    jsonCameraValue(out, camera.cx, camera.unitExponent);
     std::fputs(", \"cy\": ", out);
-    jsonFloat(out, camera.cy);
+    jsonCameraValue(out, camera.cy, camera.unitExponent);
     std::fputs(", \"e\": ", out);
-    jsonFloat(out, camera.e);
+    jsonCameraValue(out, camera.e, camera.unitExponent);
     std::fprintf(out, "},\n  \"search\": {\"calls\": %ld, \"deepestLevel\": %d}", build.stats.calls,
                  build.stats.deepestLevel);
     if (exact != nullptr) jsonExact(out, *exact);
@@ -219,7 +224,9 @@ void writeSceneSvg(std::FILE* out, const Camera& camera) {
     // the eye at the viewing distance sees half a height of d · tan(22.5°) on either side of the centre
     const double d = viewingDistance(camera);
     const double halfHeight = d * std::tan(0.5 * pictureFieldOfView * 3.14159265358979323846 / 180.0);
-    const Framing framing{camera.cx, camera.cy, 0.5 * pictureHeight / halfHeight};
+    // in scene units: a scene drawn scaled by 2^-unitExponent has its camera in scaled units
+    const double unit = std::ldexp(1.0, camera.unitExponent);
+    const Framing framing{camera.cx * unit, camera.cy * unit, 0.5 * pictureHeight / halfHeight / unit};
 
     std::fprintf(out,
                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" "

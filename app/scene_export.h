@@ -8,22 +8,23 @@
 #include "app/pipeline.h"
 #include "intersect/exact.h"
 #include "scene/camera.h"
+#include "scene/view.h"
 
 // The window the picture reproduces: its size in pixels and the vertical field of view of its projection.
-constexpr int pictureWidth = 1024;
-constexpr int pictureHeight = 700;
-constexpr double pictureFieldOfView = 45.0;  // degrees
+constexpr int pictureWidth = windowWidth;
+constexpr int pictureHeight = windowHeight;
+constexpr double pictureFieldOfView = fieldOfView;  // degrees
 
 // The format of the JSON document, its "version" field; docs/scene.schema.json describes it. Raised when a
 // field changes or goes away, not when one is added.
 constexpr int sceneJsonVersion = 1;
 
 // Writes one JSON document: the format's version, both curves (control points, sampled segments, hull),
-// the meeting points, the bounding box, the camera (cx, cy, e) and the search's statistics; with exact not
-// null also its crossings and shared stretches ("exact"), with unique not null the meeting points with the
-// search's repeats merged ("uniqueIntersections"). Floats are written with 9 significant digits and doubles
-// with 17, so each reads back to itself; a value that is not finite (an eye distance beyond the float
-// range) is written as null.
+// the meeting points, the bounding box, the camera (cx, cy, e, in scene units) and the search's statistics;
+// with exact not null also its crossings and shared stretches ("exact"), with unique not null the meeting
+// points with the search's repeats merged ("uniqueIntersections"). Floats are written with 9 significant
+// digits and doubles with 17, so each reads back to itself (the camera of a scene drawn scaled is written as
+// doubles); a value that is not finite is written as null.
 void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camera, const ExactIntersections* exact,
                     const std::vector<Point>* unique = nullptr);
 

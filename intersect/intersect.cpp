@@ -353,7 +353,25 @@ bool isSmall(const Search& search, const Piece& piece) {
     return firstEdge <= limit && side <= sides * limit;
 }
 
-void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level) {
+// The search without an observer: every call to it compiles away.
+struct NoObserver {
+    void operator()(int, const Piece&, const Piece&, SearchVisit::Verdict, Point) const {}
+};
+
+// Shows each verdict to the caller's observer.
+struct CallbackObserver {
+    SearchObserver observer;
+    void* context;
+    void operator()(int level, const Piece& piece1, const Piece& piece2, SearchVisit::Verdict verdict,
+                    Point point) const {
+        const SearchVisit visit{level,    piece1.curve, piece1.n,       piece1.outline, piece1.m, piece2.curve,
+                                piece2.n, piece2.outline, piece2.m,   verdict,        point};
+        observer(visit, context);
+    }
+};
+
+template <class Observe>
+void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
     ++search.stats.calls;
     if (level > search.stats.deepestLevel) search.stats.deepestLevel = level;
 
@@ -365,16 +383,22 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
     const bool meet = outlinesMeet(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
                       insideConvexPolygon(hull2[0], hull1, m1);
-    if (!meet) return;
+    if (!meet) {
+        observe(level, piece1, piece2, SearchVisit::dropped, Point());
+        return;
+    }
 
     if (isSmall(search, piece1) && isSmall(search, piece2)) {
         // the midpoint of the first hull's closing edge, from its last vertex back to vertex 0
         const Point& last = hull1[m1 - 1];
-        search.result->push_back(Point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
-                                       static_cast<float>((static_cast<double>(last.y) + hull1[0].y) * 0.5)));
+        const Point point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
+                          static_cast<float>((static_cast<double>(last.y) + hull1[0].y) * 0.5));
+        search.result->push_back(point);
         ++intersectionCount;
+        observe(level, piece1, piece2, SearchVisit::recorded, point);
         return;
     }
+    observe(level, piece1, piece2, SearchVisit::halved, Point());
 
     // A piece outlined by one point has all its control points at one place: its halves would be two copies
     // of it, each repeating the other's search and points. It stays whole against both halves of the other.
@@ -388,11 +412,11 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
         const Piece l(left.points(), other.n);
         const Piece r(right.points(), other.n);
         if (m1 == 1) {
-            searchPair(search, whole, l, level + 1);
-            searchPair(search, whole, r, level + 1);
+            searchPair(search, whole, l, level + 1, observe);
+            searchPair(search, whole, r, level + 1, observe);
         } else {
-            searchPair(search, l, whole, level + 1);
-            searchPair(search, r, whole, level + 1);
+            searchPair(search, l, whole, level + 1, observe);
+            searchPair(search, r, whole, level + 1, observe);
         }
         return;
     }
@@ -408,10 +432,10 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     const Piece r1(right1.points(), piece1.n);
     const Piece l2(left2.points(), piece2.n);
     const Piece r2(right2.points(), piece2.n);
-    searchPair(search, l1, l2, level + 1);
-    searchPair(search, l1, r2, level + 1);
-    searchPair(search, r1, l2, level + 1);
-    searchPair(search, r1, r2, level + 1);
+    searchPair(search, l1, l2, level + 1, observe);
+    searchPair(search, l1, r2, level + 1, observe);
+    searchPair(search, r1, l2, level + 1, observe);
+    searchPair(search, r1, r2, level + 1, observe);
 }
 
 // the larger side of the box around both control polygons, whose points are finite
@@ -441,11 +465,15 @@ bool isSearchable(const Point* curve, int n) {
 }  // namespace
 
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
-                    float epsilon, SearchStats* stats) {
+                    float epsilon, SearchStats* stats, SearchObserver observer, void* context) {
     Search search{&result, epsilon, SearchStats()};
     if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) {
         search.epsilon = std::fmax(epsilon, extent(curve1, n1, curve2, n2) * extentResolution);
-        searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0);
+        if (observer == nullptr) {
+            searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0, NoObserver());
+        } else {
+            searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0, CallbackObserver{observer, context});
+        }
     }
     if (stats != nullptr) *stats = search.stats;
     return 0;

@@ -40,9 +40,30 @@ extern int intersectionCount;
 
 // What one search did.
 struct SearchStats {
-    long calls = 0;        // pairs of pieces examined
-    int deepestLevel = 0;  // most halvings of a piece (0: only the input curves)
+    long calls = 0;                // pairs of pieces examined
+    int deepestLevel = 0;          // most halvings of a piece (0: only the input curves)
+    bool budgetExhausted = false;  // the search was stopped by its budget of calls before it ended
 };
+
+// One pair of pieces as the search examined it, shown to an observer: the pieces' control polygons, the
+// outlines they were tested by, and what the search decided. The arrays live only during the call.
+struct SearchVisit {
+    enum Verdict { dropped, recorded, halved };
+    int level;  // halvings of the pieces so far (0: the input curves)
+    const Point* piece1;
+    int n1;
+    const Point* outline1;
+    int m1;
+    const Point* piece2;
+    int n2;
+    const Point* outline2;
+    int m2;
+    Verdict verdict;  // dropped: the outlines share no point; recorded: both small, point recorded; halved
+    Point point;      // the point recorded, for verdict recorded
+};
+
+// Called once for every pair the search examines, in the order it examines them.
+using SearchObserver = void (*)(const SearchVisit& visit, void* context);
 
 // Searches two curves, given by their control polygons of n1 and n2 points, for the points where they
 // meet, appending each to result (x and y; colour BLACK) and raising intersectionCount by one for it.
@@ -57,6 +78,8 @@ struct SearchStats {
 // (left, right), (right, left), (right, right). Equal or nearby points are not merged.
 //
 // Counts outside 1..maxControlPoints, or a non-finite coordinate, record nothing. No heap memory is used
-// except for the growth of result. Returns 0.
+// except for the growth of result. Returns 0. An observer, when given, sees every pair examined; without
+// one the search runs as it would with none compiled in.
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
-                    float epsilon, SearchStats* stats = nullptr);
+                    float epsilon, SearchStats* stats = nullptr, SearchObserver observer = nullptr,
+                    void* context = nullptr);

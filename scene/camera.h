@@ -1,20 +1,39 @@
-// The camera that frames the scene: where the eye stands, fitted once to the bounding box, and the depth
+// The camera that frames the scene: where the eye stands, fitted once to what was drawn, and the depth
 // range of the projection. Plain arithmetic, no graphics calls, so it is tested without a window.
 #pragma once
 
 #include "geometry/geometry.h"
+#include "scene/scene.h"
 
 // The eye looks down the negative z axis from (cx, cy, e) at the scene, which lies in the plane z = 0.
+// The scene is drawn in units of 2^unitExponent scene units: its coordinates are multiplied by
+// 2^-unitExponent (exactly, a power of two) and cx, cy and e are in those units. The exponent is 0 for
+// every scene whose eye distance fits comfortably in a float, so such scenes are drawn as they are.
 struct Camera {
-    float cx;  // centre of the bounding box: shown in the middle of the window
+    float cx;  // shown in the middle of the window
     float cy;
-    float e;  // eye distance from the box's sizes; 0 when every coordinate that counts is 0
+    float e;               // eye distance; 0 when every coordinate that counts is 0
+    int unitExponent = 0;  // the scene is scaled by 2^-unitExponent to draw it
 };
 
 // fits the camera to the bounding box: (cx, cy) is the box's centre; with sx = |min.x| + max.x and
 // sy = |min.y| + max.y (absolute value of the minimum corner only), e is sx when 2·sx > sy (strictly),
 // otherwise sy. Sums and the comparison in double, the three results rounded to float.
 Camera fitCamera(Point min, Point max);
+
+// Frames the scene in the window at its starting size. The drawn extent is framed: its centre in the
+// middle of the window, seen from the smallest eye distance that keeps all of it at least framingMargin of
+// the window's width and height (and half a pixel) inside each edge. But the box's fit (fitCamera) stands, so that such
+// pictures stay as they are, for an empty scene and wherever it shows every drawn coordinate inside the
+// picture from at most twice the framed eye distance. Every value stays finite.
+Camera frameScene(Point boxMin, Point boxMax, const Extent& drawn);
+
+// The margin kept around a reframed extent, as a fraction of the window on each side.
+constexpr double framingMargin = 0.05;
+
+// True when the camera, in a window of the starting size, shows the point (x, y) inside the picture with
+// at least margin (a fraction of the window's width and height) to spare on each side.
+bool showsInside(const Camera& camera, double x, double y, double margin);
 
 // How far from the scene plane the eye really stands: e itself, except that e = 0 (everything at the
 // origin) would put the eye in the scene plane, so a unit distance stands in for it.

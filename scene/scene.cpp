@@ -1,19 +1,32 @@
 #include "scene/scene.h"
 
+#include "scene/view.h"
+
 // Created in this order before main, destroyed in the reverse order at exit.
-Point minCorner(1024, 700);  // the window's size in pixels: the box's starting minimum
+Point minCorner(windowWidth, windowHeight);  // the window's size in pixels: the box's starting minimum
 Point maxCorner(0, 0);
 std::list<Point> points;
 std::list<Segment> segments;
 std::list<Line> lines;
 std::list<Circle> circles;
+Extent drawnExtent;
 
-// four independent strict tests: one pair can move both corners
+// four independent strict tests: one pair can move both corners; the drawn extent starts at the first pair
 static void widenBox(float x, float y) {
     if (x < minCorner.x) minCorner.x = x;
     if (y < minCorner.y) minCorner.y = y;
     if (x > maxCorner.x) maxCorner.x = x;
     if (y > maxCorner.y) maxCorner.y = y;
+
+    if (drawnExtent.empty) {
+        drawnExtent.min = drawnExtent.max = Point(x, y);
+        drawnExtent.empty = false;
+        return;
+    }
+    if (x < drawnExtent.min.x) drawnExtent.min.x = x;
+    if (y < drawnExtent.min.y) drawnExtent.min.y = y;
+    if (x > drawnExtent.max.x) drawnExtent.max.x = x;
+    if (y > drawnExtent.max.y) drawnExtent.max.y = y;
 }
 
 void addPoint(Point point, int color) {
@@ -44,6 +57,7 @@ void clearScene() {
     segments.clear();
     lines.clear();
     circles.clear();
-    minCorner = Point(1024, 700);
+    minCorner = Point(windowWidth, windowHeight);
     maxCorner = Point(0, 0);
+    drawnExtent = Extent();
 }

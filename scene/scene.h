@@ -11,6 +11,15 @@
 extern Point minCorner;
 extern Point maxCorner;
 
+// The extent of what has been drawn: every point and both ends of every segment added, without the
+// box's starting corners. The camera frames it when the box's own fit would leave some of it out.
+struct Extent {
+    Point min;
+    Point max;
+    bool empty = true;  // nothing added yet: min and max mean nothing
+};
+extern Extent drawnExtent;
+
 // The drawable records, in drawing order within each list. Released at exit, last list first.
 extern std::list<Point> points;
 extern std::list<Segment> segments;
@@ -31,6 +40,6 @@ void addPolygon(const Point* vertices, int count, int color);
 // adds the first count points, WHITE, whatever colour they carry
 void addPoints(const Point* array, int count);
 
-// empties the four lists and puts the box back to its starting corners, for a process that builds more
-// than one scene (the tests and benchmarks do; the program builds one)
+// empties the four lists and the drawn extent and puts the box back to its starting corners, for a process that builds
+// more than one scene (the tests and benchmarks do; the program builds one)
 void clearScene();

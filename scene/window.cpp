@@ -7,20 +7,12 @@
 #include "geometry/geometry.h"
 #include "scene/camera.h"
 #include "scene/scene.h"
+#include "scene/view.h"
 
 namespace {
-constexpr int windowWidth = 1024;  // pixels; the scene's starting box has the same size
-constexpr int windowHeight = 700;
-constexpr int windowLeft = 100;  // screen position of the window's upper-left corner
-constexpr int windowTop = 50;
 constexpr const char* windowTitle = "Geometrija - prikaz zadatka";
 // RGBA colour, double buffering (no flicker on redraw) and a depth buffer: 0 + 2 + 16 = 18
 constexpr unsigned int displayMode = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
-// a light beige: red, yellow and white content all stand out against it
-constexpr float backgroundRed = 0.9f;
-constexpr float backgroundGreen = 0.9f;
-constexpr float backgroundBlue = 0.8f;
-constexpr float backgroundAlpha = 0.0f;
 
 // The projection set up with the window, before the toolkit reports the window's size; the first reshape
 // replaces it before anything is drawn.
@@ -28,13 +20,6 @@ constexpr double provisionalFieldOfView = 30.0;  // degrees
 constexpr double provisionalAspect = 1.0;
 constexpr double provisionalNear = 1.0;
 constexpr double provisionalFar = 20.0;
-
-constexpr double fieldOfView = 45.0;  // vertical, in degrees, of the projection used for drawing
-
-constexpr float dotSize = 4.0f;         // pixels, for segment ends and points: visible over the line pieces
-constexpr int circleVertexCount = 100;  // enough for a round outline at window size
-constexpr double circleAngleStep = 0.06283185307179587;  // 2π / circleVertexCount, radians
-constexpr double lineReach = 100.0;  // a line is drawn from origin - 100·direction to origin + 100·direction
 
 // The planes of the drawing projection, chosen for the camera's viewing distance once showScene has fitted
 // it; the fixed planes until then.
@@ -51,8 +36,9 @@ void showScene(int argc, char** argv) {
     glutCreateWindow(windowTitle);
     glClearColor(backgroundRed, backgroundGreen, backgroundBlue, backgroundAlpha);
 
-    // the camera is fitted to the box once, now; nothing moves it afterwards
-    const Camera camera = fitCamera(minCorner, maxCorner);
+    // the camera is fitted once, now, to the box or, where that would leave some of it out, to what was
+    // drawn; nothing moves it afterwards
+    const Camera camera = frameScene(minCorner, maxCorner, drawnExtent);
     const float distance = viewingDistance(camera);
     depthPlanes = depthRange(distance);
 
@@ -66,6 +52,11 @@ void showScene(int argc, char** argv) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(-camera.cx, -camera.cy, -distance);
+    if (camera.unitExponent != 0) {
+        // a scene too large or too small for a float eye distance is drawn scaled by a power of two
+        const float scale = std::ldexp(1.0f, -camera.unitExponent);
+        glScalef(scale, scale, 1.0f);
+    }
 
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
@@ -84,7 +75,13 @@ void reshape(int width, int height) {
 void display() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
+    drawScene();
+    glPopMatrix();
+    glFlush();
+    glutSwapBuffers();
+}
 
+void drawScene() {
     for (const Circle& c : circles) {
         setColor(c.color);
         glBegin(GL_LINE_LOOP);
@@ -129,8 +126,4 @@ void display() {
         glVertex2f(p.x, p.y);
         glEnd();
     }
-
-    glPopMatrix();
-    glFlush();
-    glutSwapBuffers();
 }

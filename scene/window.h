@@ -11,6 +11,9 @@ void showScene(int argc, char** argv);
 // shape. A height of 0 is taken as 1. Leaves the projection matrix current.
 void reshape(int width, int height);
 
-// Toolkit callback for a redraw: clears to the background and draws circles, lines, segments and points,
-// in that order, each list first to last, one glBegin/glEnd per element.
+// Toolkit callback for a redraw: clears to the background, draws the scene (drawScene) and shows the frame.
 void display();
+
+// Draws circles, lines, segments and points, in that order, each list first to last, one glBegin/glEnd per
+// element, through whatever camera is current.
+void drawScene();

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package on this machine, as a user meets it: builds it with CPack from BUILD_DIR (a plain
 # build, already built), installs it with apt-get (which brings the libraries it depends on), runs the
-# installed geometrija-cli on an installed example and the installed geometrija on a missing file, reads
-# both man pages, then removes the package and checks that nothing of it is left.
+# installed geometrija-cli on an installed example and the installed geometrija and geometrija-lab on a
+# missing file, reads the man pages, then removes the package and checks that nothing of it is left.
 #   scripts/package_test.sh BUILD_DIR
-# Needs root, or sudo. A geometrija package installed before is put back afterwards only as far as apt
-# can: the test refuses to run over one, so as not to remove it.
+# Needs root, or sudo. It refuses to run over a geometrija package installed before, so as not to remove it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
@@ -41,8 +40,9 @@ for library in libglut libglu libc6 libstdc++6; do
 done
 # the man pages and the examples as data
 contents=$(dpkg-deb -c "$deb")
-for file in ./usr/bin/geometrija ./usr/bin/geometrija-cli ./usr/share/man/man1/geometrija-cli.1 \
-    ./usr/share/man/man1/geometrija.1 ./usr/share/geometrija/examples/default/kriva1.txt \
+for file in ./usr/bin/geometrija ./usr/bin/geometrija-lab ./usr/bin/geometrija-cli \
+    ./usr/share/man/man1/geometrija.1 ./usr/share/man/man1/geometrija-lab.1 ./usr/share/man/man1/geometrija-cli.1 \
+    ./usr/share/geometrija/examples/default/kriva1.txt \
     ./usr/share/geometrija/scene.schema.json; do
     grep -q " $file\$" <<<"$contents" || fail "$file is not in the package"
 done
@@ -63,17 +63,20 @@ want=$(cd "$work/curves" && "$build/geometrija-cli")
 [ "$(geometrija-cli --version)" = "geometrija-cli $version" ] || fail "geometrija-cli --version"
 (cd "$work/curves" && geometrija-cli --figure figure.svg --json >/dev/null) || fail "geometrija-cli --figure --json"
 grep -q "<svg" "$work/curves/figure.svg" || fail "no figure written"
-# the window program: its libraries load, and it refuses a missing file before it needs a display
-status=0
-out=$(cd "$work" && /usr/bin/geometrija) || status=$?
-[ "$status" -eq 1 ] && [ "$out" = "Greska pri otvaranju datoteke!" ] || fail "installed geometrija: status $status, '$out'"
-for page in geometrija geometrija-cli; do
+# the window programs: their libraries load, and they refuse a missing file before they need a display
+for program in geometrija geometrija-lab; do
+    status=0
+    out=$(cd "$work" && "/usr/bin/$program") || status=$?
+    [ "$status" -eq 1 ] && [ "$out" = "Greska pri otvaranju datoteke!" ] || fail "installed $program: status $status, '$out'"
+done
+for page in geometrija geometrija-lab geometrija-cli; do
     MANWIDTH=80 man "$page" 2>/dev/null | grep -q "^NAME" || fail "man $page shows no page"
 done
 
 apt remove --purge geometrija >"$work/remove.log" 2>&1 || { cat "$work/remove.log" >&2; fail "apt-get remove"; }
 installed=no
-for file in /usr/bin/geometrija /usr/bin/geometrija-cli /usr/share/man/man1/geometrija-cli.1 /usr/share/geometrija; do
+for file in /usr/bin/geometrija /usr/bin/geometrija-lab /usr/bin/geometrija-cli /usr/share/man/man1/geometrija-cli.1 \
+    /usr/share/geometrija; do
     [ ! -e "$file" ] || fail "$file is left after the package was removed"
 done
 echo "package test: built, installed, ran and removed $(basename "$deb") in $(($(date +%s) - start)) s"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and running needs, builds every program (build/geometrija, build/geometrija-cli),
+# Installs what building and running needs, builds every program (build/geometrija, build/geometrija-lab,
+# build/geometrija-cli),
 # and shows the program on a pair of curves: an example from examples/ by name (default: default), or a
 # folder of your own holding kriva1.txt and kriva2.txt. Without a display it runs under Xvfb, saves a
 # screenshot and closes the window.
@@ -51,7 +52,7 @@ configure=()
 [ -f "$build/CMakeCache.txt" ] || configure=(-DGEOMETRIJA_TESTS=OFF)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${configure[@]}" >/dev/null
 cmake --build "$build" --target programs
-echo "built: $build/geometrija and $build/geometrija-cli"
+echo "built: $build/geometrija, $build/geometrija-lab and $build/geometrija-cli"
 
 cd "$folder"
 if [ -n "${DISPLAY:-}" ]; then

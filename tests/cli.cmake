@@ -9,9 +9,11 @@ add_dependencies(unit_tests geometrija-cli)
 
 # Share of the window's pixels the rasterised SVG must reproduce in exactly the same colour. Measured on the
 # examples: 99.98% to 100% (the few pixels that differ lie where a line passes exactly between two pixel
-# centres, and the window's rasteriser and the SVG renderer break the tie differently).
+# centres, and the window's rasteriser and the SVG renderer break the tie differently). Not examples/far:
+# about 100000 from the origin the window's single-precision pipeline places vertices up to a pixel from
+# where the SVG's double arithmetic puts them (99.7% agree).
 set(GEOMETRIJA_SVG_AGREEMENT 0.999)
-foreach(example default lines apart many)
+foreach(example default lines apart many tall negative)
     add_test(NAME Cli.SvgMatchesWindow.${example}
              COMMAND /bin/bash ${CMAKE_CURRENT_SOURCE_DIR}/svg_window_test.sh
                      $<TARGET_FILE:geometrija> $<TARGET_FILE:geometrija-cli> ${PROJECT_SOURCE_DIR} ${example}

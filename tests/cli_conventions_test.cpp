@@ -473,7 +473,8 @@ TEST_P(CliOddFile, IsReadAsDesignedWithAWarning) {
 INSTANTIATE_TEST_SUITE_P(Cases, CliOddFile, ::testing::ValuesIn(oddFiles), RowName());
 
 TEST(CliOddFile, PlainExamplesGiveNoWarning) {
-    for (const char* example : {"default", "lines", "apart", "horizontal", "nested", "many", "same"}) {
+    for (const char* example :
+         {"default", "lines", "apart", "horizontal", "nested", "many", "same", "tall", "far", "negative"}) {
         const ProcessResult r = runProgram(cli, examples + "/" + example, {"--unique"});
         EXPECT_EQ(r.status, 0) << example;
         EXPECT_EQ(r.err, "") << example;

@@ -21,8 +21,12 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
-EXAMPLES = ["default", "lines", "apart", "horizontal", "nested", "many", "same"]
 SVG = "{http://www.w3.org/2000/svg}"
+
+
+def examples(root):
+    folder = os.path.join(root, "examples")
+    return sorted(name for name in os.listdir(folder) if os.path.isdir(os.path.join(folder, name)))
 
 
 def run(cli, folder, *args):
@@ -41,7 +45,7 @@ def check_schema(cli, root):
     validator_class.check_schema(schema)
     validator = validator_class(schema)
     documents = {}
-    for example in EXAMPLES:
+    for example in examples(root):
         folder = os.path.join(root, "examples", example)
         for args in (["--json"], ["--json", "--exact", "--unique"]):
             documents[f"{example} {' '.join(args)}"] = json.loads(run(cli, folder, *args))
@@ -91,7 +95,7 @@ def check_figure(cli, root):
     failures = 0
     renderer = shutil.which("rsvg-convert")
     with tempfile.TemporaryDirectory() as scratch:
-        for example in EXAMPLES:
+        for example in examples(root):
             folder = os.path.join(root, "examples", example)
             figure = os.path.join(scratch, example + ".svg")
             run(cli, folder, "--figure", figure, "--labels")
@@ -118,7 +122,8 @@ def check_figure(cli, root):
             if len(points) != len(unique) or len(labels) != len(unique):
                 problems.append(f"{len(points)} dots and {len(labels)} labels for {len(unique)} points")
             for text, (x, y) in zip(labels, unique):
-                if text.text != f"({float(x):.3f}, {float(y):.3f})":
+                want = "(%s, %s)" % tuple(f"{float(v):.3f}".replace("-0.000", "0.000") for v in (x, y))
+                if text.text != want:
                     problems.append(f"label {text.text} for {x} {y}")
             if any(p.get("stroke") is None for p in points):
                 problems.append("a meeting point is not ringed")

@@ -258,11 +258,15 @@ TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
     ASSERT_EQ(doc["curves"].items.size(), 2u);
     Point boxMin(1024, 700);
     Point boxMax(0, 0);
+    Extent drawn;  // the same points without the box's starting corners
     const auto widen = [&](const Point& p) {
         boxMin.x = std::fmin(boxMin.x, p.x);
         boxMin.y = std::fmin(boxMin.y, p.y);
         boxMax.x = std::fmax(boxMax.x, p.x);
         boxMax.y = std::fmax(boxMax.y, p.y);
+        drawn.min = drawn.empty ? p : Point(std::fmin(drawn.min.x, p.x), std::fmin(drawn.min.y, p.y));
+        drawn.max = drawn.empty ? p : Point(std::fmax(drawn.max.x, p.x), std::fmax(drawn.max.y, p.y));
+        drawn.empty = false;
     };
     for (int c = 0; c < 2; ++c) {
         const Json& curve = doc["curves"][static_cast<size_t>(c)];
@@ -302,7 +306,8 @@ TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
                                     Point(static_cast<float>(doc["boundingBox"]["max"][0].number),
                                           static_cast<float>(doc["boundingBox"]["max"][1].number))};
     expectSamePoints(box, {boxMin, boxMax}, "bounding box");
-    const Camera camera = fitCamera(boxMin, boxMax);
+    const Camera camera = frameScene(boxMin, boxMax, drawn);
+    ASSERT_EQ(camera.unitExponent, 0);
     EXPECT_EQ(static_cast<float>(doc["camera"]["cx"].number), camera.cx);
     EXPECT_EQ(static_cast<float>(doc["camera"]["cy"].number), camera.cy);
     EXPECT_EQ(static_cast<float>(doc["camera"]["e"].number), camera.e);
@@ -314,19 +319,33 @@ TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
 
 INSTANTIATE_TEST_SUITE_P(Examples, CliJson, ::testing::Values("default", "apart", "horizontal", "many", "same"));
 
-// Coordinates near the float limit put the box's sizes beyond it: the eye distance is not finite and is
-// written as null, so the document stays JSON.
-TEST(CliJson, AnEyeDistanceBeyondTheFloatRangeIsNull) {
+// Coordinates near the float limit put the box's sizes beyond it: the camera still has a finite eye
+// distance, and every end of both segments lies inside the picture with the framing margin.
+TEST(CliJson, TheCameraAtTheFloatLimitStaysFiniteAndFramesEverything) {
     TempDir dir;
-    dir.write("kriva1.txt", "2 -3e38 0 3e38 1");
+    dir.write("kriva1.txt", "2 -3.4e38 0 3.4e38 1");
     dir.write("kriva2.txt", "2 0 -1 0 2");
     const ProcessResult r = runIn(dir.path(), {"--json"});
     ASSERT_EQ(r.status, 0);
     bool ok = false;
     const Json doc = parseJson(r.out, ok);
     ASSERT_TRUE(ok) << r.out.substr(r.out.size() > 600 ? r.out.size() - 600 : 0);
-    EXPECT_EQ(doc["camera"]["e"].kind, Json::Null);
-    EXPECT_EQ(doc["camera"]["cx"].kind, Json::Number);
+    const Json& camera = doc["camera"];
+    ASSERT_EQ(camera["e"].kind, Json::Number);
+    ASSERT_EQ(camera["cx"].kind, Json::Number);
+    ASSERT_EQ(camera["cy"].kind, Json::Number);
+    const double e = camera["e"].number;
+    EXPECT_TRUE(std::isfinite(e) && e > 0) << e;
+    // the 45-degree view at distance e, less 5% of the window on each side
+    const double halfHeight = 0.9 * e * std::tan(22.5 * 3.14159265358979323846 / 180.0);
+    const double halfWidth = halfHeight * 1024.0 / 700.0;
+    const double ends[][2] = {{-3.4e38, 0}, {3.4e38, 1}, {0, -1}, {0, 2}};
+    for (const auto& p : ends) {
+        EXPECT_LE(std::fabs(static_cast<double>(static_cast<float>(p[0])) - camera["cx"].number), halfWidth) << p[0];
+        EXPECT_LE(std::fabs(p[1] - camera["cy"].number), halfHeight) << p[1];
+    }
+    // and not from absurdly far: the extent takes more than half the window's width
+    EXPECT_GT(6.8e38, halfWidth);
 }
 
 TEST(CliJson, ExactResultsJoinTheDocument) {
@@ -412,7 +431,8 @@ TEST_P(CliUnique, LeavesOutEveryPointNearAnEarlierOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, CliUnique,
-                         ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same"));
+                         ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same", "tall",
+                                           "far", "negative"));
 
 TEST(CliUnique, RepeatsOfOneCrossingBecomeOnePoint) {
     TempDir dir;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "fake_gl.h"
+#include "scene/camera.h"
+#include "scene/scene.h"
 #include "scene/window.h"
 #include "testing.h"
 
@@ -150,6 +152,44 @@ TEST_P(WindowCamera, LooksAtTheBoxCentreFromItsEyeDistance) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WindowCamera, ::testing::ValuesIn(cameraCases), RowName());
+
+// Runs showScene on a scene holding one segment, whose box and drawn extent follow from it.
+void showWithSegment(float ax, float ay, float bx, float by) {
+    clearScene();
+    addSegment(segment(ax, ay, bx, by), RED);
+    char name[] = "geometrija";
+    char* argv[] = {name, nullptr};
+    fakegl::reset();
+    showScene(1, argv);
+}
+
+TEST(WindowCamera, FramesWhatTheBoxWouldCutOff) {
+    // far beyond the box's starting corner: the box's centre would be near (50000, 50000)
+    showWithSegment(100000, 100000, 100010, 100010);
+    ASSERT_EQ(fakegl::calls.size(), 16u);
+    const Camera framed = frameScene(minCorner, maxCorner, drawnExtent);
+    EXPECT_EQ(framed.cx, 100005.0f);
+    EXPECT_EQ(framed.cy, 100005.0f);
+    EXPECT_EQ(fakegl::calls[12].text, call("glTranslatef", {f(-100005.0f), f(-100005.0f), f(-framed.e)}));
+    EXPECT_LT(framed.e, 20.0f);  // near enough for the 10 units to fill the window
+}
+
+TEST(WindowCamera, DrawsAScaledSceneWhereTheDistanceLeavesTheFloatRange) {
+    // the box's eye distance overflows a float; the framed one is finite, on a scene scaled down
+    showWithSegment(-3.4e38f, 0, 3.4e38f, 1);
+    ASSERT_EQ(fakegl::calls.size(), 17u);
+    const Camera framed = frameScene(minCorner, maxCorner, drawnExtent);
+    ASSERT_GT(framed.unitExponent, 0);
+    const float scale = std::ldexp(1.0f, -framed.unitExponent);
+    EXPECT_TRUE(std::isnormal(scale));
+    EXPECT_EQ(fakegl::calls[12].text, call("glTranslatef", {f(-framed.cx), f(-framed.cy), f(-framed.e)}));
+    EXPECT_EQ(fakegl::calls[13].text, call("glScalef", {f(scale), f(scale), f(1)}));
+    EXPECT_EQ(fakegl::calls[14].text, call("glutDisplayFunc"));
+    for (const double value : fakegl::calls[12].args) EXPECT_TRUE(std::isfinite(value));
+    for (const double value : fakegl::calls[9].args) EXPECT_TRUE(std::isfinite(value));
+    // the scaled extent runs from about -2^100 to 2^100 in x, the eye a little farther
+    EXPECT_TRUE(framed.e > 1e30f && framed.e < 1e31f) << framed.e;
+}
 
 struct ReshapeCase {
     const char* name;

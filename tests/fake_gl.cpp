@@ -73,6 +73,7 @@ void glClear(GLbitfield mask) { record("glClear", {static_cast<double>(mask)}, {
 void glMatrixMode(GLenum mode) { record("glMatrixMode", {static_cast<double>(mode)}, {i(mode)}); }
 void glLoadIdentity() { record("glLoadIdentity", {}, {}); }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}, {f(x), f(y), f(z)}); }
+void glScalef(GLfloat x, GLfloat y, GLfloat z) { record("glScalef", {x, y, z}, {f(x), f(y), f(z)}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
     record("glViewport",
            {static_cast<double>(x), static_cast<double>(y), static_cast<double>(w), static_cast<double>(h)},

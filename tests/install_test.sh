@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # cmake --install with a prefix of its own: the programs, the examples as data, the schema, the README and
-# both man pages land where GNUInstallDirs puts them, and the installed geometrija-cli works on an installed
+# the man pages land where GNUInstallDirs puts them, and the installed geometrija-cli works on an installed
 # example as the built one does.
 #   install_test.sh BUILD_DIR VERSION
 set -euo pipefail
@@ -15,11 +15,12 @@ fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
 }
-for file in bin/geometrija bin/geometrija-cli share/geometrija/scene.schema.json share/doc/geometrija/README.md \
-    share/man/man1/geometrija.1 share/man/man1/geometrija-cli.1; do
+for file in bin/geometrija bin/geometrija-lab bin/geometrija-cli share/geometrija/scene.schema.json \
+    share/doc/geometrija/README.md share/man/man1/geometrija.1 share/man/man1/geometrija-lab.1 \
+    share/man/man1/geometrija-cli.1; do
     [ -f "$prefix/$file" ] || fail "$file not installed"
 done
-for program in geometrija geometrija-cli; do
+for program in geometrija geometrija-lab geometrija-cli; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
 done
 examples=$(ls -d "$prefix"/share/geometrija/examples/*/ 2>/dev/null | wc -l)
@@ -33,14 +34,16 @@ got=$(cd "$work" && "$prefix/bin/geometrija-cli")
 want=$(cd "$work" && "$build/geometrija-cli")
 [ -n "$got" ] && [ "$got" = "$want" ] || fail "installed geometrija-cli printed '$got', the built one '$want'"
 [ "$("$prefix/bin/geometrija-cli" --version)" = "geometrija-cli $version" ] || fail "--version"
-# the window program refuses a missing file before it needs a display
-status=0
-out=$(cd "$prefix" && "$prefix/bin/geometrija") || status=$?
-[ "$status" -eq 1 ] && [ "$out" = "Greska pri otvaranju datoteke!" ] || fail "installed geometrija: status $status, '$out'"
+# the window programs refuse a missing file before they need a display
+for program in geometrija geometrija-lab; do
+    status=0
+    out=$(cd "$prefix" && "$prefix/bin/$program") || status=$?
+    [ "$status" -eq 1 ] && [ "$out" = "Greska pri otvaranju datoteke!" ] || fail "installed $program: status $status, '$out'"
+done
 
 # the man pages render, with the version filled in
 if command -v man >/dev/null; then
-    for page in geometrija geometrija-cli; do
+    for page in geometrija geometrija-lab geometrija-cli; do
         text=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1)
         grep -q "^NAME" <<<"$text" || fail "man $page has no NAME section"
         grep -q "geometrija $version" <<<"$text" || fail "man $page does not show version $version"

@@ -104,7 +104,7 @@ TEST(ReaderFile, AFolderCannotBeOpened) {
     Point* pts = reinterpret_cast<Point*>(1);
     int count = -1;
     int error = 0;
-    EXPECT_EQ(loadControlPoints(dir.file("kriva.txt").c_str(), pts, count, &error), readCannotOpen);
+    EXPECT_EQ(readControlPointFile(dir.file("kriva.txt").c_str(), pts, count, &error), readCannotOpen);
     EXPECT_EQ(pts, nullptr);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(error, EISDIR);
@@ -117,7 +117,7 @@ TEST(ReaderFile, AMissingFileCannotBeOpened) {
     Point* pts = nullptr;
     int count = 0;
     int error = 0;
-    EXPECT_EQ(loadControlPoints(dir.file("missing.txt").c_str(), pts, count, &error), readCannotOpen);
+    EXPECT_EQ(readControlPointFile(dir.file("missing.txt").c_str(), pts, count, &error), readCannotOpen);
     EXPECT_EQ(error, ENOENT);
 }
 
@@ -127,8 +127,8 @@ TEST(ReaderFile, LoadGivesTheRefusalsWithoutEndingTheProcess) {
     dir.write("nan.txt", "1 nan 0");
     Point* pts = nullptr;
     int count = 0;
-    EXPECT_EQ(loadControlPoints(dir.file("many.txt").c_str(), pts, count), readTooManyPoints);
-    EXPECT_EQ(loadControlPoints(dir.file("nan.txt").c_str(), pts, count), readBadCoordinate);
+    EXPECT_EQ(readControlPointFile(dir.file("many.txt").c_str(), pts, count), readTooManyPoints);
+    EXPECT_EQ(readControlPointFile(dir.file("nan.txt").c_str(), pts, count), readBadCoordinate);
     EXPECT_EQ(pts, nullptr);
 }
 

@@ -12,19 +12,29 @@ struct BoxCase {
     std::vector<Point> added;  // added with addPoint, in order
     Point min;
     Point max;
+    Point drawnMin;  // the extent of the points themselves (unused when nothing is added)
+    Point drawnMax;
 };
 
 const BoxCase boxCases[] = {
-    {"NothingAdded", {}, {1024, 700}, {0, 0}},
-    {"OnePointMovesBothCorners", {{500, 300}}, {500, 300}, {500, 300}},
-    {"FarRightKeepsMinimumX", {{2000, 100}, {3000, 200}}, {1024, 100}, {3000, 200}},
-    {"NegativeOnlyKeepsMaximum", {{-5, -7}, {-1, -2}}, {-5, -7}, {0, 0}},
-    {"WindowCornerIsNotBelowMinimum", {{1024, 700}}, {1024, 700}, {1024, 700}},
-    {"SpreadPoints", {{-3, 5}, {7, -2}, {1, 900}}, {-3, -2}, {7, 900}},
+    {"NothingAdded", {}, {1024, 700}, {0, 0}, {0, 0}, {0, 0}},
+    {"OnePointMovesBothCorners", {{500, 300}}, {500, 300}, {500, 300}, {500, 300}, {500, 300}},
+    {"FarRightKeepsMinimumX", {{2000, 100}, {3000, 200}}, {1024, 100}, {3000, 200}, {2000, 100}, {3000, 200}},
+    {"NegativeOnlyKeepsMaximum", {{-5, -7}, {-1, -2}}, {-5, -7}, {0, 0}, {-5, -7}, {-1, -2}},
+    {"WindowCornerIsNotBelowMinimum", {{1024, 700}}, {1024, 700}, {1024, 700}, {1024, 700}, {1024, 700}},
+    {"SpreadPoints", {{-3, 5}, {7, -2}, {1, 900}}, {-3, -2}, {7, 900}, {-3, -2}, {7, 900}},
+    {"OutsideBothStartingCorners",
+     {{1e5f, 1e5f}, {1e5f + 10, 1e5f - 10}},
+     {1024, 700},
+     {1e5f + 10, 1e5f},
+     {1e5f, 1e5f - 10},
+     {1e5f + 10, 1e5f}},
 };
 
 class SceneBox : public ::testing::TestWithParam<BoxCase> {};
 
+// The box follows the strict comparisons from its starting corners; the drawn extent beside it holds
+// exactly the points added.
 TEST_P(SceneBox, FollowsStrictComparisons) {
     clearScene();
     for (const Point& p : GetParam().added) addPoint(p, WHITE);
@@ -32,10 +42,27 @@ TEST_P(SceneBox, FollowsStrictComparisons) {
     EXPECT_TRUE(samePosition(maxCorner, GetParam().max)) << maxCorner;
     EXPECT_EQ(minCorner.color, BLACK);
     EXPECT_EQ(maxCorner.color, BLACK);
+    EXPECT_EQ(drawnExtent.empty, GetParam().added.empty());
+    if (!drawnExtent.empty) {
+        EXPECT_TRUE(samePosition(drawnExtent.min, GetParam().drawnMin)) << drawnExtent.min;
+        EXPECT_TRUE(samePosition(drawnExtent.max, GetParam().drawnMax)) << drawnExtent.max;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SceneBox, ::testing::ValuesIn(boxCases),
-                         RowName());
+TEST(SceneStore, DrawnExtentCoversSegmentEndsAndIsClearedWithTheScene) {
+    clearScene();
+    const Point none[1];
+    addPolygon(none, 0, YELLOW);  // nothing added: still empty
+    EXPECT_TRUE(drawnExtent.empty);
+    addSegment(Segment(Point(3000, -4), Point(2000, -9)), RED);
+    EXPECT_FALSE(drawnExtent.empty);
+    EXPECT_TRUE(samePosition(drawnExtent.min, Point(2000, -9))) << drawnExtent.min;
+    EXPECT_TRUE(samePosition(drawnExtent.max, Point(3000, -4))) << drawnExtent.max;
+    clearScene();
+    EXPECT_TRUE(drawnExtent.empty);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SceneBox, ::testing::ValuesIn(boxCases), RowName());
 
 TEST(SceneStore, SegmentWidensBoxByBothEnds) {
     clearScene();

@@ -56,19 +56,14 @@ inline std::string slurp(const std::string& fileName) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Runs program in folder with the given arguments; kills it after timeoutSeconds.
+// Runs program in folder with the given arguments; kills it after timeoutSeconds. Its output goes to
+// files of its own under the temporary directory, so runs in one folder at the same time (tests of one
+// example run in parallel) never mix their output.
 inline ProcessResult runProgram(const std::string& program, const std::string& folder,
                                 const std::vector<std::string>& args = {}, double timeoutSeconds = 20) {
-    // the captures go to files of their own, not into folder: tests running at the same time in one folder
-    // (an example's) would otherwise write into each other's
-    char outName[] = "/tmp/geometrija-stdout-XXXXXX";
-    char errName[] = "/tmp/geometrija-stderr-XXXXXX";
-    const int outFd = mkstemp(outName);
-    const int errFd = mkstemp(errName);
-    if (outFd >= 0) close(outFd);
-    if (errFd >= 0) close(errFd);
-    const std::string outFile = outName;
-    const std::string errFile = errName;
+    TempDir outputs;
+    const std::string outFile = outputs.file("stdout");
+    const std::string errFile = outputs.file("stderr");
     std::fflush(nullptr);  // nothing buffered may be written twice
     const pid_t pid = fork();
     if (pid == 0) {
@@ -99,8 +94,6 @@ inline ProcessResult runProgram(const std::string& program, const std::string& f
     }
     result.out = slurp(outFile);
     result.err = slurp(errFile);
-    std::remove(outFile.c_str());
-    std::remove(errFile.c_str());
     return result;
 }
 

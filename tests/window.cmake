@@ -14,6 +14,11 @@ gtest_discover_tests(display_test DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
 add_executable(window_probe ${CMAKE_CURRENT_SOURCE_DIR}/window_probe.cpp)
 target_link_libraries(window_probe PRIVATE geometrija_view)
 
+# The program built with the camera fitted to the bounding box alone, to compare the pictures that box
+# shows whole with.
+add_executable(geometrija_box_fit ${PROJECT_SOURCE_DIR}/app/main.cpp ${CMAKE_CURRENT_SOURCE_DIR}/box_fit.cpp)
+target_link_libraries(geometrija_box_fit PRIVATE geometrija_view)
+
 # Preloaded into the program under test: one marks that the exit handlers ran, one fixes the planes at
 # 1 and 1000 for comparison. Built without the sanitizers, which need their runtime loaded first.
 add_library(window_exit_marker SHARED ${CMAKE_CURRENT_SOURCE_DIR}/exit_marker.c)
@@ -32,21 +37,24 @@ set(GEOMETRIJA_DRIVER_COLOURS "red,yellow,white")
 set(GEOMETRIJA_WINDOW_TEST
     /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/window_test.py
     --program $<TARGET_FILE:geometrija>
+    --box-fit $<TARGET_FILE:geometrija_box_fit>
+    --cli $<TARGET_FILE:geometrija-cli>
     --probe $<TARGET_FILE:window_probe>
     --exit-marker $<TARGET_FILE:window_exit_marker>
     --fixed-planes $<TARGET_FILE:window_fixed_planes>
     --close-script ${PROJECT_SOURCE_DIR}/scripts/close_window.py
     --examples ${PROJECT_SOURCE_DIR}/examples)
 set(GEOMETRIJA_WINDOW_TESTS)
-foreach(example default lines)
+foreach(example default lines apart horizontal nested many same tall far negative)
     add_test(NAME Window.Program.${example}
              COMMAND ${GEOMETRIJA_WINDOW_TEST} program --example ${example} --draws "${GEOMETRIJA_DRIVER_COLOURS}")
     list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Program.${example})
 endforeach()
 add_test(NAME Window.Program.MissingFile COMMAND ${GEOMETRIJA_WINDOW_TEST} missing)
 list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Program.MissingFile)
-# eye distances 0.001, 0.5, 3000 and 1e7, and 0 (everything at the origin): the content shows
-foreach(scene Thousandth HalfUnit Thousands TenMillion AllAtOrigin)
+# eye distances 0.001, 0.5, 3000 and 1e7, and 0 (everything at the origin), a scene near (100000, 100000)
+# and one across the float range: the content shows
+foreach(scene Thousandth HalfUnit Thousands TenMillion AllAtOrigin FarOut FloatLimit)
     add_test(NAME Window.Extreme.${scene} COMMAND ${GEOMETRIJA_WINDOW_TEST} extreme --scene ${scene})
     list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Extreme.${scene})
 endforeach()
@@ -56,3 +64,14 @@ foreach(scene Ordinary Centred NearBandLow Hundreds)
     list(APPEND GEOMETRIJA_WINDOW_TESTS Window.Unchanged.${scene})
 endforeach()
 set_tests_properties(${GEOMETRIJA_WINDOW_TESTS} PROPERTIES TIMEOUT 120 LABELS window)
+
+# --- the lab: driven with xdotool under Xvfb
+set(GEOMETRIJA_LAB_WINDOW_TEST
+    /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/lab_window_test.py
+    --lab $<TARGET_FILE:geometrija-lab>
+    --cli $<TARGET_FILE:geometrija-cli>
+    --examples ${PROJECT_SOURCE_DIR}/examples)
+foreach(case session refused)
+    add_test(NAME Lab.Window.${case} COMMAND ${GEOMETRIJA_LAB_WINDOW_TEST} ${case})
+    set_tests_properties(Lab.Window.${case} PROPERTIES TIMEOUT 120 LABELS window)
+endforeach()

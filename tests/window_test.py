@@ -4,9 +4,11 @@
 Each invocation starts its own Xvfb and checks one case:
 
   program    the built program on an example pair: title, size and place of the window, the picture
-             (background, and the curve, hull and intersection colours the driver draws, at the places
-             the camera puts them), the same picture with the near and far planes fixed at 1 and 1000,
-             then a window manager's close: status 0, nothing printed, exit handlers run.
+             (background, and the curve, hull and intersection colours the driver draws, all of them
+             inside the window, at the places the camera puts them), the same picture with the near and
+             far planes fixed at 1 and 1000, the same picture as the build whose camera is fitted to the
+             bounding box alone wherever that box's picture shows everything, then a window manager's
+             close: status 0, nothing printed, exit handlers run.
   missing    kriva1.txt missing: one line on standard output, status 1, and no window ever created.
   extreme    a test scene at an eye distance far outside 1..1000 (or 0): its content shows where the
              camera puts it.
@@ -14,6 +16,7 @@ Each invocation starts its own Xvfb and checks one case:
              planes 1 and 1000 give.
 """
 import argparse
+import json
 import math
 import os
 import select
@@ -274,6 +277,23 @@ def fit_camera(points):
     return (max_x + min_x) / 2, (max_y + min_y) / 2, e if e > 0 else 1.0
 
 
+def frame_camera(points):
+    """The camera the program fits to the drawn points: the bounding box's fit where that shows every point
+    from at most twice the eye distance framing needs, else the points' extent centred with 5% of the
+    window and half a pixel to spare on each side."""
+    xs, ys = [x for x, _ in points], [y for _, y in points]
+    tangent = math.tan(math.radians(45 / 2))
+    usable_width = tangent * WIDTH / HEIGHT * (1 - (0.05 * WIDTH + 0.5) / (WIDTH / 2))
+    usable_height = tangent * (1 - (0.05 * HEIGHT + 0.5) / (HEIGHT / 2))
+    framed = ((min(xs) + max(xs)) / 2, (min(ys) + max(ys)) / 2,
+              max((max(xs) - min(xs)) / 2 / usable_width, (max(ys) - min(ys)) / 2 / usable_height))
+    box = fit_camera(points)
+    # the box's eye distance must also be a float well inside the float range (up to 2^120)
+    if box[2] <= 2.0 ** 120 and all(inside(box, x, y) for x, y in points) and box[2] <= 2 * framed[2]:
+        return box
+    return framed if framed[2] > 0 else framed[:2] + (1.0,)
+
+
 def project(camera, x, y):
     """Column and row (from the top) of the pixel that shows scene point (x, y)."""
     cx, cy, distance = camera
@@ -305,17 +325,26 @@ def check_palette(picture, allowed):
     return present
 
 
-def check_at(picture, camera, places, colour_name, what):
-    """Checks the colour at each place the camera shows (the fitted camera can leave parts of a box out)."""
+def inside(camera, x, y):
+    column, row = project(camera, x, y)
+    return 2 <= column < WIDTH - 2 and 2 <= row < HEIGHT - 2
+
+
+def check_at(picture, camera, places, colour_name, what, every=False):
+    """Checks the colour at each place the camera shows; with every, each place must be inside the window.
+    colour_name may be a list of colours, any of which will do."""
+    names = colour_name if isinstance(colour_name, list) else [colour_name]
     shown = 0
     for x, y in places:
         column, row = project(camera, x, y)
-        if not (2 <= column < WIDTH - 2 and 2 <= row < HEIGHT - 2):
+        if not inside(camera, x, y):
+            check(not every, "%s at scene (%g, %g) lies outside the window, at pixel (%.1f, %.1f)"
+                  % (what, x, y, column, row))
             continue
         shown += 1
-        check(colour_near(picture, column, row, COLOURS[colour_name]),
-              "no %s pixel for %s at scene (%g, %g), pixel (%.1f, %.1f)" % (colour_name, what, x, y, column, row))
-    check(shown > 0, "none of the places for %s in %s lies inside the window" % (what, colour_name))
+        check(any(colour_near(picture, column, row, COLOURS[name]) for name in names),
+              "no %s pixel for %s at scene (%g, %g), pixel (%.1f, %.1f)" % ("/".join(names), what, x, y, column, row))
+    check(shown > 0, "none of the places for %s in %s lies inside the window" % (what, "/".join(names)))
 
 
 # --- the curves of an example pair, computed here independently of the program --------------------------
@@ -327,6 +356,27 @@ def read_polygon(path):
     return list(zip(values[0::2], values[1::2]))
 
 
+def hull_corners(polygon):
+    """The corners of the convex hull (monotone chain); none where all points share one height, for which the
+    program draws no hull."""
+    if len({y for _, y in polygon}) < 2:
+        return []
+    points = sorted(set(polygon))
+
+    def cross(o, a, b):
+        return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0])
+
+    def chain(ordered):
+        out = []
+        for p in ordered:
+            while len(out) >= 2 and cross(out[-2], out[-1], p) <= 0:
+                out.pop()
+            out.append(p)
+        return out[:-1]
+
+    return chain(points) + chain(points[::-1])
+
+
 def bezier(polygon, t):
     points = list(polygon)
     while len(points) > 1:
@@ -334,40 +384,21 @@ def bezier(polygon, t):
     return points[0]
 
 
-def split(polygon):
-    left, right, level = [polygon[0]], [polygon[-1]], list(polygon)
-    while len(level) > 1:
-        level = [((a[0] + b[0]) / 2, (a[1] + b[1]) / 2) for a, b in zip(level, level[1:])]
-        left.append(level[0])
-        right.append(level[-1])
-    return left, right[::-1]
-
-
-def box(polygon):
-    xs, ys = [p[0] for p in polygon], [p[1] for p in polygon]
-    return min(xs), min(ys), max(xs), max(ys)
-
-
-def meeting_points(p, q, depth=0):
-    """Where two curves cross, to about 1e-9, by halving both while their control boxes overlap."""
-    a, b = box(p), box(q)
-    if a[0] > b[2] or b[0] > a[2] or a[1] > b[3] or b[1] > a[3]:
-        return []
-    size = max(a[2] - a[0], a[3] - a[1], b[2] - b[0], b[3] - b[1])
-    if size < 1e-9 or depth > 60:
-        return [((a[0] + a[2]) / 2, (a[1] + a[3]) / 2)]
-    found = []
-    for pp in split(p):
-        for qq in split(q):
-            found += meeting_points(pp, qq, depth + 1)
-    distinct = []
-    for point in found:
-        if all(math.hypot(point[0] - d[0], point[1] - d[1]) > 1e-6 for d in distinct):
-            distinct.append(point)
-    return distinct
-
-
 # --- the cases ----------------------------------------------------------------------------------------
+
+def program_camera(options, folder):
+    """The camera the program fits, in scene units, as the companion command reports it."""
+    out = subprocess.run([options.cli, "--json"], cwd=folder, capture_output=True, text=True, check=True).stdout
+    camera = json.loads(out)["camera"]
+    return camera["cx"], camera["cy"], camera["e"] if camera["e"] > 0 else 1.0
+
+
+def exact_crossings(options, folder):
+    """Where the curves cross or touch, and whether they share a stretch, by the exact mode."""
+    out = subprocess.run([options.cli, "--exact"], cwd=folder, capture_output=True, text=True, check=True).stdout
+    meeting = [(float(w[1]), float(w[2])) for w in map(str.split, out.splitlines()) if w[0] in ("crossing", "touch")]
+    return meeting, any(line.startswith("overlap") for line in out.splitlines())
+
 
 def case_program(options):
     draws = [name for name in options.draws.split(",") if name]
@@ -384,24 +415,49 @@ def case_program(options):
                 check(name not in present, "%s pixels, though the driver is not expected to draw %s yet" % (name, name))
                 print("%s: not drawn by the driver yet, checked absent" % name)
 
+        # everything drawn lies inside the window, where the program's camera puts it
+        camera = program_camera(options, folder)
+        samples = [bezier(curve, i / 499) for curve in curves for i in range(500)]
+        # hull outlines, drawn later, may lie over the curves where they run together (at the ends, and all
+        # along a straight curve)
+        curve_colours = [name for name in ("red", "yellow", "white") if name in draws]
+        if "red" in draws:
+            check("red" in present, "no red pixel at all")
+            check_at(picture, camera, samples[::25], curve_colours, "a curve", every=True)
+        if "yellow" in draws:
+            corners = [p for curve in curves for p in hull_corners(curve)]
+            check_at(picture, camera, corners, ["yellow", "white"], "a hull corner", every=True)
+            # and the hull holds every control point
+            outside = [p for curve in curves for p in curve if not inside(camera, *p)]
+            check(not outside, "control points outside the window: %s" % outside)
+        if "white" in draws:
+            crossings, shared = exact_crossings(options, folder)
+            if crossings:
+                check_at(picture, camera, crossings, "white", "an intersection", every=True)
+                print("white at %d intersections" % len(crossings))
+            elif not shared:
+                check("white" not in present, "white pixels, though the curves do not meet")
+                print("no intersection, no white")
+
         # the box the driver's content spans: the sampled curves, and the hulls' vertices once they are drawn
         boxed = []
         if "red" in draws:
-            boxed += [bezier(curve, i / 499) for curve in curves for i in range(500)]
+            boxed += samples
         if "yellow" in draws:
             boxed += [p for curve in curves for p in curve]
-        camera = fit_camera(boxed)
-        if "red" in draws:
-            check_at(picture, camera, [bezier(curve, t) for curve in curves for t in (0.1, 0.3, 0.5, 0.7, 0.9)],
-                     "red", "a curve")
-        if "yellow" in draws:
-            # the hull passes through the first and last control points, which are extreme along the curve
-            check_at(picture, camera, [p for curve in curves for p in (curve[0], curve[-1])], "yellow", "a hull corner")
-        if "white" in draws:
-            crossings = meeting_points(curves[0], curves[1])
-            check(crossings, "the example's curves do not cross")
-            check_at(picture, camera, crossings, "white", "an intersection")
-            print("white at %d intersections" % len(crossings))
+        box_camera = fit_camera(boxed)
+        box_shows_all = all(inside(box_camera, x, y) for x, y in boxed)
+        if box_shows_all:
+            # a picture the bounding box frames whole is the one the box's own fit gives, to the pixel
+            check(all(math.isclose(a, b, rel_tol=1e-6, abs_tol=1e-6) for a, b in zip(camera, box_camera)),
+                  "the camera %s is not the bounding box's %s, though that shows everything" % (camera, box_camera))
+            boxed_picture = show_and_close(options, folder, options.box_fit)
+            differing = sum(1 for i in range(0, len(picture.pixels), 3)
+                            if picture.pixels[i:i + 3] != boxed_picture.pixels[i:i + 3])
+            check(differing == 0, "%d pixels differ from the picture the bounding box's fit gives" % differing)
+            print("the bounding box shows everything: the same picture as its own fit")
+        else:
+            print("the bounding box leaves content out: reframed to centre %g, %g at eye distance %g" % camera)
 
         # ordinary pictures are the ones the fixed planes 1 and 1000 give
         if camera[2] >= 2 and camera[2] <= 500:
@@ -462,7 +518,7 @@ def figure(width, height, x0=0.0, y0=0.0):
     return "\n".join(lines) + "\n", places, points
 
 
-# name: (width, height, x0, y0); the eye distance is the larger of width and height/2 here
+# name: (width, height, x0, y0); for the first eight the eye distance is the larger of width and height/2
 SCENES = {
     "Thousandth": (0.001, 0.0008, 0.0, 0.0),
     "HalfUnit": (0.5, 0.4, 0.0, 0.0),
@@ -472,6 +528,9 @@ SCENES = {
     "Centred": (20.0, 10.0, -10.0, -5.0),
     "NearBandLow": (2.5, 2.0, 0.0, 0.0),
     "Hundreds": (450.0, 300.0, 0.0, 0.0),
+    # framed to their own extent: far from the origin, and across the whole float range (drawn scaled)
+    "FarOut": (10.0, 8.0, 100000.0, 100000.0),
+    "FloatLimit": (6.8e38, 2e38, -3.4e38, -1e38),
 }
 
 
@@ -491,12 +550,12 @@ def case_extreme(options):
         else:
             text, places, points = figure(*SCENES[options.scene])
             allowed = list(places)
-        camera = fit_camera(points)
+        camera = frame_camera(points)
         picture = show_scene(options, folder, text)
         check_palette(picture, allowed)
         for name, where in places.items():
             check_at(picture, camera, where, name, "the scene")
-        if options.scene != "AllAtOrigin":
+        if not 1 <= camera[2] <= 1000:
             # with the planes fixed at 1 and 1000 the same scene is not seen at all
             fixed = show_scene(options, folder, text, preload=(options.fixed_planes,))
             check(set(fixed.histogram()) == {BEIGE}, "with the planes at 1 and 1000 the scene still shows")
@@ -506,7 +565,7 @@ def case_extreme(options):
 def case_unchanged(options):
     with tempfile.TemporaryDirectory(prefix="geometrija-window-") as folder:
         text, places, points = figure(*SCENES[options.scene])
-        camera = fit_camera(points)
+        camera = frame_camera(points)
         picture = show_scene(options, folder, text)
         check_palette(picture, list(places))
         for name, where in places.items():
@@ -521,6 +580,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("case", choices=["program", "missing", "extreme", "unchanged"])
     parser.add_argument("--program", required=True, help="the built program")
+    parser.add_argument("--box-fit", help="the program built with the camera fitted to the bounding box alone")
+    parser.add_argument("--cli", help="the companion command, which reports the camera")
     parser.add_argument("--probe", help="the test program that shows scene.txt")
     parser.add_argument("--exit-marker", required=True, help="preload library that marks a run of the exit handlers")
     parser.add_argument("--fixed-planes", required=True, help="preload library fixing the planes at 1 and 1000")
@@ -532,7 +593,7 @@ def main():
                         help="comma-separated colours the driver draws on the examples: red, yellow, white")
     options = parser.parse_args()
     # the programs run in a temporary folder: make every path absolute
-    for name in ("program", "probe", "exit_marker", "fixed_planes", "close_script", "examples"):
+    for name in ("program", "box_fit", "cli", "probe", "exit_marker", "fixed_planes", "close_script", "examples"):
         if getattr(options, name):
             setattr(options, name, os.path.abspath(getattr(options, name)))
     case = {"program": case_program, "missing": case_missing, "extreme": case_extreme,
