@@ -35,3 +35,21 @@ void fillScene(SceneBuild& build, SearchObserver observer, void* context) {
     addPolygon(build.hull2, build.hullCount2, YELLOW);
     build.segmentStart[4] = segmentCount();
 }
+
+std::vector<Point> uniquePoints(const std::vector<Point>& found, float tolerance) {
+    const double limit = static_cast<double>(tolerance) * static_cast<double>(tolerance);
+    std::vector<Point> kept;
+    for (const Point& p : found) {
+        bool near = false;
+        for (const Point& q : kept) {
+            const double dx = static_cast<double>(p.x) - static_cast<double>(q.x);
+            const double dy = static_cast<double>(p.y) - static_cast<double>(q.y);
+            if (dx * dx + dy * dy < limit) {
+                near = true;
+                break;
+            }
+        }
+        if (!near) kept.push_back(p);
+    }
+    return kept;
+}

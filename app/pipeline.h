@@ -35,3 +35,8 @@ void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build
 // curve, the meeting points found with searchTolerance (WHITE), and the closed hull outline of each control
 // polygon (YELLOW). Fills in the rest of build. An observer, when given, sees every pair the search examines.
 void fillScene(SceneBuild& build, SearchObserver observer = nullptr, void* context = nullptr);
+
+// The points in the order given, each one left out when it lies closer than tolerance (Euclidean distance,
+// in double) to a point already kept: the search's points with its repeats of one meeting merged, the
+// first found standing for the others.
+std::vector<Point> uniquePoints(const std::vector<Point>& found, float tolerance);

@@ -1,17 +1,35 @@
 #include "app/reader.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <new>
+#include <string>
 
-int scanControlPoints(std::FILE* file, Point*& points, int& count) {
+namespace {
+
+// skips white space (which every conversion of the format skips anyway) and gives the stream's position
+long nextItemOffset(std::FILE* file) {
+    (void)std::fscanf(file, " ");
+    return std::ftell(file);
+}
+
+}  // namespace
+
+int scanControlPoints(std::FILE* file, Point*& points, int& count, ScanNotes* notes) {
     points = nullptr;
     count = 0;
 
     // "%li" converts exactly like "%i" but cannot overflow for counts beyond the int range
     long n = 0;
-    if (std::fscanf(file, "%li", &n) != 1) n = 0;  // no count at all: zero points
+    if (notes != nullptr) notes->countOffset = nextItemOffset(file);
+    if (std::fscanf(file, "%li", &n) != 1) {
+        n = 0;  // no count at all: zero points
+        if (notes != nullptr) notes->countMissing = true;
+    }
     if (n > maxControlPoints) {
         count = n <= INT_MAX ? static_cast<int>(n) : INT_MAX;
         return readTooManyPoints;
@@ -24,8 +42,19 @@ int scanControlPoints(std::FILE* file, Point*& points, int& count) {
     // the coordinates persist from pair to pair, so a pair that fails to convert repeats the previous one
     float x = 0;
     float y = 0;
+    bool failed = false;
     for (int i = 0; i < count; ++i) {
-        (void)std::fscanf(file, "%f %f", &x, &y);
+        const long pairOffset = notes != nullptr && !failed ? nextItemOffset(file) : -1;
+        const int converted = std::fscanf(file, "%f %f", &x, &y);
+        if (notes != nullptr && !failed) {
+            if (converted == 2) {
+                ++notes->pairsRead;
+            } else {
+                failed = true;
+                notes->failedPairOffset = pairOffset;
+                notes->failedAtEnd = converted == EOF;
+            }
+        }
         if (!std::isfinite(x) || !std::isfinite(y)) {
             std::free(points);
             points = nullptr;
@@ -33,13 +62,39 @@ int scanControlPoints(std::FILE* file, Point*& points, int& count) {
         }
         new (&points[i]) Point(x, y);
     }
+
+    // whatever follows the last pair is never part of the curve; look only when asked, and only where the
+    // reading did not already stop on it
+    if (notes != nullptr && !failed && !notes->countMissing && count >= 0) {
+        const long offset = nextItemOffset(file);
+        if (std::fgetc(file) != EOF) notes->trailingOffset = offset;
+    }
     return readOk;
 }
 
-int readControlPointFile(const char* fileName, Point*& points, int& count) {
+std::FILE* openControlPointFile(const char* fileName, int& error) {
+    error = 0;
+    std::FILE* file = std::fopen(fileName, "r");
+    if (file == nullptr) {
+        error = errno;
+        return nullptr;
+    }
+    // a directory opens for reading but reads as nothing: it is no control-point file
+    struct stat info;
+    if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        error = EISDIR;
+        return nullptr;
+    }
+    return file;
+}
+
+int readControlPointFile(const char* fileName, Point*& points, int& count, int* openError) {
     points = nullptr;
     count = 0;
-    std::FILE* file = std::fopen(fileName, "r");
+    int error = 0;
+    std::FILE* file = openControlPointFile(fileName, error);
+    if (openError != nullptr) *openError = error;
     if (file == nullptr) return readCannotOpen;
     const int status = scanControlPoints(file, points, count);
     std::fclose(file);

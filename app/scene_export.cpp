@@ -190,8 +190,9 @@ private:
 
 }  // namespace
 
-void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camera, const ExactIntersections* exact) {
-    std::fputs("{\n  \"curves\": [\n", out);
+void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camera, const ExactIntersections* exact,
+                    const std::vector<Point>* unique) {
+    std::fprintf(out, "{\n  \"version\": %d,\n  \"curves\": [\n", sceneJsonVersion);
     jsonCurve(out, build.curve1, build.count1, build.segmentStart[0], build.segmentStart[1], build.hull1,
               build.hullCount1);
     std::fputs(",\n", out);
@@ -212,13 +213,14 @@ void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camer
     std::fprintf(out, "},\n  \"search\": {\"calls\": %ld, \"deepestLevel\": %d}", build.stats.calls,
                  build.stats.deepestLevel);
     if (exact != nullptr) jsonExact(out, *exact);
+    if (unique != nullptr) {
+        std::fputs(",\n  \"uniqueIntersections\": ", out);
+        jsonPoints(out, unique->data(), static_cast<int>(unique->size()));
+    }
     std::fputs("\n}\n", out);
 }
 
-bool writeSceneSvg(const char* fileName, const Camera& camera) {
-    std::FILE* out = std::fopen(fileName, "w");
-    if (out == nullptr) return false;
-
+void writeSceneSvg(std::FILE* out, const Camera& camera) {
     // the eye at the viewing distance sees half a height of d · tan(22.5°) on either side of the centre
     const double d = viewingDistance(camera);
     const double halfHeight = d * std::tan(0.5 * pictureFieldOfView * 3.14159265358979323846 / 180.0);
@@ -265,7 +267,6 @@ bool writeSceneSvg(const char* fileName, const Camera& camera) {
         svg.dot(p.x, p.y);
     }
     std::fputs("</svg>\n", out);
-    return std::fclose(out) == 0;
 }
 
 void writeExactText(std::FILE* out, const ExactIntersections& exact) {

@@ -4,8 +4,9 @@
 # Builds geometrija and geometrija-cli in BUILD_DIR (configured here, warnings as errors, when it holds no
 # build yet; a sanitizer build is refused, valgrind cannot run it), then:
 # - runs geometrija-cli on every pair in examples/, in a scratch copy of its folder, three times: the
-#   meeting points, --json, and --exact with --svg; and once on each kind of file the reader refuses. That
-#   is the whole numeric pipeline: reading, sampling, the search, the hulls, the scene and its export.
+#   meeting points, --json, and --exact with --svg and --figure; and once on each kind of file the reader
+#   refuses. That is the whole numeric pipeline: reading, sampling, the search, the hulls, the scene and
+#   its export.
 #   No suppressions: any error, or any block definitely lost, fails;
 # - runs the program itself under Xvfb on examples/default, waits for its first frame, closes the window
 #   as a window manager does (the program then exits) and fails on any error or definitely lost block
@@ -18,7 +19,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "$1" && cd "$1" && pwd)
 
 source "$root/scripts/deps.sh"
-install_deps
+install_deps test
 source "$root/scripts/xvfb.sh"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -61,7 +62,7 @@ report() {
     elif [ "$status" -ne "$expected" ] || [ "$errors" -ne 0 ] || [ "$definite" -ne 0 ]; then
         verdict="FAILED (exit status $status, expected $expected)"
     fi
-    printf 'memcheck %-34s errors %s (suppressed %s), definitely lost %s B, indirectly lost %s B, %s s: %s\n' \
+    printf 'memcheck %-38s errors %s (suppressed %s), definitely lost %s B, indirectly lost %s B, %s s: %s\n' \
         "$name" "$errors" "${suppressed:-0}" "$definite" "$indirect" "$seconds" "$verdict"
     if [ "$verdict" != ok ]; then
         failures=$((failures + 1))
@@ -91,7 +92,8 @@ for example in "$root"/examples/*/; do
     cp "$example"/kriva1.txt "$example"/kriva2.txt "$folder"/
     cli_run "cli $name" "$folder" 0 1
     cli_run "cli $name --json" "$folder" 0 1 --json
-    cli_run "cli $name --exact --svg" "$folder" 0 1 --exact --svg "$folder/scene.svg"
+    cli_run "cli $name --exact --svg --figure" "$folder" 0 1 --exact --svg "$folder/scene.svg" \
+        --figure "$folder/figure.svg" --labels
 done
 
 # --- files the reader refuses: the process ends through exit(1) after freeing what it read ---
@@ -103,6 +105,8 @@ printf '33\n' >"$refused/many.txt"
 cli_run "cli refused: missing file" "$refused" 1 99 kriva1.txt missing.txt
 cli_run "cli refused: too many points" "$refused" 1 99 kriva1.txt many.txt
 cli_run "cli refused: bad coordinate" "$refused" 1 99 kriva1.txt bad.txt
+mkdir -p "$refused/folder.txt"
+cli_run "cli refused: a folder" "$refused" 1 99 kriva1.txt folder.txt
 
 # --- the program itself, under Xvfb, on examples/default ---
 # Mesa in software: softpipe is the quickest driver under valgrind (llvmpipe spends its time compiling

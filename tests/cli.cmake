@@ -3,7 +3,8 @@
 
 target_compile_definitions(unit_tests PRIVATE
     GEOMETRIJA_CLI="$<TARGET_FILE:geometrija-cli>"
-    GEOMETRIJA_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+    GEOMETRIJA_EXAMPLES="${PROJECT_SOURCE_DIR}/examples"
+    GEOMETRIJA_PROJECT_VERSION="${PROJECT_VERSION}")
 add_dependencies(unit_tests geometrija-cli)
 
 # Share of the window's pixels the rasterised SVG must reproduce in exactly the same colour. Measured on the
@@ -19,3 +20,17 @@ foreach(example default lines apart many tall negative)
                      ${GEOMETRIJA_SVG_AGREEMENT})
     set_tests_properties(Cli.SvgMatchesWindow.${example} PROPERTIES TIMEOUT 120 LABELS window)
 endforeach()
+
+# The JSON document against its schema (docs/scene.schema.json) with Debian's python3-jsonschema, and the
+# figure read as SVG and rendered by rsvg-convert.
+foreach(check schema figure)
+    add_test(NAME Cli.Documents.${check}
+             COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cli_documents_test.py
+                     $<TARGET_FILE:geometrija-cli> ${PROJECT_SOURCE_DIR} ${check})
+    set_tests_properties(Cli.Documents.${check} PROPERTIES TIMEOUT 120)
+endforeach()
+
+# cmake --install into a prefix of its own, and the installed programs run.
+add_test(NAME Install.Prefix
+         COMMAND /bin/bash ${CMAKE_CURRENT_SOURCE_DIR}/install_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+set_tests_properties(Install.Prefix PROPERTIES TIMEOUT 120)

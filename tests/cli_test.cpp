@@ -1,5 +1,8 @@
 // The companion command as a user runs it: its outputs read back and compared with the library's own
 // results for the same files, its refusals and its usage errors.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -167,7 +170,10 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 // the first line of the usage text the command prints
-const char* const usageStart = "usage: geometrija-cli [--json] [--exact] [--svg FILE] [FIRST SECOND]\n";
+const char* const usageStart =
+    "usage: geometrija-cli [--json] [--exact | --unique] [--svg FILE] [--figure FILE [--labels]] [FIRST SECOND]\n";
+// what follows a usage error's line
+const char* const usageHint = "Try 'geometrija-cli --help'.\n";
 
 ProcessResult runIn(const std::string& folder, const std::vector<std::string>& args) {
     return runProgram(cli, folder, args);
@@ -305,7 +311,10 @@ TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
     EXPECT_EQ(static_cast<float>(doc["camera"]["cx"].number), camera.cx);
     EXPECT_EQ(static_cast<float>(doc["camera"]["cy"].number), camera.cy);
     EXPECT_EQ(static_cast<float>(doc["camera"]["e"].number), camera.e);
+    EXPECT_EQ(doc["version"].kind, Json::Number);
+    EXPECT_EQ(doc["version"].number, 1);
     EXPECT_FALSE(doc.has("exact"));
+    EXPECT_FALSE(doc.has("uniqueIntersections"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, CliJson, ::testing::Values("default", "apart", "horizontal", "many", "same"));
@@ -360,6 +369,78 @@ TEST(CliJson, ExactResultsJoinTheDocument) {
     }
     EXPECT_EQ(doc["exact"]["overlaps"].kind, Json::Array);
     EXPECT_TRUE(doc["exact"]["overlaps"].items.empty());
+}
+
+// --exact and --unique add a key each at the end; everything before it stays as it was, byte for byte.
+TEST(CliJson, ExactAndUniqueResultsAreAddedAndTheRestIsUnchanged) {
+    for (const char* example : {"default", "same"}) {
+        const std::string folder = examples + "/" + example;
+        const std::string plain = runIn(folder, {"--json"}).out;
+        ASSERT_GT(plain.size(), 3u);
+        const std::string body = plain.substr(0, plain.size() - 3);  // without the closing "\n}\n"
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+                 {"--json", "--exact"}, {"--json", "--unique"}, {"--unique", "--exact", "--json"}}) {
+            const ProcessResult r = runIn(folder, args);
+            ASSERT_EQ(r.status, 0);
+            EXPECT_EQ(r.out.substr(0, body.size()), body) << example << " " << args[1];
+            bool ok = false;
+            const Json doc = parseJson(r.out, ok);
+            ASSERT_TRUE(ok);
+            const bool exact = std::find(args.begin(), args.end(), "--exact") != args.end();
+            const bool unique = std::find(args.begin(), args.end(), "--unique") != args.end();
+            EXPECT_EQ(doc.has("exact"), exact);
+            EXPECT_EQ(doc.has("uniqueIntersections"), unique);
+            if (unique) {
+                EXPECT_EQ(doc["uniqueIntersections"].items.size(), lines(runIn(folder, {"--unique"}).out).size());
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Unique points
+
+// The search's points with those within 0.01 of an earlier one left out, in the order found.
+class CliUnique : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CliUnique, LeavesOutEveryPointNearAnEarlierOne) {
+    const std::string folder = examples + "/" + GetParam();
+    const ProcessResult all = runIn(folder, {});
+    const ProcessResult unique = runIn(folder, {"--unique"});
+    ASSERT_EQ(unique.status, 0);
+    EXPECT_EQ(unique.err, "");
+    const std::vector<std::string> allLines = lines(all.out);
+    const std::vector<std::string> kept = lines(unique.out);
+    // every kept line is one of the search's, in the same order, and every line left out lies near a kept one
+    size_t next = 0;
+    std::vector<Point> keptPoints;
+    for (const std::string& line : allLines) {
+        float x = 0;
+        float y = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%f %f", &x, &y), 2);
+        bool near = false;
+        for (const Point& k : keptPoints) {
+            near = near || std::hypot(static_cast<double>(x) - k.x, static_cast<double>(y) - k.y) < 0.01f;
+        }
+        if (near) continue;
+        ASSERT_LT(next, kept.size()) << line;
+        EXPECT_EQ(kept[next++], line);
+        keptPoints.push_back(Point(x, y));
+    }
+    EXPECT_EQ(next, kept.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, CliUnique,
+                         ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same", "tall",
+                                           "far", "negative"));
+
+TEST(CliUnique, RepeatsOfOneCrossingBecomeOnePoint) {
+    TempDir dir;
+    dir.write("a.txt", "2 0 0 1 1");
+    dir.write("b.txt", "2 0 1 1 0");
+    const ProcessResult r = runIn(dir.path(), {"--unique", "a.txt", "b.txt"});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0.498046875 0.498046875\n");
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -468,7 +549,8 @@ TEST(CliSvg, AFileThatCannotBeWrittenEndsWithStatusOne) {
     const ProcessResult r = runIn(dir.path(), {"--svg", dir.file("no-such-folder/scene.svg")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "geometrija-cli: cannot write " + dir.file("no-such-folder/scene.svg") + "\n");
+    EXPECT_EQ(r.err,
+              "geometrija-cli: cannot write " + dir.file("no-such-folder/scene.svg") + ": No such file or directory\n");
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -476,33 +558,47 @@ TEST(CliSvg, AFileThatCannotBeWrittenEndsWithStatusOne) {
 
 struct CliRefusal {
     const char* name;
-    const char* first;  // null: the file is missing
+    const char* first;  // null: the file is missing; folder: a directory of that name
     const char* second;
     std::vector<std::string> args;
     const char* out;
+    const char* err;  // the command's own line on standard error
 };
 
+const char* const folder = "<a folder>";
+
 const CliRefusal refusals[] = {
-    {"FirstMissing", nullptr, "2 0 0 1 1", {}, openError},
-    {"SecondMissing", "2 0 0 1 1", nullptr, {"--json"}, openError},
+    {"FirstMissing", nullptr, "2 0 0 1 1", {}, openError, "geometrija-cli: cannot open kriva1.txt: no such file\n"},
+    {"SecondMissing", "2 0 0 1 1", nullptr, {"--json"}, openError,
+     "geometrija-cli: cannot open kriva2.txt: no such file\n"},
+    // a directory opens for reading, but it is no control-point file
+    {"FirstIsAFolder", folder, "2 0 0 1 1", {}, openError, "geometrija-cli: cannot open kriva1.txt: it is a directory\n"},
+    {"SecondIsAFolder", "2 0 0 1 1", folder, {"--exact"}, openError,
+     "geometrija-cli: cannot open kriva2.txt: it is a directory\n"},
     {"TooManyPointsInFirst",
      "33",
      "2 0 0 1 1",
      {"--exact"},
-     "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n"},
-    {"NanInSecond", "2 0 0 1 1", "2 0 0 nan 1", {}, "Greska: neispravna koordinata u datoteci kriva2.txt!\n"},
+     "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n",
+     ""},
+    {"NanInSecond", "2 0 0 1 1", "2 0 0 nan 1", {}, "Greska: neispravna koordinata u datoteci kriva2.txt!\n", ""},
     {"OverflowInFirst",
      "2 0 0 1e39 1",
      "2 0 0 1 1",
      {"--svg", "x.svg"},
-     "Greska: neispravna koordinata u datoteci kriva1.txt!\n"},
+     "Greska: neispravna koordinata u datoteci kriva1.txt!\n",
+     ""},
     // the message names the file as it was given
     {"NamedFileTooLong",
      "0x21",
      "2 0 0 1 1",
      {"one.txt", "two.txt"},
-     "Greska: previse kontrolnih tacaka u datoteci one.txt!\n"},
-    {"NamedFileMissing", "2 0 0 1 1", nullptr, {"one.txt", "two.txt"}, openError},
+     "Greska: previse kontrolnih tacaka u datoteci one.txt!\n",
+     ""},
+    {"NamedFileMissing", "2 0 0 1 1", nullptr, {"one.txt", "two.txt"}, openError,
+     "geometrija-cli: cannot open two.txt: no such file\n"},
+    {"NamedFileIsAFolder", folder, "2 0 0 1 1", {"one.txt", "two.txt", "--figure", "x.svg"}, openError,
+     "geometrija-cli: cannot open one.txt: it is a directory\n"},
 };
 
 class CliRefusals : public ::testing::TestWithParam<CliRefusal> {};
@@ -511,12 +607,19 @@ TEST_P(CliRefusals, PrintTheProgramsLineAndExitWithOne) {
     const CliRefusal& c = GetParam();
     TempDir dir;
     const bool named = !c.args.empty() && c.args[0] == "one.txt";
-    if (c.first) dir.write(named ? "one.txt" : "kriva1.txt", c.first);
-    if (c.second) dir.write(named ? "two.txt" : "kriva2.txt", c.second);
+    const char* contents[2] = {c.first, c.second};
+    const char* names[2] = {named ? "one.txt" : "kriva1.txt", named ? "two.txt" : "kriva2.txt"};
+    for (int i = 0; i < 2; ++i) {
+        if (contents[i] == folder) {
+            ASSERT_EQ(mkdir(dir.file(names[i]).c_str(), 0755), 0);
+        } else if (contents[i] != nullptr) {
+            dir.write(names[i], contents[i]);
+        }
+    }
     const ProcessResult r = runIn(dir.path(), c.args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, c.out);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err, c.err);
     EXPECT_NE(access(dir.file("x.svg").c_str(), F_OK), 0) << "nothing is written before the files are read";
 }
 
@@ -542,28 +645,29 @@ const UsageCase usageErrors[] = {
 
 class CliUsage : public ::testing::TestWithParam<UsageCase> {};
 
-TEST_P(CliUsage, PrintsOneLineAndTheUsageAndExitsWithTwo) {
+TEST_P(CliUsage, PrintsOneLineAndAHintAndExitsWithTwo) {
     const UsageCase& c = GetParam();
     TempDir dir;  // nothing to read: a usage error ends before any file is opened
     const ProcessResult r = runIn(dir.path(), c.args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
-    const std::string firstLine = r.err.substr(0, r.err.find('\n') + 1);
-    EXPECT_EQ(firstLine, c.message);
-    EXPECT_EQ(r.err.substr(firstLine.size()).rfind(usageStart, 0), 0u) << r.err;
+    EXPECT_EQ(r.err, std::string(c.message) + usageHint);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliUsage, ::testing::ValuesIn(usageErrors), RowName());
 
 TEST(CliUsage, HelpPrintsTheUsageAndReadsNothing) {
     TempDir dir;
-    const ProcessResult r = runIn(dir.path(), {"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind(usageStart, 0), 0u);
-    for (const char* option : {"--json", "--exact", "--svg FILE", "--help"}) {
-        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    for (const char* help : {"--help", "-h"}) {
+        const ProcessResult r = runIn(dir.path(), {help});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind(usageStart, 0), 0u);
+        for (const char* option : {"--json", "--exact", "--unique", "--svg FILE", "--figure FILE", "--labels",
+                                   "-h, --help", "--version"}) {
+            EXPECT_NE(r.out.find(option), std::string::npos) << option;
+        }
+        EXPECT_EQ(r.err, "");
     }
-    EXPECT_EQ(r.err, "");
 }
 
 TEST(CliUsage, FilesMayFollowADoubleDash) {

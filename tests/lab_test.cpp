@@ -305,6 +305,11 @@ TEST(LabFiles, ARefusedReloadKeepsTheCurvesAndSaysWhy) {
         ASSERT_EQ(lab.curves[1].size(), before.size());
         EXPECT_TRUE(samePosition(lab.curves[1][1], before[1]));
     }
+    // a folder in the file's place opens for reading but is no control-point file
+    ASSERT_EQ(mkdir(lab.files[1].c_str(), 0755), 0);
+    EXPECT_FALSE(loadCurves(lab, message));
+    EXPECT_EQ(message, "Greska pri otvaranju datoteke!");
+    EXPECT_EQ(lab.curves[1].size(), before.size());
 }
 
 TEST(LabRebuild, BuildsTheProgramsSceneAndTheExactCrossings) {

@@ -10,10 +10,12 @@ const char* const openError = "Greska pri otvaranju datoteke!\n";
 
 struct RefusalCase {
     const char* name;
-    const char* kriva1;  // null: the file is missing
+    const char* kriva1;  // null: the file is missing; folder: a directory of that name
     const char* kriva2;
     const char* out;     // the exact standard output
 };
+
+const char* const folder = "<a folder>";
 
 const RefusalCase refusals[] = {
     {"FirstFileMissing", nullptr, "2 0 0 1 1", openError},
@@ -24,6 +26,9 @@ const RefusalCase refusals[] = {
     {"NanInFirst", "2 0 0 nan 1", "2 0 0 1 1", "Greska: neispravna koordinata u datoteci kriva1.txt!\n"},
     {"InfinityInSecond", "2 0 0 1 1", "2 0 0 1 inf", "Greska: neispravna koordinata u datoteci kriva2.txt!\n"},
     {"OverflowInSecond", "2 0 0 1 1", "2 0 0 1e300 1", "Greska: neispravna koordinata u datoteci kriva2.txt!\n"},
+    // a directory opens for reading on Linux but holds no text: refused as a file that cannot be opened
+    {"FirstFileIsAFolder", folder, "2 0 0 1 1", openError},
+    {"SecondFileIsAFolder", "2 0 0 1 1", folder, openError},
     // the first file is read completely, and refused, before the second is looked at
     {"FirstRefusedBeforeSecondMissing", "40", nullptr, "Greska: previse kontrolnih tacaka u datoteci kriva1.txt!\n"},
 };
@@ -33,8 +38,15 @@ class ProgramRefusal : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(ProgramRefusal, PrintsOneLineAndExitsWithOne) {
     const RefusalCase& c = GetParam();
     TempDir dir;
-    if (c.kriva1) dir.write("kriva1.txt", c.kriva1);
-    if (c.kriva2) dir.write("kriva2.txt", c.kriva2);
+    const char* contents[2] = {c.kriva1, c.kriva2};
+    const char* names[2] = {"kriva1.txt", "kriva2.txt"};
+    for (int i = 0; i < 2; ++i) {
+        if (contents[i] == folder) {
+            ASSERT_EQ(mkdir(dir.file(names[i]).c_str(), 0755), 0);
+        } else if (contents[i] != nullptr) {
+            dir.write(names[i], contents[i]);
+        }
+    }
     // no display: should the program ever get as far as a window, it could not open one quietly
     const ProcessResult r = runProgram(program, dir.path(), {"-display", ":-1"});
     EXPECT_EQ(r.status, 1);
