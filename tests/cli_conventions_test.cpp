@@ -410,7 +410,7 @@ TEST_P(CliOpenRefusal, ProgramsLineOnOutputReasonOnError) {
 INSTANTIATE_TEST_SUITE_P(Cases, CliOpenRefusal, ::testing::ValuesIn(openCases), RowName());
 
 // ---------------------------------------------------------------------------------------------------
-// Files read as the design says, with a warning
+// Odd files read exactly as plain ones, with a warning
 
 struct OddFileCase {
     const char* name;
@@ -445,7 +445,7 @@ const OddFileCase oddFiles[] = {
 class CliOddFile : public ::testing::TestWithParam<OddFileCase> {};
 
 // The warning names the file and the line; the scene is the one the plain file gives, to the last bit.
-TEST_P(CliOddFile, IsReadAsDesignedWithAWarning) {
+TEST_P(CliOddFile, IsReadAsAPlainFileWithAWarning) {
     const OddFileCase& c = GetParam();
     TempDir dir;
     dir.write("odd.txt", c.odd);
