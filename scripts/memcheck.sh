@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Memory checks under valgrind memcheck. Usage: scripts/memcheck.sh BUILD_DIR
 #
-# Builds geometrija and geometrija-cli in BUILD_DIR (configured here, warnings as errors, when it holds no
+# Builds geometrija, geometrija-lab and geometrija-cli in BUILD_DIR (configured here, warnings as errors, when it holds no
 # build yet; a sanitizer build is refused, valgrind cannot run it), then:
 # - runs geometrija-cli on every pair in examples/, in a scratch copy of its folder, three times: the
 #   meeting points, --json, and --exact with --svg and --figure; and once on each kind of file the reader
@@ -10,7 +10,9 @@
 #   No suppressions: any error, or any block definitely lost, fails;
 # - runs the program itself under Xvfb on examples/default, waits for its first frame, closes the window
 #   as a window manager does (the program then exits) and fails on any error or definitely lost block
-#   left after scripts/valgrind-graphics.supp, which removes only what belongs to Mesa and the loader.
+#   left after scripts/valgrind-graphics.supp, which removes only what belongs to Mesa and the loader;
+# - runs the lab the same way, with a control point dragged, added and removed and the search stepped
+#   through before the window is closed.
 # Prints one line per run and exits non-zero if any run failed. Logs are kept in a temporary folder, named
 # on failure.
 set -euo pipefail
@@ -29,7 +31,7 @@ if grep -q '^GEOMETRIJA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
     echo "$build is a sanitizer build; valgrind needs a plain one" >&2
     exit 2
 fi
-cmake --build "$build" --target geometrija geometrija-cli >/dev/null
+cmake --build "$build" --target geometrija geometrija-lab geometrija-cli >/dev/null
 
 work=$(mktemp -d /tmp/geometrija-memcheck-XXXXXX)
 failures=0
@@ -111,9 +113,13 @@ cli_run "cli refused: a folder" "$refused" 1 99 kriva1.txt folder.txt
 # --- the program itself, under Xvfb, on examples/default ---
 # Mesa in software: softpipe is the quickest driver under valgrind (llvmpipe spends its time compiling
 # shaders that valgrind then has to translate: about 12 s against 5 s here).
-title="Geometrija - prikaz zadatka"
+# window_run NAME PROGRAM TITLE [XDOTOOL-ACTION...]: PROGRAM in a folder with examples/default, under Xvfb;
+# once its first frame is drawn the actions run (each an xdotool command, with WINDOW for the window's id),
+# then the window is closed as a window manager closes it.
 window_run() {
-    local folder="$work/window-default" log="$work/window_default.log" status=0 start id="" pid note=""
+    local name=$1 program=$2 title=$3
+    shift 3
+    local folder="$work/window-$name" log="$work/window_$name.log" status=0 start id="" pid note=""
     mkdir -p "$folder"
     cp "$root/examples/default/kriva1.txt" "$root/examples/default/kriva2.txt" "$folder"/
     start_xvfb
@@ -121,7 +127,7 @@ window_run() {
     (cd "$folder" && exec env LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe \
         valgrind --error-exitcode=1 "${memcheck_options[@]}" --keep-debuginfo=yes \
         --suppressions="$root/scripts/valgrind-graphics.supp" --log-file="$log" \
-        "$build/geometrija" >"$log.out" 2>"$log.err") &
+        $program >"$log.out" 2>"$log.err") &
     pid=$!
     # under valgrind the window may take longer than one wait_for_window allows
     for _ in 1 2 3; do
@@ -130,10 +136,28 @@ window_run() {
     done
     if [ -z "$id" ]; then
         note="no window appeared"
-    elif ! capture_window "$id" "$work/window-default.png"; then
+    elif ! capture_window "$id" "$work/window-$name.png"; then
         note="no frame drawn"
     fi
-    [ -n "$id" ] && close_window "$id"
+    if [ -n "$id" ]; then
+        local action
+        for action in "$@"; do
+            # shellcheck disable=SC2086
+            xdotool ${action//WINDOW/$id} >/dev/null 2>&1 || note="${note:+$note; }xdotool $action failed"
+        done
+        # a lab run with --frame-times says on standard error when it has drawn the dragged frames; the
+        # window is closed only then, or the close could overtake the events still queued
+        if [[ " $program " == *--frame-times* ]]; then
+            local polled=0
+            while ! grep -q "motion-to-frame" "$log.err" && [ "$polled" -lt 600 ]; do
+                sleep 0.1
+                polled=$((polled + 1))
+            done
+            grep -q "motion-to-frame" "$log.err" || note="${note:+$note; }no dragged frame was drawn"
+            capture_window "$id" "$work/window-$name-edited.png" || true
+        fi
+        close_window "$id"
+    fi
     # the program exits once the window closes; a close lost on the way is sent again
     local waited=0
     while kill -0 "$pid" 2>/dev/null && [ "$waited" -lt 600 ]; do
@@ -149,11 +173,19 @@ window_run() {
     stop_xvfb
     if [ -n "$note" ]; then
         failures=$((failures + 1))
-        echo "memcheck window default: FAILED ($note); log: $log" >&2
+        echo "memcheck window $name: FAILED ($note); log: $log" >&2
     fi
-    report "window default" "$log" "$status" 0 "$(seconds_since "$start")"
+    report "window $name" "$log" "$status" 0 "$(seconds_since "$start")"
 }
-window_run
+window_run default "$build/geometrija" "Geometrija - prikaz zadatka"
+# the lab, edited as a user edits: a control point dragged, a point added and removed, the search stepped
+# through, the exact crossings shown, the view zoomed and fitted, the keys listed
+window_run lab "$build/geometrija-lab --frame-times" "Geometrija - laboratorija" \
+    "mousemove --window WINDOW 89 645" "mousedown 1" "mousemove --window WINDOW 150 600" \
+    "mousemove --window WINDOW 300 560" "mouseup 1" "keydown shift" "mousemove --window WINDOW 500 200" \
+    "click 1" "keyup shift" "mousemove --window WINDOW 500 200" "click 3" "key --window WINDOW n" \
+    "key --window WINDOW n" "key --window WINDOW x" "click 4" "click 5" "key --window WINDOW f" \
+    "key --window WINDOW h" "key --window WINDOW p"
 
 if [ "$failures" -ne 0 ]; then
     echo "memcheck: $failures run(s) failed; logs in $work" >&2
