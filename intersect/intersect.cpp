@@ -272,6 +272,9 @@ constexpr double extentResolution = 1.0 / 65536;
 struct Search {
     std::vector<Point>* result;
     double epsilon;  // the caller's tolerance, or the extent's resolution when that is coarser
+    long weight;     // what each pair counts against the budget
+    long budget;     // what the pairs may count together
+    long spent;      // what the pairs so far counted
     SearchStats stats;
 };
 
@@ -354,6 +357,13 @@ bool isSmall(const Search& search, const Piece& piece) {
 }
 
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level) {
+    // once cut short, every pair still waiting is left unexamined
+    if (search.stats.budgetExhausted) return;
+    if (search.spent + search.weight > search.budget || level > searchDepthCap) {
+        search.stats.budgetExhausted = true;
+        return;
+    }
+    search.spent += search.weight;
     ++search.stats.calls;
     if (level > search.stats.deepestLevel) search.stats.deepestLevel = level;
 
@@ -438,14 +448,71 @@ bool isSearchable(const Point* curve, int n) {
     return true;
 }
 
+// Coordinates whose largest magnitude lies in this range are searched as they are. Above it the float cross
+// product of two edges can overflow (beyond about 2^63.5), and at the float limit the step to the next float
+// is infinite; below it the cross product of two edges underflows (below about 2^-63) and loses its digits
+// on the way there.
+constexpr float smallestPlainMagnitude = 0x1p-40f;
+constexpr float largestPlainMagnitude = 0x1p62f;
+
+// The power of two that brings the largest magnitude of finite coordinates into [1, 2) when it lies outside
+// the plain range, else 0.
+int scaleExponent(const Point* curve1, int n1, const Point* curve2, int n2) {
+    float largest = 0;
+    for (int i = 0; i < n1; ++i) largest = std::max({largest, std::fabs(curve1[i].x), std::fabs(curve1[i].y)});
+    for (int i = 0; i < n2; ++i) largest = std::max({largest, std::fabs(curve2[i].x), std::fabs(curve2[i].y)});
+    if (largest == 0 || (largest >= smallestPlainMagnitude && largest <= largestPlainMagnitude)) return 0;
+    return -std::ilogb(largest);
+}
+
+// the control points times 2^k, each rounded once (exactly, unless it falls below the normal floats)
+void scaleCurve(const Point* curve, int n, int k, Point* scaled) {
+    for (int i = 0; i < n; ++i) scaled[i] = Point(std::ldexp(curve[i].x, k), std::ldexp(curve[i].y, k));
+}
+
 }  // namespace
 
+// The budget, in units of searchCallWeight. On a 2.6 GHz core a pair of pieces takes 3.5 to 6.5 ns per unit
+// whatever its size and shape (87 ns for two segments, 0.9 us for two pieces of 7 points, 13 us for two of
+// 32), so the budget holds a search to about 100 ms: 666,666 pairs of segments, 6,944 pairs of 32-point
+// pieces. The ordinary searches stay far below it: the examples spend at most 5.1% of it (`same`, a cubic
+// against itself, 12,741 calls), and the crossing and touching curves of the stress program at most 23%;
+// only curves that share a stretch (or polygons folded onto one line) reach it.
+const long searchCallBudget = 16000000;
+// Halving brings every piece within 1/65536 of the curves' extent, or within float resolution, in 18 to 30
+// levels (the stress program's deepest is 21); the cap keeps the stack of a search within 64 frames of
+// about 9 KiB each whatever happens.
+const int searchDepthCap = 64;
+
+// what a pair costs: splitting both pieces and wrapping their halves, which grows with the square of their
+// points, and as much again per point for the rest
+long searchCallWeight(int n1, int n2) {
+    return static_cast<long>(n1) * n1 + static_cast<long>(n2) * n2 + 4L * (n1 + n2);
+}
+
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
-                    float epsilon, SearchStats* stats) {
-    Search search{&result, epsilon, SearchStats()};
+                    float epsilon, SearchStats* stats, long budget) {
+    Search search{&result, epsilon, 1, budget, 0, SearchStats()};
     if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) {
-        search.epsilon = std::fmax(epsilon, extent(curve1, n1, curve2, n2) * extentResolution);
-        searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0);
+        search.weight = searchCallWeight(n1, n2);
+        const int k = scaleExponent(curve1, n1, curve2, n2);
+        if (k == 0) {
+            search.epsilon = std::fmax(epsilon, extent(curve1, n1, curve2, n2) * extentResolution);
+            searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0);
+        } else {
+            // the same search on the curves scaled by 2^k, and its points scaled back
+            Point scaled1[maxControlPoints];
+            Point scaled2[maxControlPoints];
+            scaleCurve(curve1, n1, k, scaled1);
+            scaleCurve(curve2, n2, k, scaled2);
+            search.epsilon = std::fmax(std::ldexp(static_cast<double>(epsilon), k),
+                                       extent(scaled1, n1, scaled2, n2) * extentResolution);
+            const size_t first = result.size();
+            searchPair(search, Piece(scaled1, n1), Piece(scaled2, n2), 0);
+            for (size_t i = first; i < result.size(); ++i) {
+                result[i] = Point(std::ldexp(result[i].x, -k), std::ldexp(result[i].y, -k));
+            }
+        }
     }
     if (stats != nullptr) *stats = search.stats;
     return 0;
