@@ -30,3 +30,9 @@ void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build
     addPolygon(build.hull2, build.hullCount2, YELLOW);
     build.segmentStart[4] = segmentCount();
 }
+
+std::string searchCutShortLine(const SearchStats& stats) {
+    if (!stats.budgetExhausted) return "";
+    return "Upozorenje: pretraga preseka prekinuta posle " + std::to_string(stats.calls) +
+           " poziva; neke tacke preseka mozda nedostaju.\n";
+}

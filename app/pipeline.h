@@ -3,6 +3,7 @@
 // companion both build their scene with it.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "geometry/geometry.h"
@@ -32,3 +33,7 @@ struct SceneBuild {
 // segments of each curve, the meeting points found with searchTolerance (WHITE), and the closed hull outline
 // of each control polygon (YELLOW).
 void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build);
+
+// The one line, newline included, that a program writes on standard error when the budget cut the search
+// short (its points are then only the first ones the whole search would have found); "" otherwise.
+std::string searchCutShortLine(const SearchStats& stats);
