@@ -14,7 +14,8 @@
 // For each search: wall time, the calls and deepest level from SearchStats, the points found, and the heap
 // bytes it held at most (every operator new of the process is counted). At the end: the process's max RSS.
 // Prints per-kind counts and the largest figures with their seeds; exits 1 when a search exceeds a bound
-// below (or does not end within searchTimeLimit seconds), 0 otherwise.
+// below (or does not end within searchTimeLimit seconds), 0 otherwise. --hunt searches for slow inputs
+// instead (see the hunt below).
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -32,6 +33,7 @@
 #include <vector>
 
 #include "app/pipeline.h"
+#include "bench/literal_search.h"
 #include "bezier/bezier.h"
 #include "intersect/intersect.h"
 
@@ -109,8 +111,26 @@ constexpr long rssBoundKiB = 64 * 1024;
 // Time. The budget holds a search to about 100 ms on the machine the figures come from; a search slower
 // than five times that fails the run (the machine may be busy with other work), and one that has not
 // ended within searchTimeLimit seconds counts as not ending.
+// (--untimed leaves the former out, for the short run among the tests, which may be built with sanitizers.)
 constexpr double slowSearchSeconds = 0.5;
 constexpr unsigned searchTimeLimit = 10;
+bool timed = true;
+// --literal compares every search of up to this many calls that the budget did not cut with the literal
+// baseline (the costlier ones would take the baseline seconds each).
+constexpr long literalCallLimit = 50000;
+
+// whether the search and the literal baseline find the same points, bit for bit, with the same calls
+bool sameAsLiteral(const std::vector<Point>& first, const std::vector<Point>& second, long calls) {
+    std::vector<Point> found;
+    std::vector<Point> literalFound;
+    const int n1 = static_cast<int>(first.size());
+    const int n2 = static_cast<int>(second.size());
+    intersectCurves(first.data(), n1, second.data(), n2, found, searchTolerance);
+    const long literalCalls =
+        literal::intersectCurves(first.data(), n1, second.data(), n2, literalFound, searchTolerance);
+    return literalCalls == calls && found.size() == literalFound.size() &&
+           (found.empty() || std::memcmp(found.data(), literalFound.data(), found.size() * sizeof(Point)) == 0);
+}
 
 // --- the pairs ---
 
@@ -332,7 +352,7 @@ struct Measure {
     int deepest = 0;
     long points = 0;
     long heap = 0;
-    long spent = 0;  // calls times their weight: what the search spent of searchCallBudget
+    long spent = 0;    // calls times their weight: what the search spent of searchCallBudget
     bool cut = false;  // the budget stopped it
 };
 
@@ -387,8 +407,8 @@ Measure search(const Curve& first, const Curve& second) {
 // pair is drawn at a magnitude from 1e-30 to 3e38.
 
 enum Family { folded, sharing, identical, nearTangent, mixedScales, floatSteps, familyCount };
-const char* const familyNames[familyCount] = {"folded", "sharing", "identical", "near-tangent", "mixed-scales",
-                                              "float-steps"};
+const char* const familyNames[familyCount] = {"folded",       "sharing",      "identical",
+                                              "near-tangent", "mixed-scales", "float-steps"};
 
 struct Candidate {
     Curve first;
@@ -413,7 +433,8 @@ Curve backAndForth(Rng& rng, int n, double angle) {
     Curve c(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         const double t = (i % 2 == 0 ? -1 : 1) * uniform(rng, 0.2, 1);
-        c[static_cast<size_t>(i)] = Point(static_cast<float>(t * std::cos(angle)), static_cast<float>(t * std::sin(angle)));
+        c[static_cast<size_t>(i)] =
+            Point(static_cast<float>(t * std::cos(angle)), static_cast<float>(t * std::sin(angle)));
     }
     return c;
 }
@@ -431,7 +452,8 @@ Candidate draw(Family family, Rng& rng) {
             c.first = randomCurve(rng, between(rng, 3, 8), 0, 0, 1);
             c.second.clear();
             while (c.second.size() + c.first.size() <= static_cast<size_t>(maxControlPoints)) {
-                Curve part = piece(c.first, static_cast<float>(uniform(rng, 0, 0.4)), static_cast<float>(uniform(rng, 0.6, 1)));
+                Curve part =
+                    piece(c.first, static_cast<float>(uniform(rng, 0, 0.4)), static_cast<float>(uniform(rng, 0.6, 1)));
                 if (between(rng, 0, 1) == 0) std::reverse(part.begin(), part.end());
                 c.second.insert(c.second.end(), part.begin(), part.end());
             }
@@ -454,7 +476,8 @@ Candidate draw(Family family, Rng& rng) {
                 for (Point& p : *curve) {
                     const double sx = between(rng, 0, 1) ? 1e-6 : 1e6;
                     const double sy = between(rng, 0, 1) ? 1e-6 : 1e6;
-                    p = Point(static_cast<float>(sx * uniform(rng, -1, 1)), static_cast<float>(sy * uniform(rng, -1, 1)));
+                    p = Point(static_cast<float>(sx * uniform(rng, -1, 1)),
+                              static_cast<float>(sy * uniform(rng, -1, 1)));
                 }
             }
             return c;  // its own magnitudes
@@ -466,8 +489,10 @@ Candidate draw(Family family, Rng& rng) {
                 curve->resize(static_cast<size_t>(between(rng, 2, maxControlPoints)));
                 for (Point& p : *curve) {
                     p = at;
-                    for (int k = between(rng, 0, 3); k > 0; --k) p.x = std::nextafter(p.x, between(rng, 0, 1) ? 2.0f : -2.0f);
-                    for (int k = between(rng, 0, 3); k > 0; --k) p.y = std::nextafter(p.y, between(rng, 0, 1) ? 2.0f : -2.0f);
+                    for (int k = between(rng, 0, 3); k > 0; --k)
+                        p.x = std::nextafter(p.x, between(rng, 0, 1) ? 2.0f : -2.0f);
+                    for (int k = between(rng, 0, 3); k > 0; --k)
+                        p.y = std::nextafter(p.y, between(rng, 0, 1) ? 2.0f : -2.0f);
                 }
             }
             if (between(rng, 0, 1) == 0) c.second = randomCurve(rng, between(rng, 2, 8), at.x, at.y, 1e-3);
@@ -489,13 +514,16 @@ Candidate mutate(const Candidate& from, Rng& rng) {
     Point& p = curve[static_cast<size_t>(between(rng, 0, static_cast<int>(n) - 1))];
     switch (between(rng, 0, 7)) {
         case 0:  // a few float steps
-            for (int k = between(rng, 1, 4); k > 0; --k) p.x = std::nextafter(p.x, between(rng, 0, 1) ? INFINITY : -INFINITY);
-            for (int k = between(rng, 0, 4); k > 0; --k) p.y = std::nextafter(p.y, between(rng, 0, 1) ? INFINITY : -INFINITY);
+            for (int k = between(rng, 1, 4); k > 0; --k)
+                p.x = std::nextafter(p.x, between(rng, 0, 1) ? INFINITY : -INFINITY);
+            for (int k = between(rng, 0, 4); k > 0; --k)
+                p.y = std::nextafter(p.y, between(rng, 0, 1) ? INFINITY : -INFINITY);
             if (!std::isfinite(p.x) || !std::isfinite(p.y)) return from;
             break;
         case 1: {  // a small share of its size
             const double share = std::pow(10.0, uniform(rng, -7, -1));
-            p = Point(clampToFloat(p.x * (1 + share * uniform(rng, -1, 1))), clampToFloat(p.y * (1 + share * uniform(rng, -1, 1))));
+            p = Point(clampToFloat(p.x * (1 + share * uniform(rng, -1, 1))),
+                      clampToFloat(p.y * (1 + share * uniform(rng, -1, 1))));
             break;
         }
         case 2: {  // onto the line of two points of either curve
@@ -503,7 +531,8 @@ Candidate mutate(const Candidate& from, Rng& rng) {
             const Point a = source[static_cast<size_t>(between(rng, 0, static_cast<int>(source.size()) - 1))];
             const Point b = source[static_cast<size_t>(between(rng, 0, static_cast<int>(source.size()) - 1))];
             const double t = uniform(rng, -1, 2);
-            p = Point(clampToFloat(a.x + t * (static_cast<double>(b.x) - a.x)), clampToFloat(a.y + t * (static_cast<double>(b.y) - a.y)));
+            p = Point(clampToFloat(a.x + t * (static_cast<double>(b.x) - a.x)),
+                      clampToFloat(a.y + t * (static_cast<double>(b.y) - a.y)));
             break;
         }
         case 3:  // onto a point of the other curve
@@ -548,17 +577,19 @@ void save(const std::string& folder, const Candidate& c) {
 double largestCoordinate(const Candidate& c) {
     double m = 0;
     for (const Curve* curve : {&c.first, &c.second}) {
-        for (const Point& p : *curve) m = std::max({m, std::fabs(static_cast<double>(p.x)), std::fabs(static_cast<double>(p.y))});
+        for (const Point& p : *curve)
+            m = std::max({m, std::fabs(static_cast<double>(p.x)), std::fabs(static_cast<double>(p.y))});
     }
     return m;
 }
 
 void printMeasure(const char* name, const Candidate& c, const Measure& m) {
-    std::printf("%-28s %2zu+%-2zu points, largest |coordinate| %9.3g: %8.4f s, %7ld calls (%5.1f%% of the budget%s), "
-                "level %2d, %6ld points, %8ld heap bytes\n",
-                name, c.first.size(), c.second.size(), largestCoordinate(c), m.seconds, m.calls,
-                100.0 * static_cast<double>(m.spent) / static_cast<double>(searchCallBudget), m.cut ? ", cut" : "", m.deepest,
-                m.points, m.heap);
+    std::printf(
+        "%-28s %2zu+%-2zu points, largest |coordinate| %9.3g: %8.4f s, %7ld calls (%5.1f%% of the budget%s), "
+        "level %2d, %6ld points, %8ld heap bytes\n",
+        name, c.first.size(), c.second.size(), largestCoordinate(c), m.seconds, m.calls,
+        100.0 * static_cast<double>(m.spent) / static_cast<double>(searchCallBudget), m.cut ? ", cut" : "", m.deepest,
+        m.points, m.heap);
 }
 
 // The inputs the issue names, measured as they are.
@@ -569,7 +600,8 @@ std::vector<std::pair<std::string, Candidate>> namedInputs() {
         std::snprintf(name, sizeof name, "X at %g", static_cast<double>(s));
         named.push_back({name, {{{0, 0}, {s, s}}, {{0, s}, {s, 0}}}});
     }
-    named.push_back({"triangles apart at 1e29", {{{0, 0}, {1e29f, 2e29f}, {2e29f, 0}}, {{5e29f, 0}, {6e29f, 2e29f}, {7e29f, 0}}}});
+    named.push_back(
+        {"triangles apart at 1e29", {{{0, 0}, {1e29f, 2e29f}, {2e29f, 0}}, {{5e29f, 0}, {6e29f, 2e29f}, {7e29f, 0}}}});
     Curve zigzag(32);
     for (size_t i = 0; i < zigzag.size(); ++i) zigzag[i] = Point(i % 2 ? 10.0f : static_cast<float>(i) / 4, 0);
     Curve zagzig = zigzag;
@@ -586,7 +618,7 @@ int hunt(long rounds, unsigned long seed, const char* saveFolder) {
         const int n1 = static_cast<int>(c.first.size());
         const int n2 = static_cast<int>(c.second.size());
         if (m.calls > callBoundFor(n1, n2) || m.deepest > searchDepthCap || m.heap > heapBoundFor(m.points) ||
-            m.seconds > slowSearchSeconds) {
+            (timed && m.seconds > slowSearchSeconds)) {
             ++failures;
             std::fprintf(stderr, "FAIL: %s beyond a bound: %.3f s, %ld calls, level %d, %ld heap bytes\n", name,
                          m.seconds, m.calls, m.deepest, m.heap);
@@ -645,7 +677,8 @@ int hunt(long rounds, unsigned long seed, const char* saveFolder) {
                 mostCalls.value, mostPoints.value, mostHeap.value, static_cast<long>(usage.ru_maxrss));
     if (usage.ru_maxrss > rssBoundKiB) {
         ++failures;
-        std::fprintf(stderr, "FAIL: max RSS %ld KiB above the bound %ld KiB\n", static_cast<long>(usage.ru_maxrss), rssBoundKiB);
+        std::fprintf(stderr, "FAIL: max RSS %ld KiB above the bound %ld KiB\n", static_cast<long>(usage.ru_maxrss),
+                     rssBoundKiB);
     }
     if (failures > 0) {
         std::printf("FAILED: %ld search(es) beyond a bound\n", failures);
@@ -656,12 +689,17 @@ int hunt(long rounds, unsigned long seed, const char* saveFolder) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: geometrija-stress [--pairs N] [--seed FIRST] [--verbose]\n"
-                         "       geometrija-stress --hunt ROUNDS [--seed SEED] [--save FOLDER]\n"
-                         "Searches N pairs (default 10000) made from the seeds FIRST, FIRST + 1, ... (default 1);\n"
-                         "--verbose prints each search's figures. --hunt measures the inputs the issue names, then\n"
-                         "hunts for slow inputs, ROUNDS changes per family, and with --save writes the slowest of\n"
-                         "each family to FOLDER/FAMILY/kriva1.txt and kriva2.txt.\n");
+    std::fprintf(
+        stderr,
+        "usage: geometrija-stress [--pairs N] [--seed FIRST] [--verbose] [--untimed] [--literal]\n"
+        "       geometrija-stress --hunt ROUNDS [--seed SEED] [--save FOLDER] [--untimed]\n"
+        "Searches N pairs (default 10000) made from the seeds FIRST, FIRST + 1, ... (default 1);\n"
+        "--verbose prints each search's figures; --literal compares every search the budget did\n"
+        "not cut, of up to 50,000 calls, with the literal baseline. --hunt measures the inputs the\n"
+        "issue names, then hunts for slow inputs, ROUNDS changes per family, and with --save writes the slowest of\n"
+        "each family to FOLDER/FAMILY/kriva1.txt and kriva2.txt (without --hunt, each pair to\n"
+        "FOLDER/seed-SEED/). --untimed checks every bound but\n"
+        "the time a search takes.\n");
     return 2;
 }
 
@@ -673,6 +711,7 @@ int main(int argc, char** argv) {
     const char* saveFolder = nullptr;
     unsigned long firstSeed = 1;
     bool verbose = false;
+    bool compareLiteral = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--pairs") == 0 && i + 1 < argc) {
             pairCount = std::strtol(argv[++i], nullptr, 10);
@@ -685,6 +724,10 @@ int main(int argc, char** argv) {
             saveFolder = argv[++i];
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             verbose = true;
+        } else if (std::strcmp(argv[i], "--untimed") == 0) {
+            timed = false;
+        } else if (std::strcmp(argv[i], "--literal") == 0) {
+            compareLiteral = true;
         } else {
             return usage();
         }
@@ -695,6 +738,7 @@ int main(int argc, char** argv) {
     if (huntRounds > 0) return hunt(huntRounds, firstSeed, saveFolder);
 
     long perKind[kindCount] = {};
+    long comparedPerKind[kindCount] = {};
     long cutPerKind[kindCount] = {};
     long mostSpentPerKind[kindCount] = {};
     double secondsPerKind[kindCount] = {};
@@ -712,16 +756,19 @@ int main(int argc, char** argv) {
     for (long i = 0; i < pairCount; ++i) {
         const unsigned long seed = firstSeed + static_cast<unsigned long>(i);
         const Pair pair = makePair(seed);
+        if (saveFolder != nullptr)
+            save(std::string(saveFolder) + "/seed-" + std::to_string(seed), {pair.first, pair.second});
         runningSeed = seed;
         alarm(searchTimeLimit);
         const Measure m = search(pair.first, pair.second);
         alarm(0);
 
         if (verbose) {
-            std::printf("seed %lu %s (%s) %zu+%zu points, size %.3g: %.6f s, %ld calls, level %d, %ld points, "
-                        "%ld heap bytes, %ld spent%s\n",
-                        seed, kindNames[pair.kind], pair.what.c_str(), pair.first.size(), pair.second.size(),
-                        pair.scale, m.seconds, m.calls, m.deepest, m.points, m.heap, m.spent, m.cut ? ", cut" : "");
+            std::printf(
+                "seed %lu %s (%s) %zu+%zu points, size %.3g: %.6f s, %ld calls, level %d, %ld points, "
+                "%ld heap bytes, %ld spent%s\n",
+                seed, kindNames[pair.kind], pair.what.c_str(), pair.first.size(), pair.second.size(), pair.scale,
+                m.seconds, m.calls, m.deepest, m.points, m.heap, m.spent, m.cut ? ", cut" : "");
         }
         ++perKind[pair.kind];
         secondsPerKind[pair.kind] += m.seconds;
@@ -741,10 +788,17 @@ int main(int argc, char** argv) {
             fail(seed, pair, "spent (ordinary pair)", static_cast<double>(m.spent),
                  static_cast<double>(searchCallBudget / ordinaryShare));
         }
-        if (m.calls > callBoundFor(n1, n2)) fail(seed, pair, "calls", static_cast<double>(m.calls), static_cast<double>(callBoundFor(n1, n2)));
+        if (m.calls > callBoundFor(n1, n2))
+            fail(seed, pair, "calls", static_cast<double>(m.calls), static_cast<double>(callBoundFor(n1, n2)));
         if (m.deepest > depthBound) fail(seed, pair, "deepest level", m.deepest, depthBound);
-        if (m.heap > heapBoundFor(m.points)) fail(seed, pair, "heap bytes", static_cast<double>(m.heap), static_cast<double>(heapBoundFor(m.points)));
-        if (m.seconds > slowSearchSeconds) fail(seed, pair, "seconds", m.seconds, slowSearchSeconds);
+        if (m.heap > heapBoundFor(m.points))
+            fail(seed, pair, "heap bytes", static_cast<double>(m.heap), static_cast<double>(heapBoundFor(m.points)));
+        if (timed && m.seconds > slowSearchSeconds) fail(seed, pair, "seconds", m.seconds, slowSearchSeconds);
+        if (compareLiteral && !m.cut && m.calls <= literalCallLimit) {
+            ++comparedPerKind[pair.kind];
+            if (!sameAsLiteral(pair.first, pair.second, m.calls))
+                fail(seed, pair, "differs from the literal baseline", 1, 0);
+        }
     }
 
     rusage usage{};
@@ -765,6 +819,11 @@ int main(int argc, char** argv) {
         std::printf("%s%s %ld, %.2f s", k ? "; " : "", kindNames[k], perKind[k], secondsPerKind[k]);
     }
     std::printf(")\n");
+    if (compareLiteral) {
+        std::printf("compared with the literal baseline, the same points and calls:");
+        for (int k = 0; k < kindCount; ++k) std::printf("%s %s %ld", k ? ";" : "", kindNames[k], comparedPerKind[k]);
+        std::printf("\n");
+    }
     std::printf("cut short by the budget:");
     for (int k = 0; k < kindCount; ++k) std::printf("%s %s %ld", k ? ";" : "", kindNames[k], cutPerKind[k]);
     std::printf("\nmost spent, share of the budget %ld:", searchCallBudget);
@@ -774,7 +833,8 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
     std::printf("total search time: %.2f s\n", totalSeconds);
-    std::printf("longest search:    %.4f s (bound %.1f s; %s)\n", slowest.value, slowSearchSeconds, describe(slowest).c_str());
+    std::printf("longest search:    %.4f s (bound %.1f s; %s)\n", slowest.value, slowSearchSeconds,
+                describe(slowest).c_str());
     std::printf("most calls:        %.0f (%s)\n", mostCalls.value, describe(mostCalls).c_str());
     std::printf("deepest level:     %.0f (bound %d; %s)\n", deepest.value, depthBound, describe(deepest).c_str());
     std::printf("most points:       %.0f (%s)\n", mostPoints.value, describe(mostPoints).c_str());

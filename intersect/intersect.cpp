@@ -356,6 +356,20 @@ bool isSmall(const Search& search, const Piece& piece) {
     return firstEdge <= limit && side <= sides * limit;
 }
 
+// Pieces whose outline boxes lie apart by more than 2 (n1 + n2) limits (about what two small pieces may span
+// together) share no point, whatever the outline test says: with a nearly vertical first edge it compares
+// edges on one line along x, where they overlap however far apart they lie along y, and every pair of pieces
+// along such a line would record a point. Pieces that meet by the parallel tolerance elsewhere, such as
+// curves touching, lie far closer.
+bool boxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
+    const Outline& a = piece1.described;
+    const Outline& b = piece2.described;
+    const double gap = std::max({b.loX - a.hiX, a.loX - b.hiX, b.loY - a.hiY, a.loY - b.hiY});
+    const double limits = 2.0 * (piece1.n + piece2.n);
+    if (!(gap > limits * search.epsilon)) return false;
+    return gap > limits * std::max(resolutionLimit(piece1.curve, piece1.n), resolutionLimit(piece2.curve, piece2.n));
+}
+
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level) {
     // once cut short, every pair still waiting is left unexamined
     if (search.stats.budgetExhausted) return;
@@ -373,8 +387,9 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     const int m2 = piece2.m;
 
     // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
-    const bool meet = outlinesMeet(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
-                      insideConvexPolygon(hull2[0], hull1, m1);
+    const bool meet = (outlinesMeet(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
+                       insideConvexPolygon(hull2[0], hull1, m1)) &&
+                      !boxesApart(search, piece1, piece2);
     if (!meet) return;
 
     if (isSmall(search, piece1) && isSmall(search, piece2)) {
@@ -490,8 +505,8 @@ long searchCallWeight(int n1, int n2) {
     return static_cast<long>(n1) * n1 + static_cast<long>(n2) * n2 + 4L * (n1 + n2);
 }
 
-int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
-                    float epsilon, SearchStats* stats, long budget) {
+int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,
+                    SearchStats* stats, long budget) {
     Search search{&result, epsilon, 1, budget, 0, SearchStats()};
     if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) {
         search.weight = searchCallWeight(n1, n2);

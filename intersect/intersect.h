@@ -79,5 +79,5 @@ long searchCallWeight(int n1, int n2);
 //
 // Counts outside 1..maxControlPoints, or a non-finite coordinate, record nothing. No heap memory is used
 // except for the growth of result. Returns 0.
-int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
-                    float epsilon, SearchStats* stats = nullptr, long budget = searchCallBudget);
+int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,
+                    SearchStats* stats = nullptr, long budget = searchCallBudget);

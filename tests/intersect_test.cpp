@@ -295,10 +295,16 @@ const FaultCase faultCases[] = {
     {"FlatThreePoints", {{0, 5}, {4, 5}, {10, 5}}, {{5, 0}, {5, 10}}, {{5, 5}}, 0.02},
     {"CurveThroughFlatSegment", {{0, -1}, {1, 3}, {2, -1}}, {{-1, 0}, {3, 0}}, {{0.2929f, 0}, {1.7071f, 0}}, 0.02},
     // one float step at 100000 is longer than the tolerance: the pieces stop shrinking
-    {"LargeCoordinates", {{100000, 100000}, {100010, 100010}}, {{100000, 100010}, {100010, 100000}}, {{100005, 100005}},
+    {"LargeCoordinates",
+     {{100000, 100000}, {100010, 100010}},
+     {{100000, 100010}, {100010, 100000}},
+     {{100005, 100005}},
      0.05},
-    {"LargeCoordinatesOffCentre", {{100000, 100000}, {100010, 100012}}, {{100000, 100011}, {100012, 100001}},
-     {{100005.4098f, 100006.4918f}}, 0.05},
+    {"LargeCoordinatesOffCentre",
+     {{100000, 100000}, {100010, 100012}},
+     {{100000, 100011}, {100012, 100001}},
+     {{100005.4098f, 100006.4918f}},
+     0.05},
     // from +0 to -0 along x the hull's walk finds no way up: the vertical segment is still outlined whole
     {"VerticalFromPlusToMinusZero", {{0, 0}, {-0.0f, 2}}, {{-1, 1}, {1, 1}}, {{0, 1}}, 0.01},
     {"VerticalFromPlusToMinusZeroSecond", {{-1, 1}, {1, 1}}, {{0, 0}, {-0.0f, 2}}, {{0, 1}}, 0.01},
@@ -307,14 +313,31 @@ const FaultCase faultCases[] = {
     {"VerticalAndHorizontalOnItsLine", {{5, 0}, {5, 5}, {5, 10}}, {{5, 20}, {10, 20}}, {}, 0.01},
     {"VerticalCrossedByHorizontal", {{5, 0}, {5, 5}, {5, 10}}, {{5, 7}, {10, 7}, {0, 7}}, {{5, 7}}, 0.02},
     // a first hull edge much shorter than its piece: control points bunched at the foot, or on one line
-    {"BunchedAtTheFoot", {{0, 0}, {-0.001f, 0.001f}, {100, 100}}, {{99, 98}, {98.999f, 98.001f}, {99, 100.5f}},
-     {{98.9995f, 98.9996f}}, 0.02},
-    {"OnOneLineBunchedAtTheFoot", {{-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, 5}},
-     {{-20, -10}, {-10, -10}}, {{-10, -10}}, 0.02},
+    {"BunchedAtTheFoot",
+     {{0, 0}, {-0.001f, 0.001f}, {100, 100}},
+     {{99, 98}, {98.999f, 98.001f}, {99, 100.5f}},
+     {{98.9995f, 98.9996f}},
+     0.02},
+    {"OnOneLineBunchedAtTheFoot",
+     {{-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, 5}},
+     {{-20, -10}, {-10, -10}},
+     {{-10, -10}},
+     0.02},
     // a curve whose control points all lie at one place, on the other curve
-    {"PointOnCubic", {{100, 100}, {100, 100}, {100, 100}}, {{100, 100}, {300, 500}, {600, -200}, {900, 400}},
-     {{100, 100}}, 0.01},
-    {"CubicThroughPoint", {{0, 0}, {3, 9}, {7, 1}, {10, 8}}, {{5, 4.75f}, {5, 4.75f}}, {{5, 4.75f}}, 0.02},  // its point at t = 0.5
+    {"PointOnCubic",
+     {{100, 100}, {100, 100}, {100, 100}},
+     {{100, 100}, {300, 500}, {600, -200}, {900, 400}},
+     {{100, 100}},
+     0.01},
+    {"CubicThroughPoint",
+     {{0, 0}, {3, 9}, {7, 1}, {10, 8}},
+     {{5, 4.75f}, {5, 4.75f}},
+     {{5, 4.75f}},
+     0.02},  // its point at t = 0.5
+    // #18: segments on one nearly vertical line, 10 apart along it: the outline test compares them along x,
+    // where they overlap, and every pair of pieces recorded a point (2,047 of them)
+    {"SteepSegmentsApartAlongTheirLine", {{0, 0}, {1e-6f, 10}}, {{0, 20}, {1e-6f, 30}}, {}, 0.01},
+    {"SteepSegmentsApartAlongTheirLineSwapped", {{0, 20}, {1e-6f, 30}}, {{0, 0}, {1e-6f, 10}}, {}, 0.01},
 };
 
 class IntersectFault : public ::testing::TestWithParam<FaultCase> {};
@@ -407,8 +430,8 @@ TEST(IntersectCurvesScale, TheSameXCostsTheSameAtEveryMagnitudeAndFindsItsCrossi
         long calls;  // where 1/65536 of the extent decides smallness the calls are those at 1e5
         size_t points;
     };
-    const Row rows[] = {{1e-30f, 1, 1}, {1e-23f, 1, 1}, {1e-12f, 1, 1}, {1, 117, 4},     {1e5f, 261, 4},
-                        {1e19f, 261, 4}, {1e20f, 261, 4}, {1e23f, 261, 4},  {1e25f, 261, 4}, {3e38f, 261, 4}};
+    const Row rows[] = {{1e-30f, 1, 1},  {1e-23f, 1, 1},  {1e-12f, 1, 1},  {1, 117, 4},     {1e5f, 261, 4},
+                        {1e19f, 261, 4}, {1e20f, 261, 4}, {1e23f, 261, 4}, {1e25f, 261, 4}, {3e38f, 261, 4}};
     for (const Row& row : rows) {
         const float s = row.size;
         const Found f = search({{0, 0}, {s, s}}, {{0, s}, {s, 0}});
@@ -458,7 +481,8 @@ TEST(IntersectCurvesScale, ScalingIsExactSoEveryPointScalesBack) {
     EXPECT_EQ(huge.stats.calls, plain.stats.calls);
     ASSERT_EQ(huge.points.size(), plain.points.size());
     for (size_t i = 0; i < plain.points.size(); ++i) {
-        EXPECT_TRUE(samePosition(huge.points[i], Point(std::ldexp(plain.points[i].x, 80), std::ldexp(plain.points[i].y, 80))))
+        EXPECT_TRUE(
+            samePosition(huge.points[i], Point(std::ldexp(plain.points[i].x, 80), std::ldexp(plain.points[i].y, 80))))
             << plain.points[i] << " " << huge.points[i];
     }
 }
