@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cmath>
 #include <csignal>
 #include <cstddef>
@@ -83,11 +84,11 @@ namespace {
 // --- the bounds every search must keep ---
 //
 // Spending. A search stops once its pairs of pieces have cost searchCallBudget, each pair of pieces of n1
-// and n2 points costing searchCallWeight(n1, n2) = n1^2 + n2^2 + 4 (n1 + n2): at most 666,666 calls for
-// two segments, 6,944 for two polygons of 32 points. Ordinary pairs (general and tangent) must spend less than a
-// quarter of the budget, so that it never cuts what they find; overlapping and degenerate pairs may reach
-// it, and are counted when they do.
-constexpr long ordinaryShare = 4;
+// and n2 points costing searchCallWeight(n1, n2) = n1^2 + n2^2 + 4 (n1 + n2): at most 500,000 calls for
+// two segments, 5,208 for two polygons of 32 points. Ordinary pairs (general and tangent) must spend less than
+// a third of the budget, so that it never cuts what they find (they spend at most 31%); overlapping and
+// degenerate pairs may reach it, and are counted when they do.
+constexpr long ordinaryShare = 3;
 long callBoundFor(int n1, int n2) { return searchCallBudget / searchCallWeight(n1, n2); }
 // Depth. A piece counts as small once its first hull edge is within epsilon = max(0.01, extent / 65536),
 // extent being the larger side of the box around both polygons. Halving a piece halves its curve, and its
@@ -99,7 +100,7 @@ constexpr int depthBound = 24;
 // Heap. The search allocates nothing but the growth of its result, which starts empty and doubles: at the
 // last growth the old buffer (c points) and the new one (2c) are held at once, with c < points. So a
 // search holds at most 3 * c * sizeof(Point) bytes, c the largest power of two below its point count:
-// with at most 666,666 points, 3 * 2^19 * 12 bytes = 18 MiB.
+// with at most 500,000 points, 3 * 2^18 * 12 bytes = 9 MiB.
 long heapBoundFor(long points) {
     long c = 0;
     while (c * 2 < points) c = c == 0 ? 1 : c * 2;
@@ -108,9 +109,10 @@ long heapBoundFor(long points) {
 // The process as a whole: the pairs themselves are small, so the heap bound above plus the program's
 // image. Bound: 64 MiB.
 constexpr long rssBoundKiB = 64 * 1024;
-// Time. The budget holds a search to about 100 ms on the machine the figures come from; a search slower
-// than five times that fails the run (the machine may be busy with other work), and one that has not
-// ended within searchTimeLimit seconds counts as not ending.
+// Time, as the processor time of the search's thread (wall time is reported beside it: on a machine busy with
+// other work it says more about the others). The budget holds a search to about 100 ms on the machine the
+// figures come from; a search costing more than five times that fails the run, and one that has not ended
+// within searchTimeLimit seconds counts as not ending.
 // (--untimed leaves the former out, for the short run among the tests, which may be built with sanitizers.)
 constexpr double slowSearchSeconds = 0.5;
 constexpr unsigned searchTimeLimit = 10;
@@ -347,7 +349,8 @@ Pair makePair(unsigned long seed) {
 // --- the run ---
 
 struct Measure {
-    double seconds = 0;
+    double seconds = 0;      // processor time of the search's thread: what it costs, however busy the machine
+    double wallSeconds = 0;  // and the time it took
     long calls = 0;
     int deepest = 0;
     long points = 0;
@@ -377,11 +380,18 @@ extern "C" void searchTooLong(int) {
     _exit(1);
 }
 
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
 Measure search(const Curve& first, const Curve& second) {
     Measure m;
     const long before = heapBytes;
     heapPeak = heapBytes;
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = threadSeconds();
     {
         std::vector<Point> result;
         SearchStats stats;
@@ -392,7 +402,8 @@ Measure search(const Curve& first, const Curve& second) {
         m.points = static_cast<long>(result.size());
         m.cut = stats.budgetExhausted;
     }
-    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    m.seconds = threadSeconds() - cpuStart;
+    m.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.heap = heapPeak - before;
     m.spent = m.calls * searchCallWeight(static_cast<int>(first.size()), static_cast<int>(second.size()));
     return m;
@@ -585,9 +596,10 @@ double largestCoordinate(const Candidate& c) {
 
 void printMeasure(const char* name, const Candidate& c, const Measure& m) {
     std::printf(
-        "%-28s %2zu+%-2zu points, largest |coordinate| %9.3g: %8.4f s, %7ld calls (%5.1f%% of the budget%s), "
+        "%-28s %2zu+%-2zu points, largest |coordinate| %9.3g: %7.4f s (%.4f s wall), %7ld calls (%5.1f%% of the "
+        "budget%s), "
         "level %2d, %6ld points, %8ld heap bytes\n",
-        name, c.first.size(), c.second.size(), largestCoordinate(c), m.seconds, m.calls,
+        name, c.first.size(), c.second.size(), largestCoordinate(c), m.seconds, m.wallSeconds, m.calls,
         100.0 * static_cast<double>(m.spent) / static_cast<double>(searchCallBudget), m.cut ? ", cut" : "", m.deepest,
         m.points, m.heap);
 }
@@ -744,6 +756,7 @@ int main(int argc, char** argv) {
     double secondsPerKind[kindCount] = {};
     Largest slowest, mostCalls, deepest, mostPoints, mostHeap;
     double totalSeconds = 0;
+    double totalWallSeconds = 0;
     long failures = 0;
     const auto fail = [&](unsigned long seed, const Pair& pair, const char* what, double value, double bound) {
         if (++failures <= 20) {
@@ -775,6 +788,7 @@ int main(int argc, char** argv) {
         cutPerKind[pair.kind] += m.cut ? 1 : 0;
         mostSpentPerKind[pair.kind] = std::max(mostSpentPerKind[pair.kind], m.spent);
         totalSeconds += m.seconds;
+        totalWallSeconds += m.wallSeconds;
         slowest.offer(m.seconds, seed);
         mostCalls.offer(static_cast<double>(m.calls), seed);
         deepest.offer(m.deepest, seed);
@@ -832,8 +846,8 @@ int main(int argc, char** argv) {
                     static_cast<double>(mostSpentPerKind[k]) / static_cast<double>(searchCallBudget));
     }
     std::printf("\n");
-    std::printf("total search time: %.2f s\n", totalSeconds);
-    std::printf("longest search:    %.4f s (bound %.1f s; %s)\n", slowest.value, slowSearchSeconds,
+    std::printf("total search time: %.2f s of processor time, %.2f s wall\n", totalSeconds, totalWallSeconds);
+    std::printf("longest search:    %.4f s of processor time (bound %.1f s; %s)\n", slowest.value, slowSearchSeconds,
                 describe(slowest).c_str());
     std::printf("most calls:        %.0f (%s)\n", mostCalls.value, describe(mostCalls).c_str());
     std::printf("deepest level:     %.0f (bound %d; %s)\n", deepest.value, depthBound, describe(deepest).c_str());

@@ -488,12 +488,14 @@ void scaleCurve(const Point* curve, int n, int k, Point* scaled) {
 }  // namespace
 
 // The budget, in units of searchCallWeight. On a 2.6 GHz core a pair of pieces takes 3.5 to 6.5 ns per unit
-// whatever its size and shape (87 ns for two segments, 0.9 us for two pieces of 7 points, 13 us for two of
-// 32), so the budget holds a search to about 100 ms: 666,666 pairs of segments, 6,944 pairs of 32-point
-// pieces. The ordinary searches stay far below it: the examples spend at most 5.1% of it (`same`, a cubic
-// against itself, 12,741 calls), and the crossing and touching curves of the stress program at most 23%;
-// only curves that share a stretch (or polygons folded onto one line) reach it.
-const long searchCallBudget = 16000000;
+// for most shapes (87 ns for two segments, 0.9 us for two pieces of 7 points, 13 us for two of 32), and up to
+// 8.5 ns where the hulls' angle comparisons fall back on the arctangent (coordinates of 1e-8 beside 1e4 in
+// one polygon: the slowest input the adversarial hunt found), so the budget holds a search to about 100 ms:
+// 500,000 pairs of segments, 5,208 pairs of 32-point pieces. The ordinary searches stay well below it: the
+// examples spend at most 6.8% of it (`same`, a cubic against itself, 12,741 calls), and the crossing and
+// touching curves of the stress program at most 31%; only curves that share a stretch (or polygons folded
+// onto one line) reach it.
+const long searchCallBudget = 12000000;
 // Halving brings every piece within 1/65536 of the curves' extent, or within float resolution, in 18 to 30
 // levels (the stress program's deepest is 21); the cap keeps the stack of a search within 64 frames of
 // about 9 KiB each whatever happens.
