@@ -61,7 +61,9 @@ long searchCallWeight(int n1, int n2);
 // stands for the segment between its extreme points, or for its single point); a pair whose hulls share
 // no point is dropped. A piece is small when its first hull edge is within the limit (epsilon, or 1/65536
 // of the curves' extent, or the length below which float resolution stops an edge shrinking, whichever is
-// coarsest) and its box within 2 (n - 1) such limits. When both pieces are small, the midpoint of the first
+// coarsest) and its box within 2 (n - 1) such limits. A pair whose hulls' boxes lie more than 2 (n1 + n2)
+// limits apart is dropped as well, whatever the outline test says (on one nearly vertical line it meets
+// pieces however far apart along it). When both pieces are small, the midpoint of the first
 // piece's hull closing edge (last vertex to vertex 0) is recorded; otherwise both pieces are halved (a
 // piece whose points all lie at one place is kept whole) and the pairs searched in the order (left, left),
 // (left, right), (right, left), (right, right). Equal or nearby points are not merged.
