@@ -968,7 +968,17 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         const Curve& curve = pointA ? b : a;
         const Vec p = pointA ? Vec{a.x[0], a.y[0]} : Vec{b.x[0], b.y[0]};
         pointOnCurve(curve, p, tolerance, err, scratch);
-        for (double u : scratch) emit(pointA ? 0 : u, pointA ? u : 0, true);
+        for (double u : scratch) {
+            if (!pointA) {
+                emit(u, 0, true);
+                continue;
+            }
+            // the first curve is a point only within the frame's rounding (its control points may lie apart
+            // by less than that): where the second passes it is where they meet
+            long double px, py;
+            b.position.at<long double>(u, px, py);
+            result.crossings.push_back({0, u, static_cast<double>(px + cx), static_cast<double>(py + cy), true});
+        }
         return;
     }
 

@@ -59,8 +59,12 @@ inline std::string slurp(const std::string& fileName) {
 // Runs program in folder with the given arguments; kills it after timeoutSeconds.
 inline ProcessResult runProgram(const std::string& program, const std::string& folder,
                                 const std::vector<std::string>& args = {}, double timeoutSeconds = 20) {
-    const std::string outFile = folder + "/.stdout";
-    const std::string errFile = folder + "/.stderr";
+    // captured outside the folder, under names of this process's own: tests running at once in one example
+    // folder would otherwise write over each other's output
+    static int runs = 0;
+    const std::string tag = std::to_string(getpid()) + "-" + std::to_string(++runs);
+    const std::string outFile = "/tmp/geometrija-stdout-" + tag;
+    const std::string errFile = "/tmp/geometrija-stderr-" + tag;
     std::fflush(nullptr);  // nothing buffered may be written twice
     const pid_t pid = fork();
     if (pid == 0) {
