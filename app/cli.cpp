@@ -338,6 +338,11 @@ int main(int argc, char** argv) {
     build.count1 = readCurve(options.first, build.curve1);
     build.count2 = readCurve(options.second, build.curve2);
     fillScene(build);
+    if (build.stats.budgetExhausted) {
+        complain("warning: the search was cut short by its budget after " + std::to_string(build.stats.calls) +
+                 " calls; meeting points after the first " + std::to_string(build.intersections.size()) +
+                 " found may be missing (--exact finds them all)");
+    }
     // the camera the window fits to the finished scene
     const Camera camera = frameScene(minCorner, maxCorner, drawnExtent);
 

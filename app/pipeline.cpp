@@ -25,7 +25,7 @@ void fillScene(SceneBuild& build, SearchObserver observer, void* context) {
     build.segmentStart[2] = segmentCount();
 
     intersectCurves(build.curve1, build.count1, build.curve2, build.count2, build.intersections, searchTolerance,
-                    &build.stats, observer, context);
+                    &build.stats, searchCallBudget, observer, context);
     addPoints(build.intersections.data(), static_cast<int>(build.intersections.size()));
 
     build.hullCount1 = convexHull(build.curve1, build.count1, build.hull1);
@@ -52,4 +52,10 @@ std::vector<Point> uniquePoints(const std::vector<Point>& found, float tolerance
         if (!near) kept.push_back(p);
     }
     return kept;
+}
+
+std::string searchCutShortLine(const SearchStats& stats) {
+    if (!stats.budgetExhausted) return "";
+    return "Upozorenje: pretraga preseka prekinuta posle " + std::to_string(stats.calls) +
+           " poziva; neke tacke preseka mozda nedostaju.\n";
 }

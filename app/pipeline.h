@@ -3,6 +3,7 @@
 // companion both build their scene with it.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "geometry/geometry.h"
@@ -40,3 +41,7 @@ void fillScene(SceneBuild& build, SearchObserver observer = nullptr, void* conte
 // in double) to a point already kept: the search's points with its repeats of one meeting merged, the
 // first found standing for the others.
 std::vector<Point> uniquePoints(const std::vector<Point>& found, float tolerance);
+
+// The one line, newline included, that a program writes on standard error when the budget cut the search
+// short (its points are then only the first ones the whole search would have found); "" otherwise.
+std::string searchCutShortLine(const SearchStats& stats);

@@ -210,8 +210,8 @@ void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camer
     jsonCameraValue(out, camera.cy, camera.unitExponent);
     std::fputs(", \"e\": ", out);
     jsonCameraValue(out, camera.e, camera.unitExponent);
-    std::fprintf(out, "},\n  \"search\": {\"calls\": %ld, \"deepestLevel\": %d}", build.stats.calls,
-                 build.stats.deepestLevel);
+    std::fprintf(out, "},\n  \"search\": {\"calls\": %ld, \"deepestLevel\": %d, \"budgetExhausted\": %s}",
+                 build.stats.calls, build.stats.deepestLevel, build.stats.budgetExhausted ? "true" : "false");
     if (exact != nullptr) jsonExact(out, *exact);
     if (unique != nullptr) {
         std::fputs(",\n  \"uniqueIntersections\": ", out);

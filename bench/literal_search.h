@@ -1,8 +1,10 @@
 // The search as a literal reading of its description writes it, kept as the baseline the benchmarks measure
 // the real search against: every call takes its hull arrays and halves from the heap, every de Casteljau
-// level is an array of its own, every edge pair goes through segmentIntersection, and the hull recomputes the best candidate's angle for every comparison.
-// It makes the same decisions in the same arithmetic, so it finds the same points, bit for bit; the
-// benchmarks check that before they time anything. Unlike the description it frees what it allocates, or a
+// level is an array of its own, every edge pair goes through segmentIntersection, and the hull recomputes the best
+// candidate's angle for every comparison. It makes the same decisions in the same arithmetic (pairs of pieces whose
+// outline boxes lie apart by more than 2 (n1 + n2) limits dropped as the search drops them), so it finds the same
+// points, bit for bit, on curves whose coordinates the search takes as they are (largest magnitude within [2^-40,
+// 2^62]); the benchmarks check that before they time anything. Unlike the description it frees what it allocates, or a
 // benchmark would run out of memory.
 #pragma once
 
@@ -171,6 +173,28 @@ inline bool isSmall(double epsilon, double firstEdge, const Point* hull, int m, 
     return std::fmax(hiX - loX, hiY - loY) <= 2.0 * (n > 1 ? n - 1 : 1) * limit;
 }
 
+// whether the boxes of two outlines lie apart by more than 2 (n1 + n2) limits of both pieces (no shared point,
+// whatever the outline test says about edges on one nearly vertical line)
+inline bool boxesApart(double epsilon, const Point* hull1, int m1, const Point* curve1, int n1, const Point* hull2,
+                       int m2, const Point* curve2, int n2) {
+    const auto box = [](const Point* hull, int m, double* b) {
+        b[0] = b[1] = hull[0].x;
+        b[2] = b[3] = hull[0].y;
+        for (int i = 1; i < m; ++i) {
+            b[0] = std::fmin(b[0], hull[i].x);
+            b[1] = std::fmax(b[1], hull[i].x);
+            b[2] = std::fmin(b[2], hull[i].y);
+            b[3] = std::fmax(b[3], hull[i].y);
+        }
+    };
+    double a[4], b[4];
+    box(hull1, m1, a);
+    box(hull2, m2, b);
+    const double gap = std::fmax(std::fmax(b[0] - a[1], a[0] - b[1]), std::fmax(b[2] - a[3], a[2] - b[3]));
+    const double limits = 2.0 * (n1 + n2);
+    return gap > limits * epsilon && gap > limits * std::fmax(resolutionLimit(curve1, n1), resolutionLimit(curve2, n2));
+}
+
 struct Search {
     std::vector<Point>* result;
     double epsilon;
@@ -183,8 +207,9 @@ inline void searchPair(Search& search, const Point* curve1, int n1, const Point*
     Point* hull2 = zeroFilled(n2);
     const int m1 = pieceOutline(curve1, n1, hull1);
     const int m2 = pieceOutline(curve2, n2, hull2);
-    const bool meet = literal::hullsOverlap(hull1, m1, hull2, m2) || insideConvexPolygon(hull1[0], hull2, m2) ||
-                      insideConvexPolygon(hull2[0], hull1, m1);
+    const bool meet = (literal::hullsOverlap(hull1, m1, hull2, m2) || insideConvexPolygon(hull1[0], hull2, m2) ||
+                       insideConvexPolygon(hull2[0], hull1, m1)) &&
+                      !boxesApart(search.epsilon, hull1, m1, curve1, n1, hull2, m2, curve2, n2);
     if (meet) {
         const double d1 = m1 >= 2 ? distance(hull1[0], hull1[1]) : 0.0;
         const double d2 = m2 >= 2 ? distance(hull2[0], hull2[1]) : 0.0;

@@ -142,25 +142,37 @@ def segment_seeds():
         2, [(-4, -4), (0, 4), (4, -4)], [(0, -1), (1, 0), (0, 1)], outlines=True, hulls=(True, False)))
 
 
-# --- search_fuzz: scale 10^e, the first curve, then a second one or the first changed
-def search_curve(p, points, scale):
+# --- search_fuzz: magnitude 10^e (e = 38: the float limit), the first curve, then a second one or the first
+# changed. A curve is scattered (each coordinate a share of the magnitude) or on a 17 x 17 grid of eighths.
+FLOAT_MAX = 3.4028234663852886e38
+
+
+def search_scale(exponent):
+    return FLOAT_MAX if exponent == 38 else 10.0**exponent
+
+
+def search_curve(p, points, scale, grid=False):
     p.integral(1, 32, len(points))
-    p.boolean(False)  # scattered, not on the grid
+    p.integral(0, 2, 1 if grid else 0)
     for x, y in points:
         for v in (x, y):
-            p.unit64((v / scale + 1) / 2)
+            if grid:
+                p.integral(-8, 8, round(v / scale * 8))
+            else:
+                p.unit64((v / scale + 1) / 2)
 
 
-def search_case(points1, points2=None, relative=None):
-    largest = max(max(abs(x), abs(y)) for x, y in points1 + (points2 or []))
-    exponent = max(-3, math.ceil(math.log10(largest)))
-    scale = 10.0**exponent
+def search_case(points1, points2=None, relative=None, exponent=None, grid=False):
+    if exponent is None:
+        largest = max(max(abs(x), abs(y)) for x, y in points1 + (points2 or []))
+        exponent = max(-3, math.ceil(math.log10(largest)))
+    scale = search_scale(exponent)
     p = Provider()
-    p.integral(-3, 7, exponent)
-    search_curve(p, points1, scale)
+    p.integral(-40, 38, exponent)
+    search_curve(p, points1, scale, grid)
     if relative is None:
         p.integral(0, 3, 1)
-        search_curve(p, points2, scale)
+        search_curve(p, points2, scale, grid)
     else:  # (reverse, x shift as a share of the scale, y shift): shifts within 0.01
         reverse, shift_x, shift_y = relative
         p.integral(0, 3, 0)
@@ -170,7 +182,7 @@ def search_case(points1, points2=None, relative=None):
             if shift != 0:
                 p.unit64((shift / 0.01 + 1) / 2)
         for _ in points1:
-            p.integral(0, 7, 1)  # no point moved
+            p.integral(0, 7, 2)  # no point moved
     return p.data()
 
 
@@ -182,6 +194,20 @@ def search_seeds():
     rng = random.Random(3)
     big = [[(rng.uniform(-1, 1) * 1e7, rng.uniform(-1, 1) * 1e7) for _ in range(32)] for _ in range(2)]
     write("search_fuzz", "scattered-32", search_case(big[0], big[1]))
+    # the X (0, 0)-(s, s) against (0, s)-(s, 0) at magnitudes where the float cross product once overflowed
+    # or underflowed, and at the float limit
+    for exponent in (-23, 23, 25, 38):
+        s = search_scale(exponent)
+        write("search_fuzz", "x-at-1e%d" % exponent if exponent < 38 else "x-at-the-float-limit",
+              search_case([(0, 0), (s, s)], [(0, s), (s, 0)], exponent=exponent))
+    write("search_fuzz", "apart-at-1e29", search_case(
+        [(0, 0), (1e29, 2e29), (2e29, 0)], [(5e29, 0), (6e29, 2e29), (7e29, 0)], exponent=30))
+    write("search_fuzz", "segment-to-the-float-limit", search_case(
+        [(0, 0), (FLOAT_MAX, 1)], [(1, -1), (1, 1)], exponent=38))
+    # 32 points back and forth along one line, both curves, and a segment lying on such a curve
+    zigzag = [(8 if i % 2 else (i % 16) - 8, 0) for i in range(32)]
+    write("search_fuzz", "folded-32", search_case(zigzag, zigzag[::-1], exponent=1, grid=True))
+    write("search_fuzz", "segment-on-folded-32", search_case([(2, 0), (3, 0)], zigzag, exponent=1, grid=True))
 
 
 if __name__ == "__main__":

@@ -535,6 +535,11 @@ bool newtonTouch(const Curve& a, const Curve& b, double& t, double& s) {
 }
 
 // Newton's method on the squared distance from c(t) to p. True when it settles.
+// A tolerance on parameter steps: the given one, or near t = 0, where doubles resolve far finer, that share
+// of |t| times 100 (a curve reaching to the float limit meets a point near its start at t = 1e-38). The same
+// as the given one from |t| = 0.01 on.
+double parameterTolerance(double limit, double t) { return std::min(limit, 100 * limit * std::fabs(t)); }
+
 bool newtonProject(const Curve& c, Vec p, double& t) {
     double previous = INFINITY;
     for (int i = 0; i < newtonSteps; ++i) {
@@ -549,7 +554,7 @@ bool newtonProject(const Curve& c, Vec p, double& t) {
         t += dt;
         if (!(t > -1 && t < 2)) return false;
         const double size = std::fabs(dt);
-        if (size <= 1e-15 || (size <= 1e-9 && size >= 0.5 * previous)) return true;
+        if (size <= parameterTolerance(1e-15, t) || (size <= 1e-9 && size >= 0.5 * previous)) return true;
         previous = size;
     }
     return previous <= 1e-9;
@@ -750,14 +755,14 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
         } else {
             // Newton kept inside the bracket, halving when it would leave it
             t = 0.5 * (lo + hi);
-            for (int i = 0; i < 100 && hi - lo > 1e-16; ++i) {
+            for (int i = 0; i < 300 && hi - lo > parameterTolerance(1e-16, hi); ++i) {
                 const double h = advance(t);
                 if (h == 0) break;
                 (h < 0 ? lo : hi) = t;
                 const double slope = dot(velocityAt(c, t), direction);
                 double next = slope > 0 ? t - h / slope : 0.5 * (lo + hi);
                 if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-                if (std::fabs(next - t) <= 1e-17) break;
+                if (std::fabs(next - t) <= parameterTolerance(1e-17, t)) break;
                 t = next;
             }
         }
@@ -904,8 +909,25 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     };
     widen(curve1, n1);
     widen(curve2, n2);
-    const double cx = 0.5 * minX + 0.5 * maxX;
-    const double cy = 0.5 * minY + 0.5 * maxY;
+    // Each axis is centred only where moving every coordinate is exact: beside a coordinate near the float
+    // limit a small one would be lost in the move (1 - 1.7e38 is -1.7e38), and with it where the curves meet.
+    const auto movesExactly = [&](double centre, bool alongX) {
+        for (const auto& [c, n] : {std::make_pair(curve1, n1), std::make_pair(curve2, n2)}) {
+            for (int i = 0; i < n; ++i) {
+                const double v = alongX ? c[i].x : c[i].y;
+                // exact when its rounding error, by Knuth's two-sum of v and -centre, is zero
+                const double moved = v - centre;
+                const double centrePart = moved - v;
+                const double vPart = moved - centrePart;
+                if ((v - vPart) + (-centre - centrePart) != 0) return false;
+            }
+        }
+        return true;
+    };
+    double cx = 0.5 * minX + 0.5 * maxX;
+    double cy = 0.5 * minY + 0.5 * maxY;
+    if (!movesExactly(cx, true)) cx = 0;
+    if (!movesExactly(cy, false)) cy = 0;
     Curve a;
     Curve b;
     double scale = 0;
@@ -946,7 +968,17 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         const Curve& curve = pointA ? b : a;
         const Vec p = pointA ? Vec{a.x[0], a.y[0]} : Vec{b.x[0], b.y[0]};
         pointOnCurve(curve, p, tolerance, err, scratch);
-        for (double u : scratch) emit(pointA ? 0 : u, pointA ? u : 0, true);
+        for (double u : scratch) {
+            if (!pointA) {
+                emit(u, 0, true);
+                continue;
+            }
+            // the first curve is a point only within the frame's rounding (its control points may lie apart
+            // by less than that): where the second passes it is where they meet
+            long double px, py;
+            b.position.at<long double>(u, px, py);
+            result.crossings.push_back({0, u, static_cast<double>(px + cx), static_cast<double>(py + cy), true});
+        }
         return;
     }
 

@@ -42,8 +42,17 @@ extern int intersectionCount;
 struct SearchStats {
     long calls = 0;                // pairs of pieces examined
     int deepestLevel = 0;          // most halvings of a piece (0: only the input curves)
-    bool budgetExhausted = false;  // the search was stopped by its budget of calls before it ended
+    bool budgetExhausted = false;  // the call budget (or the depth cap) stopped the search: points may be missing
 };
+
+// What one search may spend: each pair of pieces it examines costs searchCallWeight(n1, n2) of it (see
+// intersect.cpp for the figures behind both).
+extern const long searchCallBudget;
+// The most halvings of a piece; deeper branches end the search as the budget does.
+extern const int searchDepthCap;
+// What one pair of pieces of n1 and n2 control points counts against searchCallBudget: n1^2 + n2^2 +
+// 4 (n1 + n2), as the time a pair takes grows.
+long searchCallWeight(int n1, int n2);
 
 // One pair of pieces as the search examined it, shown to an observer: the pieces' control polygons, the
 // outlines they were tested by, and what the search decided. The arrays live only during the call.
@@ -72,14 +81,27 @@ using SearchObserver = void (*)(const SearchVisit& visit, void* context);
 // stands for the segment between its extreme points, or for its single point); a pair whose hulls share
 // no point is dropped. A piece is small when its first hull edge is within the limit (epsilon, or 1/65536
 // of the curves' extent, or the length below which float resolution stops an edge shrinking, whichever is
-// coarsest) and its box within 2 (n - 1) such limits. When both pieces are small, the midpoint of the first
+// coarsest) and its box within 2 (n - 1) such limits. A pair whose hulls' boxes lie more than 2 (n1 + n2)
+// limits apart is dropped as well, whatever the outline test says (on one nearly vertical line it meets
+// pieces however far apart along it). When both pieces are small, the midpoint of the first
 // piece's hull closing edge (last vertex to vertex 0) is recorded; otherwise both pieces are halved (a
 // piece whose points all lie at one place is kept whole) and the pairs searched in the order (left, left),
 // (left, right), (right, left), (right, right). Equal or nearby points are not merged.
 //
+// Scale. Every step above is exact under scaling by a power of two while no float overflows or underflows,
+// so curves whose largest coordinate lies outside [2^-40, 2^62] are searched scaled by a power of two that
+// brings it into [1, 2), and the points found scaled back: the same curves at any magnitude take the same
+// calls, as long as the same one of the limits above decides smallness. Inside that range nothing is
+// scaled.
+//
+// Budget. A search stops before a pair of pieces would take its spending beyond budget (searchCallBudget
+// unless a test asks for less), or a piece would be halved more than searchDepthCap times, and says so in
+// stats->budgetExhausted; the points found by then are the first ones the whole search would have
+// recorded, in the same order.
+//
 // Counts outside 1..maxControlPoints, or a non-finite coordinate, record nothing. No heap memory is used
-// except for the growth of result. Returns 0. An observer, when given, sees every pair examined; without
-// one the search runs as it would with none compiled in.
-int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result,
-                    float epsilon, SearchStats* stats = nullptr, SearchObserver observer = nullptr,
+// except for the growth of result. Returns 0. An observer, when given, sees every pair examined, in the
+// curves' own coordinates; without one the search runs as it would with none compiled in.
+int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,
+                    SearchStats* stats = nullptr, long budget = searchCallBudget, SearchObserver observer = nullptr,
                     void* context = nullptr);

@@ -348,6 +348,36 @@ TEST(CliJson, TheCameraAtTheFloatLimitStaysFiniteAndFramesEverything) {
     EXPECT_GT(6.8e38, halfWidth);
 }
 
+// A search cut short by its budget is a result of its own: a warning on standard error, and the document
+// says so; an ordinary search says neither.
+TEST(CliJson, ASearchCutShortByItsBudgetIsSaid) {
+    std::string zigzag = "32";  // folded back and forth along one line, the same for both curves
+    for (int i = 0; i < 32; ++i) zigzag += i % 2 ? " 10 0" : " " + std::to_string(i / 4.0) + " 0";
+    for (const bool cut : {true, false}) {
+        TempDir dir;
+        dir.write("kriva1.txt", cut ? zigzag : "4 0 2 3 9.5 6 1.5 10 8");
+        dir.write("kriva2.txt", cut ? zigzag : "4 0 7 4 0 7 11 10 2");
+        const ProcessResult plain = runIn(dir.path(), {});
+        const ProcessResult json = runIn(dir.path(), {"--json"});
+        ASSERT_EQ(plain.status, 0);
+        ASSERT_EQ(json.status, 0);
+        bool ok = false;
+        const Json doc = parseJson(json.out, ok);
+        ASSERT_TRUE(ok);
+        ASSERT_EQ(doc["search"]["budgetExhausted"].kind, Json::Bool);
+        EXPECT_EQ(doc["search"]["budgetExhausted"].boolean, cut);
+        for (const std::string& err : {plain.err, json.err}) {
+            if (cut) {
+                EXPECT_EQ(err.rfind("geometrija-cli: warning: the search was cut short by its budget after ", 0), 0u)
+                    << err;
+                EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            } else {
+                EXPECT_EQ(err, "");
+            }
+        }
+    }
+}
+
 TEST(CliJson, ExactResultsJoinTheDocument) {
     TempDir dir;
     dir.write("kriva1.txt", "4 0 0 1 2 2 -1 3 1");
@@ -569,11 +599,24 @@ const char* const folder = "<a folder>";
 
 const CliRefusal refusals[] = {
     {"FirstMissing", nullptr, "2 0 0 1 1", {}, openError, "geometrija-cli: cannot open kriva1.txt: no such file\n"},
-    {"SecondMissing", "2 0 0 1 1", nullptr, {"--json"}, openError,
+    {"SecondMissing",
+     "2 0 0 1 1",
+     nullptr,
+     {"--json"},
+     openError,
      "geometrija-cli: cannot open kriva2.txt: no such file\n"},
     // a directory opens for reading, but it is no control-point file
-    {"FirstIsAFolder", folder, "2 0 0 1 1", {}, openError, "geometrija-cli: cannot open kriva1.txt: it is a directory\n"},
-    {"SecondIsAFolder", "2 0 0 1 1", folder, {"--exact"}, openError,
+    {"FirstIsAFolder",
+     folder,
+     "2 0 0 1 1",
+     {},
+     openError,
+     "geometrija-cli: cannot open kriva1.txt: it is a directory\n"},
+    {"SecondIsAFolder",
+     "2 0 0 1 1",
+     folder,
+     {"--exact"},
+     openError,
      "geometrija-cli: cannot open kriva2.txt: it is a directory\n"},
     {"TooManyPointsInFirst",
      "33",
@@ -595,9 +638,17 @@ const CliRefusal refusals[] = {
      {"one.txt", "two.txt"},
      "Greska: previse kontrolnih tacaka u datoteci one.txt!\n",
      ""},
-    {"NamedFileMissing", "2 0 0 1 1", nullptr, {"one.txt", "two.txt"}, openError,
+    {"NamedFileMissing",
+     "2 0 0 1 1",
+     nullptr,
+     {"one.txt", "two.txt"},
+     openError,
      "geometrija-cli: cannot open two.txt: no such file\n"},
-    {"NamedFileIsAFolder", folder, "2 0 0 1 1", {"one.txt", "two.txt", "--figure", "x.svg"}, openError,
+    {"NamedFileIsAFolder",
+     folder,
+     "2 0 0 1 1",
+     {"one.txt", "two.txt", "--figure", "x.svg"},
+     openError,
      "geometrija-cli: cannot open one.txt: it is a directory\n"},
 };
 
@@ -662,8 +713,8 @@ TEST(CliUsage, HelpPrintsTheUsageAndReadsNothing) {
         const ProcessResult r = runIn(dir.path(), {help});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.rfind(usageStart, 0), 0u);
-        for (const char* option : {"--json", "--exact", "--unique", "--svg FILE", "--figure FILE", "--labels",
-                                   "-h, --help", "--version"}) {
+        for (const char* option :
+             {"--json", "--exact", "--unique", "--svg FILE", "--figure FILE", "--labels", "-h, --help", "--version"}) {
             EXPECT_NE(r.out.find(option), std::string::npos) << option;
         }
         EXPECT_EQ(r.err, "");

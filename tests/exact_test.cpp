@@ -345,6 +345,24 @@ TEST(ExactIntersection, FloatControlPointsAreTakenExactly) {
     }
 }
 
+// #18 regression: the frame centred on the box moved x = 1 to 1 - 1.7e38 = -1.7e38, onto the first segment's
+// start, and the one meeting was reported at (0, 0), which does not lie on the second segment. Beside a
+// coordinate at the float limit the second segment is shorter than the rounding of the frame, so it counts
+// as one point, met as a touch; where the first segment passes it is now right to the last bit.
+TEST(ExactIntersection, SegmentToTheFloatLimitMeetsTheVerticalWhereItCrossesIt) {
+    for (const bool swapped : {false, true}) {
+        const Curve toTheLimit = {{0, 0}, {3.4028234663852886e38, 1}};
+        const Curve vertical = {{1, -1}, {1, 1}};
+        const ExactIntersections r = swapped ? intersect(vertical, toTheLimit) : intersect(toTheLimit, vertical);
+        ASSERT_EQ(r.crossings.size(), 1u) << describe(r);
+        EXPECT_TRUE(r.overlaps.empty());
+        const CurveCrossing& c = r.crossings[0];
+        EXPECT_NEAR(c.x, 1, 1e-12) << describe(r);                          // on the vertical
+        EXPECT_NEAR(c.y, 1 / 3.4028234663852886e38, 1e-50) << describe(r);  // on the segment to the limit
+        EXPECT_NEAR(swapped ? c.s : c.t, 1 / 3.4028234663852886e38, 1e-50) << describe(r);
+    }
+}
+
 TEST(ExactIntersection, RefusesCountsOutsideTheLimitAndNonFiniteCoordinates) {
     const Curve ok = {{0, 0}, {1, 1}};
     const Curve tooMany(maxControlPoints + 1, PointD{0, 0});

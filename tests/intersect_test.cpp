@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/literal_search.h"
 #include "hull/hull.h"
 #include "testing.h"
 
@@ -294,10 +295,16 @@ const FaultCase faultCases[] = {
     {"FlatThreePoints", {{0, 5}, {4, 5}, {10, 5}}, {{5, 0}, {5, 10}}, {{5, 5}}, 0.02},
     {"CurveThroughFlatSegment", {{0, -1}, {1, 3}, {2, -1}}, {{-1, 0}, {3, 0}}, {{0.2929f, 0}, {1.7071f, 0}}, 0.02},
     // one float step at 100000 is longer than the tolerance: the pieces stop shrinking
-    {"LargeCoordinates", {{100000, 100000}, {100010, 100010}}, {{100000, 100010}, {100010, 100000}}, {{100005, 100005}},
+    {"LargeCoordinates",
+     {{100000, 100000}, {100010, 100010}},
+     {{100000, 100010}, {100010, 100000}},
+     {{100005, 100005}},
      0.05},
-    {"LargeCoordinatesOffCentre", {{100000, 100000}, {100010, 100012}}, {{100000, 100011}, {100012, 100001}},
-     {{100005.4098f, 100006.4918f}}, 0.05},
+    {"LargeCoordinatesOffCentre",
+     {{100000, 100000}, {100010, 100012}},
+     {{100000, 100011}, {100012, 100001}},
+     {{100005.4098f, 100006.4918f}},
+     0.05},
     // from +0 to -0 along x the hull's walk finds no way up: the vertical segment is still outlined whole
     {"VerticalFromPlusToMinusZero", {{0, 0}, {-0.0f, 2}}, {{-1, 1}, {1, 1}}, {{0, 1}}, 0.01},
     {"VerticalFromPlusToMinusZeroSecond", {{-1, 1}, {1, 1}}, {{0, 0}, {-0.0f, 2}}, {{0, 1}}, 0.01},
@@ -306,14 +313,31 @@ const FaultCase faultCases[] = {
     {"VerticalAndHorizontalOnItsLine", {{5, 0}, {5, 5}, {5, 10}}, {{5, 20}, {10, 20}}, {}, 0.01},
     {"VerticalCrossedByHorizontal", {{5, 0}, {5, 5}, {5, 10}}, {{5, 7}, {10, 7}, {0, 7}}, {{5, 7}}, 0.02},
     // a first hull edge much shorter than its piece: control points bunched at the foot, or on one line
-    {"BunchedAtTheFoot", {{0, 0}, {-0.001f, 0.001f}, {100, 100}}, {{99, 98}, {98.999f, 98.001f}, {99, 100.5f}},
-     {{98.9995f, 98.9996f}}, 0.02},
-    {"OnOneLineBunchedAtTheFoot", {{-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, 5}},
-     {{-20, -10}, {-10, -10}}, {{-10, -10}}, 0.02},
+    {"BunchedAtTheFoot",
+     {{0, 0}, {-0.001f, 0.001f}, {100, 100}},
+     {{99, 98}, {98.999f, 98.001f}, {99, 100.5f}},
+     {{98.9995f, 98.9996f}},
+     0.02},
+    {"OnOneLineBunchedAtTheFoot",
+     {{-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, -10}, {-10, 5}},
+     {{-20, -10}, {-10, -10}},
+     {{-10, -10}},
+     0.02},
     // a curve whose control points all lie at one place, on the other curve
-    {"PointOnCubic", {{100, 100}, {100, 100}, {100, 100}}, {{100, 100}, {300, 500}, {600, -200}, {900, 400}},
-     {{100, 100}}, 0.01},
-    {"CubicThroughPoint", {{0, 0}, {3, 9}, {7, 1}, {10, 8}}, {{5, 4.75f}, {5, 4.75f}}, {{5, 4.75f}}, 0.02},  // its point at t = 0.5
+    {"PointOnCubic",
+     {{100, 100}, {100, 100}, {100, 100}},
+     {{100, 100}, {300, 500}, {600, -200}, {900, 400}},
+     {{100, 100}},
+     0.01},
+    {"CubicThroughPoint",
+     {{0, 0}, {3, 9}, {7, 1}, {10, 8}},
+     {{5, 4.75f}, {5, 4.75f}},
+     {{5, 4.75f}},
+     0.02},  // its point at t = 0.5
+    // #18: segments on one nearly vertical line, 10 apart along it: the outline test compares them along x,
+    // where they overlap, and every pair of pieces recorded a point (2,047 of them)
+    {"SteepSegmentsApartAlongTheirLine", {{0, 0}, {1e-6f, 10}}, {{0, 20}, {1e-6f, 30}}, {}, 0.01},
+    {"SteepSegmentsApartAlongTheirLineSwapped", {{0, 20}, {1e-6f, 30}}, {{0, 0}, {1e-6f, 10}}, {}, 0.01},
 };
 
 class IntersectFault : public ::testing::TestWithParam<FaultCase> {};
@@ -392,6 +416,135 @@ TEST(IntersectCurves, RefusesWhatItCannotSearch) {
     EXPECT_TRUE(search(ok, tooMany).points.empty());
     EXPECT_TRUE(search(ok, {}).points.empty());
     EXPECT_EQ(search(ok, {}).stats.calls, 0);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Magnitude, the float limit and the budget
+
+// #18 regression: from 1e20 up the float cross product of two edges overflowed, edges apart "crossed" at the
+// first one's start and every pair was kept (5.3 s at 1e23, no end at 1e25); at 1e-23 it underflowed and the
+// edges counted as parallel, so nothing was found.
+TEST(IntersectCurvesScale, TheSameXCostsTheSameAtEveryMagnitudeAndFindsItsCrossing) {
+    struct Row {
+        float size;
+        long calls;  // where 1/65536 of the extent decides smallness the calls are those at 1e5
+        size_t points;
+    };
+    const Row rows[] = {{1e-30f, 1, 1},  {1e-23f, 1, 1},  {1e-12f, 1, 1},  {1, 117, 4},     {1e5f, 261, 4},
+                        {1e19f, 261, 4}, {1e20f, 261, 4}, {1e23f, 261, 4}, {1e25f, 261, 4}, {3e38f, 261, 4}};
+    for (const Row& row : rows) {
+        const float s = row.size;
+        const Found f = search({{0, 0}, {s, s}}, {{0, s}, {s, 0}});
+        EXPECT_EQ(f.stats.calls, row.calls) << s;
+        EXPECT_FALSE(f.stats.budgetExhausted) << s;
+        ASSERT_EQ(f.points.size(), row.points) << s;
+        // the tolerance, or 1/65536 of the extent where that is coarser, from the crossing at the centre
+        const double limit = std::max(0.01, static_cast<double>(s) / 65536);
+        for (const Point& p : f.points) {
+            EXPECT_LE(std::hypot(p.x - s / 2.0, p.y - s / 2.0), limit) << s << ": " << p;
+        }
+    }
+}
+
+TEST(IntersectCurvesScale, HullsApartAtHugeMagnitudesEndAtOnce) {
+    // #18 regression: two triangles wholly apart at 1e29 kept every pair of pieces (no end within 20 s, 1.5 GB)
+    for (const float s : {1e19f, 1e29f, 1e37f}) {
+        const Found f = search({{0, 0}, {s, 2 * s}, {2 * s, 0}}, {{5 * s, 0}, {6 * s, 2 * s}, {7 * s, 0}});
+        EXPECT_EQ(f.stats.calls, 1) << s;
+        EXPECT_TRUE(f.points.empty()) << s;
+    }
+}
+
+TEST(IntersectCurvesScale, SegmentToTheFloatLimitIsMetWhereItCrossesTheVertical) {
+    // #18 regression: the point recorded was (1.70141173e38, 0.5), half the float range from the crossing
+    // near (1, 0): at the float limit the step to the next float is infinite, so every piece counted as small.
+    const Found f = search({{0, 0}, {3.4028235e38f, 1}}, {{1, -1}, {1, 1}});
+    ASSERT_FALSE(f.points.empty());
+    const double limit = 3.4028235e38 / 65536;  // 1/65536 of the extent
+    for (const Point& p : f.points) {
+        EXPECT_LE(std::fabs(p.x - 1.0), limit) << p;
+        EXPECT_NEAR(p.y, p.x / 3.4028235e38, 1e-6) << p;  // on the first segment
+    }
+}
+
+TEST(IntersectCurvesScale, ScalingIsExactSoEveryPointScalesBack) {
+    // a cubic pair at 1 and at 2^100 (outside the range searched as it is) finds the same points, times 2^100
+    const std::vector<Point> a = {{0, 1}, {3, 11}, {6, 0}, {10, 9}};
+    const std::vector<Point> b = {{0, 7}, {4, 0}, {7, 11}, {10, 2}};
+    const auto times = [](std::vector<Point> c, int k) {
+        for (Point& p : c) p = Point(std::ldexp(p.x, k), std::ldexp(p.y, k));
+        return c;
+    };
+    // at 2^20 the extent's 1/65536 decides smallness, as it does at 2^100
+    const Found plain = search(times(a, 20), times(b, 20));
+    const Found huge = search(times(a, 100), times(b, 100));
+    EXPECT_EQ(huge.stats.calls, plain.stats.calls);
+    ASSERT_EQ(huge.points.size(), plain.points.size());
+    for (size_t i = 0; i < plain.points.size(); ++i) {
+        EXPECT_TRUE(
+            samePosition(huge.points[i], Point(std::ldexp(plain.points[i].x, 80), std::ldexp(plain.points[i].y, 80))))
+            << plain.points[i] << " " << huge.points[i];
+    }
+}
+
+// 32 control points running back and forth along y = 0, and a reversed copy: every pass of one runs along
+// every pass of the other (#18: 4 to 18 s and up to 1.5 million points before the budget)
+std::vector<Point> zigzag() {
+    std::vector<Point> c(32);
+    for (size_t i = 0; i < c.size(); ++i) c[i] = Point(i % 2 ? 10.0f : static_cast<float>(i) / 4, 0);
+    return c;
+}
+
+TEST(IntersectCurvesBudget, FoldedPolygonsAreCutShortAndSaySo) {
+    const std::vector<Point> a = zigzag();
+    const std::vector<Point> b(a.rbegin(), a.rend());
+    for (const auto& [first, second] : {std::make_pair(a, b), std::make_pair(std::vector<Point>{{2, 0}, {3, 0}}, a)}) {
+        const Found f = search(first, second);
+        const long weight = searchCallWeight(static_cast<int>(first.size()), static_cast<int>(second.size()));
+        EXPECT_TRUE(f.stats.budgetExhausted);
+        EXPECT_LE(f.stats.calls * weight, searchCallBudget);
+        EXPECT_GT((f.stats.calls + 1) * weight, searchCallBudget);  // it spent what it had
+        EXPECT_LE(f.stats.deepestLevel, searchDepthCap);
+        EXPECT_EQ(f.counted, static_cast<int>(f.points.size()));
+        for (const Point& p : f.points) EXPECT_TRUE(p.y == 0 && p.x >= 0 && p.x <= 10) << p;
+    }
+}
+
+TEST(IntersectCurvesBudget, ACutSearchFoundTheFirstPointsOfTheWholeSearch) {
+    const std::vector<Point> cubic = {{1, 1}, {3, 9}, {7, 1}, {9, 8}};
+    const Found whole = search(cubic, cubic);
+    ASSERT_FALSE(whole.stats.budgetExhausted);
+    const long weight = searchCallWeight(4, 4);
+    for (const long calls : {1L, 2L, 100L, whole.stats.calls / 2, whole.stats.calls - 1, whole.stats.calls}) {
+        Found cut;
+        intersectCurves(cubic.data(), 4, cubic.data(), 4, cut.points, 0.01f, &cut.stats, calls * weight);
+        EXPECT_EQ(cut.stats.calls, calls);
+        EXPECT_EQ(cut.stats.budgetExhausted, calls < whole.stats.calls) << calls;
+        ASSERT_LE(cut.points.size(), whole.points.size());
+        for (size_t i = 0; i < cut.points.size(); ++i) ASSERT_TRUE(samePosition(cut.points[i], whole.points[i])) << i;
+    }
+    // a budget too small for the first pair examines nothing
+    Found none;
+    intersectCurves(cubic.data(), 4, cubic.data(), 4, none.points, 0.01f, &none.stats, weight - 1);
+    EXPECT_EQ(none.stats.calls, 0);
+    EXPECT_TRUE(none.stats.budgetExhausted);
+    EXPECT_TRUE(none.points.empty());
+}
+
+TEST(IntersectCurvesBudget, OrdinaryPairsStayFarFromIt) {
+    // the examples' costliest pair, a cubic against itself, and a crossing pair of 32 points
+    const std::vector<Point> cubic = {{0, 2}, {3, 9.5f}, {6, 1.5f}, {10, 8}};
+    const Found same = search(cubic, cubic);
+    EXPECT_FALSE(same.stats.budgetExhausted);
+    EXPECT_LT(same.stats.calls * searchCallWeight(4, 4), searchCallBudget / 10);
+    std::mt19937 rng(18);
+    std::uniform_real_distribution<float> u(0, 10);
+    std::vector<Point> a(32), b(32);
+    for (Point& p : a) p = Point(u(rng), u(rng));
+    for (Point& p : b) p = Point(u(rng), u(rng));
+    const Found crossing = search(a, b);
+    EXPECT_FALSE(crossing.stats.budgetExhausted);
+    EXPECT_LT(crossing.stats.calls * searchCallWeight(32, 32), searchCallBudget / 4);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -514,6 +667,47 @@ TEST(IntersectCurvesProperty, RandomTransversalPairsFindEveryCrossingAndNothingE
         checkedCrossings += static_cast<int>(truth.size());
     }
     EXPECT_GT(checkedCrossings, 60);  // the pairs really cross, most of them more than once
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The literal baseline: every call takes its storage from the heap, every edge pair goes through
+// segmentIntersection. Ordinary pairs find the same points, bit for bit, with the same calls.
+
+TEST(IntersectCurvesBaseline, SeededRandomPairsMatchTheLiteralSearchBitForBit) {
+    std::mt19937 rng(1807);
+    std::uniform_int_distribution<int> count(2, 10);
+    std::uniform_real_distribution<double> unit(-1, 1);
+    std::uniform_real_distribution<double> exponent(-3, 7);
+    long calls = 0;
+    size_t points = 0;
+    for (int pair = 0; pair < 300; ++pair) {
+        // a size from 1e-3 to 1e7, sometimes far from the origin; every fifth pair a curve and a copy of
+        // it moved a little, which run along each other
+        const double size = std::pow(10.0, exponent(rng));
+        const double cx = pair % 3 == 0 ? std::pow(10.0, exponent(rng)) * unit(rng) : 0;
+        std::vector<Point> a(static_cast<size_t>(count(rng)));
+        std::vector<Point> b(static_cast<size_t>(count(rng)));
+        for (Point& p : a) p = Point(static_cast<float>(cx + size * unit(rng)), static_cast<float>(size * unit(rng)));
+        for (Point& p : b) p = Point(static_cast<float>(cx + size * unit(rng)), static_cast<float>(size * unit(rng)));
+        if (pair % 5 == 4) {
+            b = a;
+            for (Point& p : b) p.y = static_cast<float>(p.y + size * 1e-3);
+        }
+        const Found f = search(a, b);
+        std::vector<Point> literalPoints;
+        const long literalCalls = literal::intersectCurves(a.data(), static_cast<int>(a.size()), b.data(),
+                                                           static_cast<int>(b.size()), literalPoints, 0.01f);
+        ASSERT_FALSE(f.stats.budgetExhausted) << "pair " << pair;
+        ASSERT_EQ(f.stats.calls, literalCalls) << "pair " << pair;
+        ASSERT_EQ(f.points.size(), literalPoints.size()) << "pair " << pair;
+        for (size_t i = 0; i < f.points.size(); ++i) {
+            ASSERT_TRUE(samePosition(f.points[i], literalPoints[i])) << "pair " << pair << ", point " << i;
+        }
+        calls += literalCalls;
+        points += f.points.size();
+    }
+    EXPECT_GT(points, 300u);  // the pairs meet, most of them more than once
+    EXPECT_GT(calls, 30000);
 }
 
 }  // namespace

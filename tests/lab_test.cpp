@@ -75,7 +75,7 @@ TEST(LabSearchSteps, ObserverSeesEveryPairAndChangesNothing) {
         std::vector<Point> observed;
         SearchStats observedStats;
         intersectCurves(pair.first.data(), n1, pair.second.data(), n2, observed, 0.01f, &observedStats,
-                        SearchSteps::observe, &steps);
+                        searchCallBudget, SearchSteps::observe, &steps);
 
         ASSERT_EQ(observed.size(), plain.size());
         for (size_t i = 0; i < plain.size(); ++i) ASSERT_TRUE(samePosition(observed[i], plain[i])) << i;

@@ -67,4 +67,25 @@ TEST(ProgramRefusal, SecondFileNeverOpenedWhenFirstIsMissing) {
     EXPECT_EQ(r.out, openError);
 }
 
+// #18: a search cut short by its budget is said in one line on standard error, before the window opens (here
+// it cannot: no display), and standard output stays empty. An ordinary search says nothing.
+TEST(ProgramSearchBudget, ACutShortSearchIsOneLineOnStandardError) {
+    std::string zigzag = "32";
+    for (int i = 0; i < 32; ++i) zigzag += i % 2 ? " 10 0" : " " + std::to_string(i / 4.0) + " 0";
+    const std::string warning = "Upozorenje: pretraga preseka prekinuta posle ";
+    for (const bool cut : {true, false}) {
+        TempDir dir;
+        dir.write("kriva1.txt", cut ? zigzag : "4 0 2 3 9.5 6 1.5 10 8");
+        dir.write("kriva2.txt", cut ? zigzag : "4 0 7 4 0 7 11 10 2");
+        const ProcessResult r = runProgram(program, dir.path(), {"-display", ":-1"});
+        EXPECT_EQ(r.out, "");
+        if (cut) {
+            ASSERT_EQ(r.err.rfind(warning, 0), 0u) << r.err;  // the first line
+            EXPECT_NE(r.err.find(" poziva; neke tacke preseka mozda nedostaju.\n"), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(r.err.find(warning), std::string::npos) << r.err;
+        }
+    }
+}
+
 }  // namespace
