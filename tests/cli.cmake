@@ -34,3 +34,12 @@ endforeach()
 add_test(NAME Install.Prefix
          COMMAND /bin/bash ${CMAKE_CURRENT_SOURCE_DIR}/install_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
 set_tests_properties(Install.Prefix PROPERTIES TIMEOUT 120)
+
+# What the command prints for every example pair, byte for byte as checked in under golden/ (points, JSON,
+# exact crossings). After a change meant to alter them: python3 tests/golden_test.py CLI examples
+# tests/golden NAME --update, and the new files go into the same commit.
+foreach(example apart default far horizontal lines many negative nested same tall)
+    add_test(NAME Golden.${example}
+             COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/golden_test.py $<TARGET_FILE:geometrija-cli>
+                     ${PROJECT_SOURCE_DIR}/examples ${CMAKE_CURRENT_SOURCE_DIR}/golden ${example})
+endforeach()
