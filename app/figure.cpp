@@ -69,20 +69,6 @@ struct Frame {
     double y(float v) const { return margin + (maxY - static_cast<double>(v)) * scale; }
 };
 
-// the samples of one curve: the chain of its segments in the scene, from index first up to last
-std::vector<Point> curveSamples(int first, int last) {
-    std::vector<Point> samples;
-    int index = 0;
-    for (const Segment& s : segments) {
-        if (index >= first && index < last) {
-            if (samples.empty()) samples.push_back(s.a);
-            samples.push_back(s.b);
-        }
-        ++index;
-    }
-    return samples;
-}
-
 // one path through the points; a point that is not finite breaks it, and the path closes when asked
 void writePath(std::FILE* out, const Frame& frame, const std::vector<Point>& pts, bool closed, const char* style) {
     std::string d;
@@ -107,8 +93,8 @@ void writePath(std::FILE* out, const Frame& frame, const std::vector<Point>& pts
 
 void writeFigure(std::FILE* out, const SceneBuild& build, const std::vector<Point>& meetingPoints, bool labels,
                  const char* title) {
-    const std::vector<Point> curves[2] = {curveSamples(build.segmentStart[0], build.segmentStart[1]),
-                                          curveSamples(build.segmentStart[1], build.segmentStart[2])};
+    const std::vector<Point> curves[2] = {std::vector<Point>(build.samples1, build.samples1 + curveSampleCount),
+                                          std::vector<Point>(build.samples2, build.samples2 + curveSampleCount)};
     const std::vector<Point> hulls[2] = {std::vector<Point>(build.hull1, build.hull1 + build.hullCount1),
                                          std::vector<Point>(build.hull2, build.hull2 + build.hullCount2)};
     Frame frame;

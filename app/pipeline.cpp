@@ -5,10 +5,6 @@
 #include "hull/hull.h"
 #include "scene/scene.h"
 
-namespace {
-int segmentCount() { return static_cast<int>(segments.size()); }
-}  // namespace
-
 void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build) {
     build.count1 = readControlPoints(build.curve1, firstFile);
     build.count2 = readControlPoints(build.curve2, secondFile);
@@ -18,11 +14,10 @@ void buildScene(const char* firstFile, const char* secondFile, SceneBuild& build
 void fillScene(SceneBuild& build, SearchObserver observer, void* context) {
     build.intersections.clear();
     build.stats = SearchStats();
-    build.segmentStart[0] = segmentCount();
-    addBezierCurve(build.curve1, build.count1);
-    build.segmentStart[1] = segmentCount();
-    addBezierCurve(build.curve2, build.count2);
-    build.segmentStart[2] = segmentCount();
+    sampleBezierCurve(build.curve1, build.count1, build.samples1);
+    addSampledCurve(build.samples1);
+    sampleBezierCurve(build.curve2, build.count2, build.samples2);
+    addSampledCurve(build.samples2);
 
     intersectCurves(build.curve1, build.count1, build.curve2, build.count2, build.intersections, searchTolerance,
                     &build.stats, searchCallBudget, observer, context);
@@ -30,10 +25,8 @@ void fillScene(SceneBuild& build, SearchObserver observer, void* context) {
 
     build.hullCount1 = convexHull(build.curve1, build.count1, build.hull1);
     addPolygon(build.hull1, build.hullCount1, YELLOW);
-    build.segmentStart[3] = segmentCount();
     build.hullCount2 = convexHull(build.curve2, build.count2, build.hull2);
     addPolygon(build.hull2, build.hullCount2, YELLOW);
-    build.segmentStart[4] = segmentCount();
 }
 
 std::vector<Point> uniquePoints(const std::vector<Point>& found, float tolerance) {

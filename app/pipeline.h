@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bezier/bezier.h"
 #include "geometry/geometry.h"
 #include "intersect/intersect.h"
 
@@ -24,8 +25,8 @@ struct SceneBuild {
     int hullCount1 = 0;
     Point hull2[maxControlPoints];
     int hullCount2 = 0;
-    // where each part starts in the scene's segment list: curve 1, curve 2, hull 1, hull 2, and the end
-    int segmentStart[5] = {0, 0, 0, 0, 0};
+    Point samples1[curveSampleCount];  // each curve's samples, joined by its segments in the scene
+    Point samples2[curveSampleCount];
 };
 
 // Reads firstFile and secondFile with readControlPoints (a file it refuses ends the process with its one

@@ -53,31 +53,25 @@ void jsonPoints(std::FILE* out, const Point* points, int count) {
     std::fputc(']', out);
 }
 
-// the scene's segments from index first up to (not including) last, each as [[ax, ay], [bx, by]]
-void jsonSegments(std::FILE* out, int first, int last) {
+// the segments joining consecutive samples, each as [[ax, ay], [bx, by]]
+void jsonSegments(std::FILE* out, const Point* samples) {
     std::fputc('[', out);
-    int index = 0;
-    bool any = false;
-    for (const Segment& s : segments) {
-        if (index >= first && index < last) {
-            std::fputs(any ? ",\n        [" : "\n        [", out);
-            jsonPoint(out, s.a);
-            std::fputs(", ", out);
-            jsonPoint(out, s.b);
-            std::fputc(']', out);
-            any = true;
-        }
-        ++index;
+    for (int k = 0; k + 1 < curveSampleCount; ++k) {
+        std::fputs(k > 0 ? ",\n        [" : "\n        [", out);
+        jsonPoint(out, samples[k]);
+        std::fputs(", ", out);
+        jsonPoint(out, samples[k + 1]);
+        std::fputc(']', out);
     }
-    std::fputs(any ? "\n      ]" : "]", out);
+    std::fputs("\n      ]", out);
 }
 
-void jsonCurve(std::FILE* out, const Point* controlPoints, int count, int firstSegment, int lastSegment,
-               const Point* hull, int hullCount) {
+void jsonCurve(std::FILE* out, const Point* controlPoints, int count, const Point* samples, const Point* hull,
+               int hullCount) {
     std::fputs("    {\n      \"controlPoints\": ", out);
     jsonPoints(out, controlPoints, count > 0 ? count : 0);
     std::fputs(",\n      \"segments\": ", out);
-    jsonSegments(out, firstSegment, lastSegment);
+    jsonSegments(out, samples);
     std::fputs(",\n      \"hull\": ", out);
     jsonPoints(out, hull, hullCount);
     std::fputs("\n    }", out);
@@ -193,11 +187,9 @@ private:
 void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camera, const ExactIntersections* exact,
                     const std::vector<Point>* unique) {
     std::fprintf(out, "{\n  \"version\": %d,\n  \"curves\": [\n", sceneJsonVersion);
-    jsonCurve(out, build.curve1, build.count1, build.segmentStart[0], build.segmentStart[1], build.hull1,
-              build.hullCount1);
+    jsonCurve(out, build.curve1, build.count1, build.samples1, build.hull1, build.hullCount1);
     std::fputs(",\n", out);
-    jsonCurve(out, build.curve2, build.count2, build.segmentStart[1], build.segmentStart[2], build.hull2,
-              build.hullCount2);
+    jsonCurve(out, build.curve2, build.count2, build.samples2, build.hull2, build.hullCount2);
     std::fputs("\n  ],\n  \"intersections\": ", out);
     jsonPoints(out, build.intersections.data(), static_cast<int>(build.intersections.size()));
     std::fputs(",\n  \"boundingBox\": {\"min\": ", out);

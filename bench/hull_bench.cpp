@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/literal_search.h"
+#include "tests/support/literal_search.h"
 #include "bezier/bezier.h"
 #include "hull/hull.h"
 

@@ -16,7 +16,7 @@
 #include "app/pipeline.h"
 #include "app/reader.h"
 #include "bench/allocation_counter.h"
-#include "bench/literal_search.h"
+#include "tests/support/literal_search.h"
 #include "intersect/intersect.h"
 
 namespace {

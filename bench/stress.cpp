@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "app/pipeline.h"
-#include "bench/literal_search.h"
+#include "tests/support/literal_search.h"
 #include "bezier/bezier.h"
 #include "intersect/intersect.h"
 

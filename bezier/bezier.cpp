@@ -8,7 +8,6 @@
 namespace {
 
 constexpr int largestFactorialArgument = 12;  // 12! = 479001600 is the largest factorial in 32 bits
-constexpr int sampleCount = 500;              // samples per curve, hence sampleCount - 1 segments
 constexpr double sampleStep = 0.002;          // parameter step: the last sample is at 0.998, never at 1
 constexpr int interpolatedColor = 0;          // colour code of every split point made by interpolation
 
@@ -65,16 +64,21 @@ Point bezierPoint(const Point* controlPoints, int n, float t) {
     return Point(x, y);
 }
 
-void addBezierCurve(const Point* controlPoints, int n) {
-    // only two samples are alive at a time: the chain needs each one as the end of one segment and the start
-    // of the next
-    Point previous = bezierPoint(controlPoints, n, 0.0f);
-    for (int i = 1; i < sampleCount; ++i) {
+void sampleBezierCurve(const Point* controlPoints, int n, Point* samples) {
+    for (int i = 0; i < curveSampleCount; ++i) {
         const float t = static_cast<float>(static_cast<double>(i) * sampleStep);
-        const Point next = bezierPoint(controlPoints, n, t);
-        addSegment(Segment(previous, next), RED);
-        previous = next;
+        samples[i] = bezierPoint(controlPoints, n, t);
     }
+}
+
+void addSampledCurve(const Point* samples) {
+    for (int k = 0; k + 1 < curveSampleCount; ++k) addSegment(Segment(samples[k], samples[k + 1]), RED);
+}
+
+void addBezierCurve(const Point* controlPoints, int n) {
+    Point samples[curveSampleCount];
+    sampleBezierCurve(controlPoints, n, samples);
+    addSampledCurve(samples);
 }
 
 int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right) {

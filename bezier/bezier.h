@@ -18,8 +18,16 @@ double bernstein(int n, int i, float t);
 // double and rounded to float after every term. The result's colour is BLACK.
 Point bezierPoint(const Point* controlPoints, int n, float t);
 
-// Samples the curve at the 500 parameters t = float(i * 0.002), i = 0..499 (the last is 0.998, never 1),
-// and adds the 499 segments joining consecutive samples to the scene in RED.
+// Samples taken of each curve; sample i is at t = float(i * 0.002), so the last is at 0.998, never at 1.
+constexpr int curveSampleCount = 500;
+
+// Writes the curve's curveSampleCount samples, bezierPoint at each sample's t, into samples.
+void sampleBezierCurve(const Point* controlPoints, int n, Point* samples);
+
+// Adds the curveSampleCount - 1 segments joining consecutive samples to the scene in RED, first to last.
+void addSampledCurve(const Point* samples);
+
+// Samples the curve and adds the 499 segments joining consecutive samples to the scene in RED.
 void addBezierCurve(const Point* controlPoints, int n);
 
 // Splits the curve at t by de Casteljau's construction. left receives the n control points of the part

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/pipeline.h"
-#include "bench/literal_search.h"
+#include "tests/support/literal_search.h"
 #include "fuzz/check.h"
 #include "intersect/intersect.h"
 
