@@ -1,6 +1,7 @@
 #include "app/scene_export.h"
 
 #include <cmath>
+#include <string>
 
 #include "scene/scene.h"
 
@@ -77,6 +78,32 @@ void jsonCurve(std::FILE* out, const Point* controlPoints, int count, const Poin
     std::fputs("\n    }", out);
 }
 
+// the window's fixed parameters and the colour of each code, for reproducing its picture
+void jsonView(std::FILE* out) {
+    std::fprintf(out, "{\"title\": \"%s\", \"width\": %d, \"height\": %d, \"left\": %d, \"top\": %d, ", windowTitle,
+                 windowWidth, windowHeight, windowLeft, windowTop);
+    std::fprintf(out, "\"fieldOfView\": %.17g, \"dotSize\": ", fieldOfView);
+    jsonFloat(out, dotSize);
+    std::fputs(", \"background\": [", out);
+    jsonFloat(out, backgroundRed);
+    std::fputs(", ", out);
+    jsonFloat(out, backgroundGreen);
+    std::fputs(", ", out);
+    jsonFloat(out, backgroundBlue);
+    std::fputs("],\n    \"colors\": [", out);
+    for (int code = 0; code < colorCount; ++code) {
+        const ColorComponents& c = colorTable[code];
+        std::fputs(code > 0 ? ", [" : "[", out);
+        jsonFloat(out, c.red);
+        std::fputs(", ", out);
+        jsonFloat(out, c.green);
+        std::fputs(", ", out);
+        jsonFloat(out, c.blue);
+        std::fputc(']', out);
+    }
+    std::fputs("]}", out);
+}
+
 void jsonExact(std::FILE* out, const ExactIntersections& exact) {
     std::fputs(",\n  \"exact\": {\n    \"crossings\": [", out);
     for (size_t i = 0; i < exact.crossings.size(); ++i) {
@@ -110,21 +137,21 @@ void jsonExact(std::FILE* out, const ExactIntersections& exact) {
 // ---------------------------------------------------------------------------------------------------
 // SVG
 
-// The colours of the codes as the window's 8-bit framebuffer holds them (a component of 0.5 becomes 128).
-constexpr const char* colourNames[] = {
-    "#ff0000",  // RED
-    "#00ff00",  // GREEN
-    "#0000ff",  // BLUE
-    "#ffff00",  // YELLOW
-    "#ff8000",  // ORANGE
-    "#ff00ff",  // MAGENTA
-    "#00ffff",  // CYAN
-    "#800080",  // PURPLE
-    "#ffffff",  // WHITE
-    "#000000",  // BLACK
-};
-constexpr const char* backgroundColour = "#e6e6cc";  // (0.9, 0.9, 0.8)
-constexpr const char* startingColour = "#ffffff";    // the graphics library's colour before any is set
+// A colour component as the window's 8-bit framebuffer holds it: the float times 255, rounded to a float
+// (as the graphics library does), then to the nearest integer, halves away from zero: 0.5 is 128, 0.9 is 230.
+long framebufferByte(float component) { return std::lround(component * 255.0f); }
+
+// "#rrggbb" of a colour as the framebuffer holds it
+std::string hexColour(float red, float green, float blue) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02lx%02lx%02lx", framebufferByte(red), framebufferByte(green),
+                  framebufferByte(blue));
+    return text;
+}
+
+const std::string backgroundColour = hexColour(backgroundRed, backgroundGreen, backgroundBlue);
+// the graphics library's colour before any is set
+const std::string startingColour = hexColour(1, 1, 1);
 
 // Maps scene coordinates to window pixels (x to the right, y downwards, as SVG has them) the way the
 // window's camera and 45-degree projection do.
@@ -144,7 +171,10 @@ public:
 
     // the graphics library's current colour: a code outside 0..9 keeps the one before
     void setColour(int code) {
-        if (static_cast<unsigned>(code) <= 9u) colour_ = colourNames[code];
+        if (static_cast<unsigned>(code) < static_cast<unsigned>(colorCount)) {
+            const ColorComponents& c = colorTable[code];
+            colour_ = hexColour(c.red, c.green, c.blue);
+        }
     }
 
     // A 1-pixel line between two scene points. The window's rasteriser fills, for each pixel column of a
@@ -160,7 +190,8 @@ public:
         const double ox = mostlyHorizontal ? 0 : 0.5;
         const double oy = mostlyHorizontal ? 0.5 : 0;
         std::fprintf(out_, "<polygon points=\"%.4f,%.4f %.4f,%.4f %.4f,%.4f %.4f,%.4f\" fill=\"%s\"/>\n", x0 - ox,
-                     flip(y0 - oy), x1 - ox, flip(y1 - oy), x1 + ox, flip(y1 + oy), x0 + ox, flip(y0 + oy), colour_);
+                     flip(y0 - oy), x1 - ox, flip(y1 - oy), x1 + ox, flip(y1 + oy), x0 + ox, flip(y0 + oy),
+                     colour_.c_str());
     }
 
     // A 4-pixel dot: the square of pixels around the pixel corner nearest the point.
@@ -171,7 +202,7 @@ public:
         const double cornerX = std::floor(wx + 0.5);
         const double cornerY = std::floor(wy + 0.5);
         std::fprintf(out_, "<rect x=\"%.0f\" y=\"%.0f\" width=\"%.0f\" height=\"%.0f\" fill=\"%s\"/>\n",
-                     cornerX - 0.5 * dotSize, flip(cornerY + 0.5 * dotSize), dotSize, dotSize, colour_);
+                     cornerX - 0.5 * dotSize, flip(cornerY + 0.5 * dotSize), dotSize, dotSize, colour_.c_str());
     }
 
 private:
@@ -179,7 +210,7 @@ private:
 
     std::FILE* out_;
     Framing framing_;
-    const char* colour_ = startingColour;
+    std::string colour_ = startingColour;
 };
 
 }  // namespace
@@ -202,7 +233,9 @@ void writeSceneJson(std::FILE* out, const SceneBuild& build, const Camera& camer
     jsonCameraValue(out, camera.cy, camera.unitExponent);
     std::fputs(", \"e\": ", out);
     jsonCameraValue(out, camera.e, camera.unitExponent);
-    std::fprintf(out, "},\n  \"search\": {\"calls\": %ld, \"deepestLevel\": %d, \"budgetExhausted\": %s}",
+    std::fputs("},\n  \"view\": ", out);
+    jsonView(out);
+    std::fprintf(out, ",\n  \"search\": {\"calls\": %ld, \"deepestLevel\": %d, \"budgetExhausted\": %s}",
                  build.stats.calls, build.stats.deepestLevel, build.stats.budgetExhausted ? "true" : "false");
     if (exact != nullptr) jsonExact(out, *exact);
     if (unique != nullptr) {
@@ -225,7 +258,7 @@ void writeSceneSvg(std::FILE* out, const Camera& camera) {
                  "shape-rendering=\"crispEdges\">\n",
                  pictureWidth, pictureHeight, pictureWidth, pictureHeight);
     std::fprintf(out, "<rect x=\"0\" y=\"0\" width=\"%d\" height=\"%d\" fill=\"%s\"/>\n", pictureWidth, pictureHeight,
-                 backgroundColour);
+                 backgroundColour.c_str());
     SvgWriter svg(out, framing);
     for (const Circle& c : circles) {
         svg.setColour(c.color);

@@ -60,5 +60,25 @@ struct Circle {
     Circle(Point c, float r, int col = BLACK) : center(c), radius(r), color(col) {}
 };
 
+// The colour each code stands for, as red, green and blue from 0 to 1, indexed by the code.
+struct ColorComponents {
+    float red;
+    float green;
+    float blue;
+};
+constexpr int colorCount = 10;
+constexpr ColorComponents colorTable[colorCount] = {
+    {1, 0, 0},        // RED
+    {0, 1, 0},        // GREEN
+    {0, 0, 1},        // BLUE
+    {1, 1, 0},        // YELLOW
+    {1, 0.5f, 0},     // ORANGE
+    {1, 0, 1},        // MAGENTA
+    {0, 1, 1},        // CYAN
+    {0.5f, 0, 0.5f},  // PURPLE
+    {1, 1, 1},        // WHITE
+    {0, 0, 0},        // BLACK
+};
+
 // makes a colour code the current drawing colour; any code outside 0..9 makes no graphics call at all
 void setColor(int color);

@@ -1,6 +1,7 @@
 // The window's fixed parameters, shared by the windows, the camera fit and the picture writers.
 #pragma once
 
+constexpr const char* windowTitle = "Geometrija - prikaz zadatka";
 constexpr int windowWidth = 1024;  // pixels; the scene's starting box has the same size
 constexpr int windowHeight = 700;
 constexpr int windowLeft = 100;  // screen position of the window's upper-left corner

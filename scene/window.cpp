@@ -10,7 +10,6 @@
 #include "scene/view.h"
 
 namespace {
-constexpr const char* windowTitle = "Geometrija - prikaz zadatka";
 // RGBA colour, double buffering (no flicker on redraw) and a depth buffer: 0 + 2 + 16 = 18
 constexpr unsigned int displayMode = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
 

@@ -21,11 +21,10 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_test import (BEIGE, COLOURS, TIMEOUT, Failure, Run, Xvfb, capture, check,  # noqa: E402
-                         colour_near, near, read_polygon)
+import window_test as shared  # noqa: E402
+from window_test import TIMEOUT, Failure, Run, Xvfb, capture, check, colour_near, read_polygon  # noqa: E402
 
 TITLE = "Geometrija - laboratorija"
-WIDTH, HEIGHT = 1024, 700
 BLUE_HANDLE = (26, 64, 217)  # the first control polygon's colour (0.1, 0.25, 0.85)
 PLUM_HANDLE = (166, 26, 153)  # the second's (0.65, 0.1, 0.6)
 KEPT = (0, 140, 38)  # a pair of pieces kept and halved, in the search's step view (0, 0.55, 0.15)
@@ -73,15 +72,16 @@ class View:
         camera = json.loads(out)["camera"]
         self.cx, self.cy = camera["cx"], camera["cy"]
         distance = camera["e"] if camera["e"] > 0 else 1.0
-        self.unit = 2 * distance * math.tan(math.radians(45 / 2)) / HEIGHT  # scene units per pixel
+        self.unit = 2 * distance * math.tan(math.radians(shared.FIELD_OF_VIEW / 2)) / shared.HEIGHT  # per pixel
 
     def pixel(self, x, y):
         """Column and row (from the top) of the pixel that shows scene point (x, y)."""
-        return WIDTH / 2 + (x - self.cx) / self.unit, HEIGHT / 2 - (y - self.cy) / self.unit
+        return shared.WIDTH / 2 + (x - self.cx) / self.unit, shared.HEIGHT / 2 - (y - self.cy) / self.unit
 
     def scene(self, column, row):
         """The scene point the lab takes for the pixel at column, row: its centre."""
-        return (self.cx + (column + 0.5 - WIDTH / 2) * self.unit, self.cy + (HEIGHT / 2 - row - 0.5) * self.unit)
+        return (self.cx + (column + 0.5 - shared.WIDTH / 2) * self.unit,
+                self.cy + (shared.HEIGHT / 2 - row - 0.5) * self.unit)
 
 
 def float32(v):
@@ -118,9 +118,9 @@ def case_session(options):
         try:
             window = find_lab_window(run)
             # both curves in red, a handle on every control point in its polygon's colour
-            picture = wait_for_picture(window, lambda p: BEIGE in p.histogram(), "its first frame")
+            picture = wait_for_picture(window, lambda p: shared.BEIGE in p.histogram(), "its first frame")
             for a, b in ((first[0], first[1]), (second[0], second[1])):
-                check(colour_along(picture, view, a, b, COLOURS["red"]) >= 7, "no red curve along %s-%s" % (a, b))
+                check(colour_along(picture, view, a, b, shared.COLOURS["red"]) >= 7, "no red curve along %s-%s" % (a, b))
             for polygon, colour in ((first, BLUE_HANDLE), (second, PLUM_HANDLE)):
                 for x, y in polygon:
                     column, row = view.pixel(x, y)
@@ -144,9 +144,9 @@ def case_session(options):
             def dragged(p):
                 mc, mr = view.pixel(*meeting)
                 oc, orow = view.pixel(*old_meeting)
-                return (colour_along(p, view, first[0], moved, COLOURS["red"]) >= 7 and
-                        colour_along(p, view, first[0], first[1], COLOURS["red"], 5) <= 1 and
-                        colour_near(p, mc, mr, COLOURS["white"]) and not colour_near(p, oc, orow, COLOURS["white"]))
+                return (colour_along(p, view, first[0], moved, shared.COLOURS["red"]) >= 7 and
+                        colour_along(p, view, first[0], first[1], shared.COLOURS["red"], 5) <= 1 and
+                        colour_near(p, mc, mr, shared.COLOURS["white"]) and not colour_near(p, oc, orow, shared.COLOURS["white"]))
             wait_for_picture(window, dragged, "the dragged segment with its meeting point moved to %s" % (meeting,))
             print("dragged (10, 8) to (%.4f, %.4f): the red segment and the white point at (%.4f, %.4f) followed"
                   % (moved + meeting))
@@ -203,6 +203,7 @@ def main():
     options = parser.parse_args()
     for name in ("lab", "cli", "examples"):
         setattr(options, name, os.path.abspath(getattr(options, name)))
+    shared.load_view(options.cli, options.examples)
     try:
         with Xvfb():
             {"session": case_session, "refused": case_refused}[options.case](options)

@@ -25,7 +25,8 @@ start_xvfb
 cd "$root/examples/$example"
 "$program" &
 pid=$!
-if ! id=$(wait_for_window "Geometrija - prikaz zadatka"); then
+title=$("$cli" --json | /usr/bin/python3 -c 'import json, sys; print(json.load(sys.stdin)["view"]["title"])')
+if ! id=$(wait_for_window "$title"); then
     kill "$pid" 2>/dev/null || true
     echo "the window did not appear" >&2
     exit 1

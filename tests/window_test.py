@@ -21,6 +21,7 @@ import math
 import os
 import select
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -29,20 +30,41 @@ import time
 from Xlib import X
 from Xlib import display as xdisplay
 
-TITLE = "Geometrija - prikaz zadatka"
-WIDTH, HEIGHT = 1024, 700
-LEFT, TOP = 100, 50
+# The window's parameters and colours, as the program reports them (geometrija-cli --json, "view"); load_view
+# sets them before any case runs.
+TITLE = ""
+WIDTH, HEIGHT = 0, 0
+LEFT, TOP = 0, 0
+FIELD_OF_VIEW = 0.0  # vertical, degrees
+BEIGE = (0, 0, 0)  # the clear colour in 8 bits
+COLOURS = {}  # the colour codes' colours in 8 bits, by name
+CODES = {}  # the colour codes by name
+CODE_NAMES = ["red", "green", "blue", "yellow", "orange", "magenta", "cyan", "purple", "white", "black"]
 TIMEOUT = 20.0  # seconds for any one thing to happen; a whole cycle takes about a second
 
-BEIGE = (230, 230, 204)  # the clear colour (0.9, 0.9, 0.8) in 8 bits
-COLOURS = {
-    "red": (255, 0, 0),
-    "green": (0, 255, 0),
-    "blue": (0, 0, 255),
-    "yellow": (255, 255, 0),
-    "white": (255, 255, 255),
-}
-CODES = {"red": 0, "green": 1, "blue": 2, "yellow": 3, "white": 8}
+
+def framebuffer_byte(component):
+    """A colour component as an 8-bit framebuffer holds it: times 255 in single precision, rounded half up."""
+    single = struct.unpack("f", struct.pack("f", component))[0]
+    product = struct.unpack("f", struct.pack("f", single * 255.0))[0]
+    return int(math.floor(product + 0.5))
+
+
+def load_view(cli, examples):
+    """Reads the window's parameters from the program's companion command."""
+    global TITLE, WIDTH, HEIGHT, LEFT, TOP, FIELD_OF_VIEW, BEIGE, COLOURS, CODES
+    out = subprocess.run([cli, "--json"], cwd=os.path.join(examples, "default"), capture_output=True, text=True,
+                         check=True).stdout
+    view = json.loads(out)["view"]
+    TITLE = view["title"]
+    WIDTH, HEIGHT = view["width"], view["height"]
+    LEFT, TOP = view["left"], view["top"]
+    FIELD_OF_VIEW = view["fieldOfView"]
+    BEIGE = tuple(framebuffer_byte(c) for c in view["background"])
+    COLOURS = {name: tuple(framebuffer_byte(c) for c in rgb) for name, rgb in zip(CODE_NAMES, view["colors"])}
+    CODES = {name: code for code, name in enumerate(CODE_NAMES)}
+
+
 TOLERANCE = 3  # per channel, for the background's rounding to 8 bits
 
 
@@ -282,7 +304,7 @@ def frame_camera(points):
     from at most twice the eye distance framing needs, else the points' extent centred with 5% of the
     window and half a pixel to spare on each side."""
     xs, ys = [x for x, _ in points], [y for _, y in points]
-    tangent = math.tan(math.radians(45 / 2))
+    tangent = math.tan(math.radians(FIELD_OF_VIEW / 2))
     usable_width = tangent * WIDTH / HEIGHT * (1 - (0.05 * WIDTH + 0.5) / (WIDTH / 2))
     usable_height = tangent * (1 - (0.05 * HEIGHT + 0.5) / (HEIGHT / 2))
     framed = ((min(xs) + max(xs)) / 2, (min(ys) + max(ys)) / 2,
@@ -297,7 +319,7 @@ def frame_camera(points):
 def project(camera, x, y):
     """Column and row (from the top) of the pixel that shows scene point (x, y)."""
     cx, cy, distance = camera
-    focal = 1 / math.tan(math.radians(45 / 2))
+    focal = 1 / math.tan(math.radians(FIELD_OF_VIEW / 2))
     ndc_x = focal / (WIDTH / HEIGHT) * (x - cx) / distance
     ndc_y = focal * (y - cy) / distance
     return (ndc_x + 1) * WIDTH / 2, HEIGHT - (ndc_y + 1) * HEIGHT / 2
@@ -581,7 +603,7 @@ def main():
     parser.add_argument("case", choices=["program", "missing", "extreme", "unchanged"])
     parser.add_argument("--program", required=True, help="the built program")
     parser.add_argument("--box-fit", help="the program built with the camera fitted to the bounding box alone")
-    parser.add_argument("--cli", help="the companion command, which reports the camera")
+    parser.add_argument("--cli", required=True, help="the companion command, which reports the camera and the window")
     parser.add_argument("--probe", help="the test program that shows scene.txt")
     parser.add_argument("--exit-marker", required=True, help="preload library that marks a run of the exit handlers")
     parser.add_argument("--fixed-planes", required=True, help="preload library fixing the planes at 1 and 1000")
@@ -596,6 +618,7 @@ def main():
     for name in ("program", "box_fit", "cli", "probe", "exit_marker", "fixed_planes", "close_script", "examples"):
         if getattr(options, name):
             setattr(options, name, os.path.abspath(getattr(options, name)))
+    load_view(options.cli, options.examples)
     case = {"program": case_program, "missing": case_missing, "extreme": case_extreme,
             "unchanged": case_unchanged}[options.case]
     try:
