@@ -14,7 +14,8 @@ GEOMETRIJA_RUN_PACKAGES="cmake ninja-build g++ freeglut3-dev libglu1-mesa-dev me
 # window manager's close (scripts/xvfb.sh, scripts/close_window.py)
 GEOMETRIJA_HEADLESS_PACKAGES="xvfb x11-apps xdotool netpbm python3 python3-xlib"
 GEOMETRIJA_TEST_PACKAGES="$GEOMETRIJA_RUN_PACKAGES $GEOMETRIJA_HEADLESS_PACKAGES x11-utils clang libclang-rt-14-dev
-  llvm pkg-config libgtest-dev libgmock-dev valgrind librsvg2-bin python3-jsonschema man-db dpkg-dev file"
+  llvm pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev valgrind librsvg2-bin python3-jsonschema man-db
+  dpkg-dev file"
 GEOMETRIJA_BENCH_PACKAGES="$GEOMETRIJA_TEST_PACKAGES libbenchmark-dev"
 
 # the packages of the groups named (all of them when none is)

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,115 +28,14 @@ const std::string examples = GEOMETRIJA_EXAMPLES;
 const char* const openError = "Greska pri otvaranju datoteke!\n";
 
 // ---------------------------------------------------------------------------------------------------
-// A small JSON reader: enough to take the command's document apart.
+// The command's document, read with a real JSON parser
 
-struct Json {
-    enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
-    bool boolean = false;
-    double number = 0;
-    std::string text;
-    std::vector<Json> items;
-    std::map<std::string, Json> members;
+using Json = nlohmann::json;
 
-    const Json& operator[](const std::string& key) const {
-        static const Json missing;
-        const auto it = members.find(key);
-        return it == members.end() ? missing : it->second;
-    }
-    const Json& operator[](size_t i) const { return items.at(i); }
-    bool has(const std::string& key) const { return members.count(key) != 0; }
-};
-
-class JsonParser {
-public:
-    explicit JsonParser(const std::string& text) : text_(text) {}
-
-    // the document, or nothing (and ok() false) when the text is not one JSON value
-    Json parse() {
-        Json value = parseValue();
-        skipSpace();
-        if (pos_ != text_.size()) ok_ = false;
-        return value;
-    }
-    bool ok() const { return ok_; }
-
-private:
-    void skipSpace() {
-        while (pos_ < text_.size() && std::strchr(" \t\r\n", text_[pos_]) != nullptr) ++pos_;
-    }
-    bool take(char c) {
-        skipSpace();
-        if (pos_ < text_.size() && text_[pos_] == c) {
-            ++pos_;
-            return true;
-        }
-        return false;
-    }
-    bool takeWord(const char* word) {
-        skipSpace();
-        if (text_.compare(pos_, std::strlen(word), word) == 0) {
-            pos_ += std::strlen(word);
-            return true;
-        }
-        return false;
-    }
-    Json fail() {
-        ok_ = false;
-        return Json();
-    }
-    Json parseValue() {
-        skipSpace();
-        if (!ok_ || pos_ >= text_.size()) return fail();
-        Json v;
-        if (take('{')) {
-            v.kind = Json::Object;
-            if (take('}')) return v;
-            do {
-                Json key = parseValue();
-                if (key.kind != Json::String || !take(':')) return fail();
-                v.members[key.text] = parseValue();
-            } while (take(','));
-            if (!take('}')) return fail();
-        } else if (take('[')) {
-            v.kind = Json::Array;
-            if (take(']')) return v;
-            do {
-                v.items.push_back(parseValue());
-            } while (take(','));
-            if (!take(']')) return fail();
-        } else if (take('"')) {
-            v.kind = Json::String;
-            while (pos_ < text_.size() && text_[pos_] != '"') v.text += text_[pos_++];
-            if (pos_++ >= text_.size()) return fail();
-        } else if (takeWord("true") || takeWord("false")) {
-            v.kind = Json::Bool;
-            v.boolean = text_[pos_ - 1] == 'e' && text_[pos_ - 2] == 'u';
-        } else if (takeWord("null")) {
-            v.kind = Json::Null;
-        } else {
-            // JSON's number syntax only: no "inf", "nan" or hexadecimal
-            const size_t start = pos_;
-            if (text_[pos_] == '-') ++pos_;
-            while (pos_ < text_.size() && std::strchr("0123456789.eE+-", text_[pos_]) != nullptr) ++pos_;
-            const std::string number = text_.substr(start, pos_ - start);
-            char* end = nullptr;
-            v.kind = Json::Number;
-            v.number = std::strtod(number.c_str(), &end);
-            if (number.empty() || *end != '\0' || !std::isdigit(static_cast<unsigned char>(number.back())))
-                return fail();
-        }
-        return v;
-    }
-
-    const std::string& text_;
-    size_t pos_ = 0;
-    bool ok_ = true;
-};
-
+// the document, or a discarded value (and ok false) when the text is not one JSON value
 Json parseJson(const std::string& text, bool& ok) {
-    JsonParser parser(text);
-    Json value = parser.parse();
-    ok = parser.ok();
+    Json value = Json::parse(text, nullptr, false);
+    ok = !value.is_discarded();
     return value;
 }
 
@@ -207,7 +107,9 @@ TEST_P(CliPoints, PrintsTheSearchPointsInOrderAndTheyReadBackExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, CliPoints,
-                         ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same"));
+                         ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same", "tall",
+                                           "far", "negative"),
+                         ParamName());
 
 TEST(CliPoints, NamedFilesAreReadInsteadOfTheDefaultOnes) {
     TempDir dir;
@@ -229,9 +131,9 @@ TEST(CliPoints, NamedFilesAreReadInsteadOfTheDefaultOnes) {
 
 std::vector<Point> jsonPoints(const Json& array) {
     std::vector<Point> out;
-    for (const Json& p : array.items) {
-        EXPECT_EQ(p.items.size(), 2u);
-        out.push_back(Point(static_cast<float>(p[0].number), static_cast<float>(p[1].number)));
+    for (const Json& p : array) {
+        EXPECT_EQ(p.size(), 2u);
+        out.push_back(Point(static_cast<float>(p[0].get<double>()), static_cast<float>(p[1].get<double>())));
     }
     return out;
 }
@@ -255,7 +157,7 @@ TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
     ASSERT_TRUE(ok) << r.out.substr(0, 400);
 
     const std::vector<Point> polygons[2] = {readPolygon(folder + "/kriva1.txt"), readPolygon(folder + "/kriva2.txt")};
-    ASSERT_EQ(doc["curves"].items.size(), 2u);
+    ASSERT_EQ(doc["curves"].size(), 2u);
     Point boxMin(1024, 700);
     Point boxMax(0, 0);
     Extent drawn;  // the same points without the box's starting corners
@@ -275,7 +177,7 @@ TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
 
         // 499 segments joining the samples at t = 0, 0.002, ..., 0.998 in a chain
         const Json& segments = curve["segments"];
-        ASSERT_EQ(segments.items.size(), 499u);
+        ASSERT_EQ(segments.size(), 499u);
         for (size_t i = 0; i < 499; ++i) {
             const std::vector<Point> ends = jsonPoints(segments[i]);
             const float t0 = static_cast<float>(static_cast<double>(i) * 0.002);
@@ -298,26 +200,29 @@ TEST_P(CliJson, HoldsTheWholeSceneAsTheLibraryBuildsIt) {
     const std::vector<Point> found = searchPoints(polygons[0], polygons[1], stats);
     expectSamePoints(jsonPoints(doc["intersections"]), found, "intersections");
     for (const Point& p : found) widen(p);
-    EXPECT_EQ(doc["search"]["calls"].number, static_cast<double>(stats.calls));
-    EXPECT_EQ(doc["search"]["deepestLevel"].number, static_cast<double>(stats.deepestLevel));
+    EXPECT_EQ(doc["search"]["calls"].get<double>(), static_cast<double>(stats.calls));
+    EXPECT_EQ(doc["search"]["deepestLevel"].get<double>(), static_cast<double>(stats.deepestLevel));
 
-    const std::vector<Point> box = {Point(static_cast<float>(doc["boundingBox"]["min"][0].number),
-                                          static_cast<float>(doc["boundingBox"]["min"][1].number)),
-                                    Point(static_cast<float>(doc["boundingBox"]["max"][0].number),
-                                          static_cast<float>(doc["boundingBox"]["max"][1].number))};
+    const std::vector<Point> box = {Point(static_cast<float>(doc["boundingBox"]["min"][0].get<double>()),
+                                          static_cast<float>(doc["boundingBox"]["min"][1].get<double>())),
+                                    Point(static_cast<float>(doc["boundingBox"]["max"][0].get<double>()),
+                                          static_cast<float>(doc["boundingBox"]["max"][1].get<double>()))};
     expectSamePoints(box, {boxMin, boxMax}, "bounding box");
     const Camera camera = frameScene(boxMin, boxMax, drawn);
     ASSERT_EQ(camera.unitExponent, 0);
-    EXPECT_EQ(static_cast<float>(doc["camera"]["cx"].number), camera.cx);
-    EXPECT_EQ(static_cast<float>(doc["camera"]["cy"].number), camera.cy);
-    EXPECT_EQ(static_cast<float>(doc["camera"]["e"].number), camera.e);
-    EXPECT_EQ(doc["version"].kind, Json::Number);
-    EXPECT_EQ(doc["version"].number, 1);
-    EXPECT_FALSE(doc.has("exact"));
-    EXPECT_FALSE(doc.has("uniqueIntersections"));
+    EXPECT_EQ(static_cast<float>(doc["camera"]["cx"].get<double>()), camera.cx);
+    EXPECT_EQ(static_cast<float>(doc["camera"]["cy"].get<double>()), camera.cy);
+    EXPECT_EQ(static_cast<float>(doc["camera"]["e"].get<double>()), camera.e);
+    EXPECT_EQ(doc["version"].is_number(), true);
+    EXPECT_EQ(doc["version"].get<double>(), 1);
+    EXPECT_FALSE(doc.contains("exact"));
+    EXPECT_FALSE(doc.contains("uniqueIntersections"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, CliJson, ::testing::Values("default", "apart", "horizontal", "many", "same"));
+INSTANTIATE_TEST_SUITE_P(Examples, CliJson,
+                         ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same", "tall",
+                                           "far", "negative"),
+                         ParamName());
 
 // Coordinates near the float limit put the box's sizes beyond it: the camera still has a finite eye
 // distance, and every end of both segments lies inside the picture with the framing margin.
@@ -331,18 +236,19 @@ TEST(CliJson, TheCameraAtTheFloatLimitStaysFiniteAndFramesEverything) {
     const Json doc = parseJson(r.out, ok);
     ASSERT_TRUE(ok) << r.out.substr(r.out.size() > 600 ? r.out.size() - 600 : 0);
     const Json& camera = doc["camera"];
-    ASSERT_EQ(camera["e"].kind, Json::Number);
-    ASSERT_EQ(camera["cx"].kind, Json::Number);
-    ASSERT_EQ(camera["cy"].kind, Json::Number);
-    const double e = camera["e"].number;
+    ASSERT_EQ(camera["e"].is_number(), true);
+    ASSERT_EQ(camera["cx"].is_number(), true);
+    ASSERT_EQ(camera["cy"].is_number(), true);
+    const double e = camera["e"].get<double>();
     EXPECT_TRUE(std::isfinite(e) && e > 0) << e;
     // the 45-degree view at distance e, less 5% of the window on each side
     const double halfHeight = 0.9 * e * std::tan(22.5 * 3.14159265358979323846 / 180.0);
     const double halfWidth = halfHeight * 1024.0 / 700.0;
     const double ends[][2] = {{-3.4e38, 0}, {3.4e38, 1}, {0, -1}, {0, 2}};
     for (const auto& p : ends) {
-        EXPECT_LE(std::fabs(static_cast<double>(static_cast<float>(p[0])) - camera["cx"].number), halfWidth) << p[0];
-        EXPECT_LE(std::fabs(p[1] - camera["cy"].number), halfHeight) << p[1];
+        EXPECT_LE(std::fabs(static_cast<double>(static_cast<float>(p[0])) - camera["cx"].get<double>()), halfWidth)
+            << p[0];
+        EXPECT_LE(std::fabs(p[1] - camera["cy"].get<double>()), halfHeight) << p[1];
     }
     // and not from absurdly far: the extent takes more than half the window's width
     EXPECT_GT(6.8e38, halfWidth);
@@ -364,8 +270,8 @@ TEST(CliJson, ASearchCutShortByItsBudgetIsSaid) {
         bool ok = false;
         const Json doc = parseJson(json.out, ok);
         ASSERT_TRUE(ok);
-        ASSERT_EQ(doc["search"]["budgetExhausted"].kind, Json::Bool);
-        EXPECT_EQ(doc["search"]["budgetExhausted"].boolean, cut);
+        ASSERT_EQ(doc["search"]["budgetExhausted"].is_boolean(), true);
+        EXPECT_EQ(doc["search"]["budgetExhausted"].get<bool>(), cut);
         for (const std::string& err : {plain.err, json.err}) {
             if (cut) {
                 EXPECT_EQ(err.rfind("geometrija-cli: warning: the search was cut short by its budget after ", 0), 0u)
@@ -388,17 +294,17 @@ TEST(CliJson, ExactResultsJoinTheDocument) {
     const Json doc = parseJson(r.out, ok);
     ASSERT_TRUE(ok);
     const Json& crossings = doc["exact"]["crossings"];
-    ASSERT_EQ(crossings.items.size(), 3u);
+    ASSERT_EQ(crossings.size(), 3u);
     const double xs[] = {0.3381049961, 1.5, 2.6618950039};
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_NEAR(crossings[i]["x"].number, xs[i], 1e-10);
-        EXPECT_NEAR(crossings[i]["y"].number, 0.5, 1e-10);
-        EXPECT_EQ(crossings[i]["t"].number, crossings[i]["s"].number);  // the curves mirror each other
-        EXPECT_EQ(crossings[i]["touch"].kind, Json::Bool);
-        EXPECT_FALSE(crossings[i]["touch"].boolean);
+        EXPECT_NEAR(crossings[i]["x"].get<double>(), xs[i], 1e-10);
+        EXPECT_NEAR(crossings[i]["y"].get<double>(), 0.5, 1e-10);
+        EXPECT_EQ(crossings[i]["t"].get<double>(), crossings[i]["s"].get<double>());  // the curves mirror each other
+        EXPECT_EQ(crossings[i]["touch"].is_boolean(), true);
+        EXPECT_FALSE(crossings[i]["touch"].get<bool>());
     }
-    EXPECT_EQ(doc["exact"]["overlaps"].kind, Json::Array);
-    EXPECT_TRUE(doc["exact"]["overlaps"].items.empty());
+    EXPECT_EQ(doc["exact"]["overlaps"].is_array(), true);
+    EXPECT_TRUE(doc["exact"]["overlaps"].empty());
 }
 
 // --exact and --unique add a key each at the end; everything before it stays as it was, byte for byte.
@@ -418,10 +324,10 @@ TEST(CliJson, ExactAndUniqueResultsAreAddedAndTheRestIsUnchanged) {
             ASSERT_TRUE(ok);
             const bool exact = std::find(args.begin(), args.end(), "--exact") != args.end();
             const bool unique = std::find(args.begin(), args.end(), "--unique") != args.end();
-            EXPECT_EQ(doc.has("exact"), exact);
-            EXPECT_EQ(doc.has("uniqueIntersections"), unique);
+            EXPECT_EQ(doc.contains("exact"), exact);
+            EXPECT_EQ(doc.contains("uniqueIntersections"), unique);
             if (unique) {
-                EXPECT_EQ(doc["uniqueIntersections"].items.size(), lines(runIn(folder, {"--unique"}).out).size());
+                EXPECT_EQ(doc["uniqueIntersections"].size(), lines(runIn(folder, {"--unique"}).out).size());
             }
         }
     }
@@ -462,7 +368,8 @@ TEST_P(CliUnique, LeavesOutEveryPointNearAnEarlierOne) {
 
 INSTANTIATE_TEST_SUITE_P(Examples, CliUnique,
                          ::testing::Values("default", "lines", "apart", "horizontal", "nested", "many", "same", "tall",
-                                           "far", "negative"));
+                                           "far", "negative"),
+                         ParamName());
 
 TEST(CliUnique, RepeatsOfOneCrossingBecomeOnePoint) {
     TempDir dir;

@@ -1,5 +1,8 @@
 #include "geometry/geometry.h"
 
+#include <cstddef>
+#include <type_traits>
+
 #include "testing.h"
 
 namespace {
@@ -35,19 +38,29 @@ TEST(GeometryRecords, SegmentCarriesEndColours) {
     EXPECT_EQ(coloured.a.color, ORANGE);
 }
 
-TEST(GeometryRecords, SelfAssignmentChangesNothing) {
-    Point p(1.25f, -7.5f);
-    p.color = CYAN;
-    Point& alias = p;
-    p = alias;
-    EXPECT_EQ(p.x, 1.25f);
-    EXPECT_EQ(p.y, -7.5f);
-    EXPECT_EQ(p.color, CYAN);
-    Segment s(Point(1, 2), Point(3, 4), MAGENTA);
-    Segment& sAlias = s;
-    s = sAlias;
-    EXPECT_EQ(s.color, MAGENTA);
-    EXPECT_TRUE(samePosition(s.b, Point(3, 4)));
+// The records are plain values laid out field by field in the stated order, 32 bits each, so that arrays of
+// them are what the rest of the program walks: a point is x, y, colour; a segment its ends, then its colour.
+TEST(GeometryRecords, FieldsInTheirOrderThirtyTwoBitsEach) {
+    EXPECT_EQ(offsetof(Point, x), 0u);
+    EXPECT_EQ(offsetof(Point, y), 4u);
+    EXPECT_EQ(offsetof(Point, color), 8u);
+    EXPECT_EQ(sizeof(Point), 12u);
+    EXPECT_EQ(offsetof(Segment, a), 0u);
+    EXPECT_EQ(offsetof(Segment, b), sizeof(Point));
+    EXPECT_EQ(offsetof(Segment, color), 2 * sizeof(Point));
+    EXPECT_EQ(offsetof(Circle, radius), sizeof(Point));
+    EXPECT_TRUE(std::is_trivially_copyable<Point>::value && std::is_trivially_copyable<Segment>::value);
+}
+
+// The colour each code stands for, as the window draws it.
+TEST(GeometryRecords, ColourTableHoldsEachCodesColour) {
+    const float expected[colorCount][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1},       {1, 1, 0}, {1, 0.5f, 0},
+                                           {1, 0, 1}, {0, 1, 1}, {0.5f, 0, 0.5f}, {1, 1, 1}, {0, 0, 0}};
+    for (int code = 0; code < colorCount; ++code) {
+        EXPECT_EQ(colorTable[code].red, expected[code][0]) << code;
+        EXPECT_EQ(colorTable[code].green, expected[code][1]) << code;
+        EXPECT_EQ(colorTable[code].blue, expected[code][2]) << code;
+    }
 }
 
 TEST(GeometryRecords, ColourCodesAreFixed) {

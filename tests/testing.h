@@ -97,6 +97,11 @@ inline ProcessResult runProgram(const std::string& program, const std::string& f
     return result;
 }
 
+// Names a parameterised case after its parameter when that is a name itself (an example's folder).
+struct ParamName {
+    std::string operator()(const ::testing::TestParamInfo<const char*>& info) const { return info.param; }
+};
+
 // Names a parameterised case after its row's name field.
 struct RowName {
     template <class Row>
