@@ -38,6 +38,9 @@ constexpr double parallelSine = 1e-7;
 // How far (in parameter) a Newton root may lie outside the box it was started in and still belong to it.
 constexpr double boxSlack = 1e-12;
 constexpr int newtonSteps = 24;
+// A curve against a quadratic is answered by one polynomial of twice its degree, up to this many control
+// points (the polynomial's degree stays within that of the largest curve).
+constexpr int maxImplicitPoints = 16;
 constexpr int touchSteps = 60;
 
 // binomial coefficients C(n, k) for n below maxPoints, exact in double
@@ -584,7 +587,7 @@ struct Search {
 // Where the curve `to` is on a shared stretch when the curve `from` is at u; the stretch runs over
 // [u0, u1] on `from` and [v0, v1] on `to`. Taken from the straight map between the ends, then projected.
 double alongStretch(const Curve& from, const Curve& to, double u0, double u1, double v0, double v1, double u) {
-    const double f = u1 > u0 ? std::min(1.0, std::max(0.0, (u - u0) / (u1 - u0))) : 0.0;
+    const double f = u1 != u0 ? std::min(1.0, std::max(0.0, (u - u0) / (u1 - u0))) : 0.0;
     const double lo = std::min(v0, v1);
     const double hi = std::max(v0, v1);
     const double guess = v0 + f * (v1 - v0);
@@ -609,7 +612,7 @@ bool onlyOnStretch(const Search& search, double t0, double t1, double s0, double
         const double u1 = alongStretch(b, a, r.s0, r.s1, r.t0, r.t1, s1);
         const double from = std::max(r.t0, std::min(t0, std::min(u0, u1)) - sameTouch);
         const double to = std::min(r.t1, std::max(t1, std::max(u0, u1)) + sameTouch);
-        search.work->used += 2 * newtonSteps * 4 * a.n + a.n * a.n;
+        search.work->used += a.n * a.n + 32 * (a.n + b.n);  // two projections and one piece
         Piece span;
         extract(a, from, to, span);
         if (coneOf(span, a.n, search.err).valid) return true;
@@ -668,6 +671,7 @@ void searchPair(Search& search, Piece& pa, double t0, double t1, Piece& pb, doub
     bool triedNewton = false;
     bool apart = false;
     for (int round = 0; round < 64; ++round) {
+        if (search.work->spent()) return;  // the result says that the search stopped short
         if (onlyOnStretch(search, t0, t1, s0, s1)) return;
         search.work->used += a.n * a.n + b.n * b.n + 32 * (a.n + b.n);
         const Cone coneA = coneOf(pa, a.n, search.err);
@@ -1026,6 +1030,26 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
                   [](const exactmode::SharedStretch& p, const exactmode::SharedStretch& q) { return p.t0 < q.t0; });
         for (const exactmode::SharedStretch& r : shared) result.overlaps.push_back({r.t0, r.t1, r.s0, r.s1});
         return;
+    }
+
+    // a curve against a quadratic: the roots of one polynomial
+    {
+        std::vector<exactmode::MeetingParameters> meetings;
+        bool answered = false;
+        if (n2 == 3 && n1 <= maxImplicitPoints) {
+            answered = exactmode::intersectWithQuadratic(curve1, n1, curve2, meetings);
+        } else if (n1 == 3 && n2 <= maxImplicitPoints) {
+            answered = exactmode::intersectWithQuadratic(curve2, n2, curve1, meetings);
+            for (exactmode::MeetingParameters& m : meetings) std::swap(m.t, m.s);
+        }
+        if (answered) {
+            std::sort(meetings.begin(), meetings.end(),
+                      [](const exactmode::MeetingParameters& p, const exactmode::MeetingParameters& q) {
+                          return p.t < q.t || (p.t == q.t && p.s < q.s);
+                      });
+            for (const exactmode::MeetingParameters& m : meetings) emit(m.t, m.s, m.touch);
+            return;
+        }
     }
 
     // meeting points at the curves' ends, and candidate ends of shared stretches

@@ -433,23 +433,36 @@ TEST(ExactIntersectionRandom, MatchesTheReferenceForDegreesOneToNine) {
                 worst);
 }
 
-// A quadratic built tangent to a random curve at a chosen parameter, curving away from it: it touches
-// there once (rounding of the construction may turn the touch into a pair of crossings closer than
-// double precision can tell apart, or a miss closer than that); everything else matches the reference.
+// A curve with control points on a grid of 1/16 (so that everything built from it below is exact in
+// double), cut from a random one.
+Curve gridCurve(std::mt19937& random, int n) {
+    Curve c = randomCurve(random, n);
+    for (PointD& p : c) p = {std::round(p.x * 16) / 16, std::round(p.y * 16) / 16};
+    return c;
+}
+
+// the largest power of two not above v (v > 0)
+long double powerOfTwoBelow(long double v) { return std::exp2(std::floor(std::log2(v))); }
+
+// A quadratic built tangent to a random curve at a parameter k / 16, curving away from it: it touches there
+// once, exactly (the construction is exact: grid points, a dyadic parameter, the curve's own derivative
+// as the tangent); everything else matches the reference.
 TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
     std::mt19937 random(77);
     std::uniform_int_distribution<int> points(2, 10);
-    std::uniform_real_distribution<double> where(0.15, 0.85);
-    std::uniform_real_distribution<double> bend(0.2, 1.0);
+    std::uniform_int_distribution<int> where(3, 13);
+    std::uniform_int_distribution<int> bend(2, 8);
     int touches = 0;
     for (int k = 0; k < 150; ++k) {
-        const Curve a = randomCurve(random, points(random) + 1);
-        const double tTouch = where(random);
+        const Curve a = gridCurve(random, points(random) + 1);
+        const double tTouch = where(random) / 16.0;
         PointL p, v;
         evaluate(a, tTouch, p, v);
         const long double speed = std::hypot(v.x, v.y);
         if (speed < 0.2L) continue;
-        const PointL tangent{v.x / speed, v.y / speed};
+        // the tangent and the normal scaled by a power of two, so that they stay exact
+        const long double unit = powerOfTwoBelow(speed);
+        const PointL tangent{v.x / unit, v.y / unit};
         const PointL normal{-tangent.y, tangent.x};
         // a's own turn at the touch, so that the quadratic bends clearly more, or the other way
         PointL a2;
@@ -462,8 +475,8 @@ TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
         }
         const long double curvatureA = (v.x * a2.y - v.y * a2.x) / (speed * speed * speed);
         const long double sign = curvatureA > 0 ? -1 : 1;
-        const long double c = sign * bend(random) * 0.2L;
-        const long double half = 0.3L;  // the quadratic's half length along the tangent
+        const long double c = sign * bend(random) / 32.0L;
+        const long double half = 0.25L;  // the quadratic's half length along the tangent, about
         const Curve b = {{static_cast<double>(p.x - half * tangent.x + c * normal.x),
                           static_cast<double>(p.y - half * tangent.y + c * normal.y)},
                          {static_cast<double>(p.x - c * normal.x), static_cast<double>(p.y - c * normal.y)},
@@ -472,14 +485,14 @@ TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
         const ExactIntersections r = intersect(a, b);
         SCOPED_TRACE("pair " + std::to_string(k) + ", touch at t=" + std::to_string(tTouch) + "; found:\n" +
                      describe(r));
-        // exactly one result near the touch, marked as one
+        // exactly one result near the touch, marked as one, at the exact parameters
         int near = 0;
         for (const CurveCrossing& x : r.crossings) {
             if (std::fabs(x.t - tTouch) < 1e-3 && std::fabs(x.s - 0.5) < 1e-3) {
                 ++near;
                 EXPECT_TRUE(x.touch);
-                EXPECT_NEAR(x.t, tTouch, 1e-7);
-                EXPECT_NEAR(x.s, 0.5, 1e-7);
+                EXPECT_NEAR(x.t, tTouch, 1e-12);
+                EXPECT_NEAR(x.s, 0.5, 1e-12);
             }
         }
         EXPECT_EQ(near, 1);
@@ -512,9 +525,11 @@ TEST(ExactIntersectionRandom, OverlapsBuiltOnPurposeAreOneStretch) {
         double hi = unit(random);
         if (hi < lo) std::swap(lo, hi);
         if (hi - lo < 0.05) continue;
-        if (a.size() == 2) {
-            // a straight piece shares a stretch only when it lies exactly on the line: coordinates on a grid
-            // of 1/1024 and ends at multiples of 1/64 make the piece exact
+        const bool exactOnly = a.size() <= 3;
+        if (exactOnly) {
+            // a segment or a quadratic shares a stretch only with a piece lying exactly on it (their
+            // meetings are decided exactly): coordinates on a grid of 1/1024 and ends at multiples of 1/64
+            // make the piece exact
             for (PointD& p : a) p = {std::round(p.x * 1024) / 1024, std::round(p.y * 1024) / 1024};
             lo = std::floor(lo * 64) / 64;
             hi = std::ceil(hi * 64) / 64;
@@ -522,7 +537,7 @@ TEST(ExactIntersectionRandom, OverlapsBuiltOnPurposeAreOneStretch) {
         Curve b = piece(a, lo, hi);
         const bool back = k % 2 == 1;
         if (back) b = reversed(b);
-        if (k % 3 == 0) b = elevate(b);
+        if (k % 3 == 0 && (!exactOnly || a.size() == 2)) b = elevate(b);  // exact for a segment only
         const ExactIntersections r = intersect(a, b);
         SCOPED_TRACE("pair " + std::to_string(k) + " of " + std::to_string(a.size()) + " points, piece [" +
                      std::to_string(lo) + ", " + std::to_string(hi) + "]; found:\n" + describe(r));

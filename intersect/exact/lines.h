@@ -43,3 +43,15 @@ void intersectOnOneLine(const PointD* a, int na, const PointD* b, int nb, std::v
 void intersectWithLine(const PointD* curve, int n, const PointD* line, int m, std::vector<MeetingParameters>& meetings);
 
 }  // namespace exactmode
+
+namespace exactmode {
+
+// A curve of at most 16 control points against a quadratic (three control points, not on one line):
+// every meeting point, t on the curve and s on the quadratic, from the roots of the quadratic's implicit
+// equation (a parabola's) along the curve, a polynomial of twice the curve's degree computed in
+// double-double. A root of more than simple multiplicity is a touch. False when the curve lies on the
+// parabola altogether (the polynomial vanishes): that is a question of shared stretches.
+bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
+                            std::vector<MeetingParameters>& meetings);
+
+}  // namespace exactmode

@@ -197,12 +197,63 @@ double refineSimpleRoot(const Twofold* c, int degree, double a, double b, int fi
     return best;
 }
 
+// An interval [a, b] with the polynomial's Bernstein coefficients on it (in double-double, or exactly
+// when `exact`, all multiplied by one power of two); or, where a == b, a root exactly at a subdivision
+// point, of the multiplicity `zeros`, waiting for the roots left of it to be reported.
 struct RootInterval {
     double a;
     double b;
     int zeros;
+    bool exact;
     Twofold c[32];
+    std::vector<BigInteger> e;
 };
+
+int signChanges(const std::vector<BigInteger>& e) {
+    int changes = 0;
+    int last = 0;
+    for (const BigInteger& v : e) {
+        const int s = v.sign();
+        if (s == 0) continue;
+        if (last != 0 && s != last) ++changes;
+        last = s;
+    }
+    return changes;
+}
+
+// the exact coefficients on both halves of e's interval, both multiplied by 2^degree
+void splitExact(const std::vector<BigInteger>& e, std::vector<BigInteger>& left, std::vector<BigInteger>& right) {
+    const size_t n = e.size() - 1;
+    std::vector<BigInteger> q = e;
+    left.assign(e.size(), BigInteger());
+    right.assign(e.size(), BigInteger());
+    left[0] = shiftedLeft(e[0], static_cast<int>(n));
+    right[n] = shiftedLeft(e[n], static_cast<int>(n));
+    for (size_t j = 1; j <= n; ++j) {
+        // level j holds 2^j times the de Casteljau points
+        for (size_t k = 0; k + j <= n; ++k) q[k] = q[k] + q[k + 1];
+        left[j] = shiftedLeft(q[0], static_cast<int>(n - j));
+        right[n - j] = shiftedLeft(q[n - j], static_cast<int>(n - j));
+    }
+}
+
+// the exact coefficients on [a, b], reached from [0, 1] by halving
+void exactOn(const std::vector<BigInteger>& whole, double a, double b, std::vector<BigInteger>& out) {
+    out = whole;
+    double lo = 0, hi = 1;
+    std::vector<BigInteger> left, right;
+    while ((lo != a || hi != b) && hi - lo > b - a) {
+        const double m = 0.5 * (lo + hi);
+        splitExact(out, left, right);
+        if (a < m) {
+            out.swap(left);
+            hi = m;
+        } else {
+            out.swap(right);
+            lo = m;
+        }
+    }
+}
 
 int firstSign(const Twofold* c, int degree) {
     for (int i = 0; i <= degree; ++i) {
@@ -242,13 +293,30 @@ double clusterCentre(const Twofold* c, int degree, int count, double a, double b
 
 }  // namespace
 
-void bernsteinRoots(const Twofold* c, int degree, std::vector<PolynomialRoot>& roots) {
+void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoefficients& exact,
+                    std::vector<PolynomialRoot>& roots) {
     roots.clear();
+    std::vector<BigInteger> whole;  // the exact coefficients on [0, 1], once needed
+    const auto haveExact = [&]() {
+        if (whole.empty() && exact) exact(whole);
+        return !whole.empty();
+    };
+    const auto uncertain = [&](const Twofold& v) { return std::fabs(v.hi) <= noise; };
+
+    // roots at the ends: coefficients that are zero there, counted exactly where in doubt
     int leading = 0;
-    while (leading <= degree && signOf(c[leading]) == 0) ++leading;
-    if (leading > degree) return;  // the zero polynomial
     int trailing = 0;
-    while (signOf(c[degree - trailing]) == 0) ++trailing;
+    bool doubtful = false;
+    for (int i = 0; i <= degree; ++i) doubtful = doubtful || uncertain(c[i]);
+    if (doubtful && haveExact()) {
+        while (leading <= degree && whole[static_cast<size_t>(leading)].sign() == 0) ++leading;
+        if (leading > degree) return;  // the zero polynomial
+        while (whole[static_cast<size_t>(degree - trailing)].sign() == 0) ++trailing;
+    } else {
+        while (leading <= degree && signOf(c[leading]) == 0) ++leading;
+        if (leading > degree) return;
+        while (signOf(c[degree - trailing]) == 0) ++trailing;
+    }
     if (leading > 0) roots.push_back({0, leading, false});
 
     // depth first, left before right, so that the roots come out in order
@@ -256,21 +324,39 @@ void bernsteinRoots(const Twofold* c, int degree, std::vector<PolynomialRoot>& r
     stack[0].a = 0;
     stack[0].b = 1;
     stack[0].zeros = 0;
+    stack[0].exact = false;
     for (int i = 0; i <= degree; ++i) stack[0].c[i] = c[i];
     int budget = rootIntervalBudget;
     const Twofold half{0.5, 0};
     while (!stack.empty() && budget-- > 0) {
-        const RootInterval piece = stack.back();
+        RootInterval piece = std::move(stack.back());
         stack.pop_back();
         if (piece.a == piece.b) {
             roots.push_back({piece.a, piece.zeros, false});
             continue;
         }
-        const int changes = signChanges(piece.c, degree);
+        if (!piece.exact) {
+            // a coefficient within the noise of zero: this interval again, exactly
+            bool doubt = false;
+            for (int i = 0; i <= degree; ++i) doubt = doubt || uncertain(piece.c[i]);
+            if (doubt && haveExact()) {
+                exactOn(whole, piece.a, piece.b, piece.e);
+                piece.exact = true;
+            }
+        }
+        const int changes = piece.exact ? signChanges(piece.e) : signChanges(piece.c, degree);
         if (changes == 0) continue;
         if (changes == 1) {
             // exactly one root inside, and a simple one
-            roots.push_back({refineSimpleRoot(c, degree, piece.a, piece.b, firstSign(piece.c, degree)), 1, false});
+            int first = 0;
+            if (piece.exact) {
+                for (const BigInteger& v : piece.e) {
+                    if (first == 0) first = v.sign();
+                }
+            } else {
+                first = firstSign(piece.c, degree);
+            }
+            roots.push_back({refineSimpleRoot(c, degree, piece.a, piece.b, first), 1, false});
             continue;
         }
         const double m = 0.5 * (piece.a + piece.b);
@@ -287,27 +373,42 @@ void bernsteinRoots(const Twofold* c, int degree, std::vector<PolynomialRoot>& r
         left.a = piece.a;
         left.b = right.a = m;
         right.b = piece.b;
-        Twofold q[32];
-        for (int i = 0; i <= degree; ++i) q[i] = piece.c[i];
-        left.c[0] = q[0];
-        right.c[degree] = q[degree];
-        for (int j = 1; j <= degree; ++j) {
-            for (int k = 0; k <= degree - j; ++k) q[k] = (q[k] + q[k + 1]) * half;
-            left.c[j] = q[0];
-            right.c[degree - j] = q[degree - j];
+        left.exact = right.exact = piece.exact;
+        int zeros = 0;
+        if (piece.exact) {
+            splitExact(piece.e, left.e, right.e);
+            while (zeros <= degree && right.e[static_cast<size_t>(zeros)].sign() == 0) ++zeros;
+        } else {
+            Twofold q[32];
+            for (int i = 0; i <= degree; ++i) q[i] = piece.c[i];
+            left.c[0] = q[0];
+            right.c[degree] = q[degree];
+            for (int j = 1; j <= degree; ++j) {
+                for (int k = 0; k <= degree - j; ++k) q[k] = (q[k] + q[k + 1]) * half;
+                left.c[j] = q[0];
+                right.c[degree - j] = q[degree - j];
+            }
+            if (uncertain(right.c[0]) && haveExact()) {
+                // the value at m in doubt: both halves exactly, so that a root exactly at m shows as zeros
+                exactOn(whole, piece.a, piece.b, piece.e);
+                splitExact(piece.e, left.e, right.e);
+                left.exact = right.exact = true;
+                while (zeros <= degree && right.e[static_cast<size_t>(zeros)].sign() == 0) ++zeros;
+            } else {
+                while (zeros <= degree && signOf(right.c[zeros]) == 0) ++zeros;
+            }
         }
         // the right half waits below a root exactly at m (its first coefficients are zero), which waits
         // below the left half
-        stack.push_back(right);
-        int zeros = 0;
-        while (zeros <= degree && signOf(right.c[zeros]) == 0) ++zeros;
+        stack.push_back(std::move(right));
         if (zeros > 0) {
             RootInterval marker;
             marker.a = marker.b = m;
             marker.zeros = zeros;
-            stack.push_back(marker);
+            marker.exact = false;
+            stack.push_back(std::move(marker));
         }
-        stack.push_back(left);
+        stack.push_back(std::move(left));
     }
     if (trailing > 0) roots.push_back({1, trailing, false});
 }
@@ -346,8 +447,23 @@ void AxisPolynomial::monotoneRanges(std::vector<MonotoneRange>& out) const {
         // the derivative's Bernstein coefficients, up to the positive factor degree, exactly
         Twofold d[32];
         for (int i = 0; i < degree; ++i) d[i] = twofoldDifference(c[i + 1], c[i]);
+        double largest = 0;
+        for (int i = 0; i < degree; ++i) largest = std::max(largest, std::fabs(d[i].hi));
+        const ExactCoefficients exact = [&](std::vector<BigInteger>& differences) {
+            int low = 0;
+            bool any = false;
+            for (int i = 0; i <= degree; ++i) {
+                if (c[i] == 0) continue;
+                low = any ? std::min(low, lowestBitExponent(c[i])) : lowestBitExponent(c[i]);
+                any = true;
+            }
+            differences.clear();
+            for (int i = 0; i < degree; ++i) {
+                differences.push_back(exactInteger(c[i + 1], low) - exactInteger(c[i], low));
+            }
+        };
         std::vector<PolynomialRoot> roots;
-        bernsteinRoots(d, degree - 1, roots);
+        bernsteinRoots(d, degree - 1, std::ldexp(largest, -95), exact, roots);
         // it turns back where the derivative changes sign: at roots of odd multiplicity inside
         for (const PolynomialRoot& r : roots) {
             if (r.t > 0 && r.t < 1 && r.multiplicity % 2 == 1) turns.push_back(r.t);

@@ -3,7 +3,10 @@
 // stretches of a polynomial between its turning points.
 #pragma once
 
+#include <functional>
 #include <vector>
+
+#include "intersect/exact/integer.h"
 
 namespace exactmode {
 
@@ -38,9 +41,18 @@ struct PolynomialRoot {
 // intervals are alive on each of the 50 levels).
 constexpr double rootResolution = 1.0 / (1LL << 50);
 
-// The roots in [0, 1] of the polynomial with the Bernstein coefficients c[0..degree], in increasing
-// order. A polynomial whose coefficients are all zero has no isolated roots: nothing is returned.
-void bernsteinRoots(const Twofold* c, int degree, std::vector<PolynomialRoot>& roots);
+// The exact Bernstein coefficients of a polynomial, all multiplied by one positive number, made when
+// first needed.
+using ExactCoefficients = std::function<void(std::vector<BigInteger>&)>;
+
+// The roots in [0, 1] of the polynomial with the Bernstein coefficients c[0..degree] (each within noise
+// of the true one), in increasing order. Signs that the double-double coefficients decide (farther than
+// noise from zero) are taken from them; where one is within noise of zero, the part of [0, 1] in question
+// is examined again with the exact coefficients, so that every count of roots is certain: exact zeros
+// are multiple roots of their exact multiplicity, one sign change is one simple root. A polynomial whose
+// coefficients are all zero has no isolated roots: nothing is returned.
+void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoefficients& exact,
+                    std::vector<PolynomialRoot>& roots);
 
 // The value of the polynomial with Bernstein coefficients c[0..degree] at t, in double-double.
 Twofold bernsteinAt(const Twofold* c, int degree, double t);
