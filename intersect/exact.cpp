@@ -580,7 +580,8 @@ struct Search {
     double err;        // rounding error of a piece's control points
     double tolerance;  // curves closer than this meet
     Work* work;
-    std::vector<Candidate>* found;
+    std::vector<Candidate>* found;  // its first knownAtEnds entries are the meetings at the curves' ends
+    size_t knownAtEnds;
     const std::vector<Stretch>* stretches;
 };
 
@@ -677,13 +678,22 @@ void searchPair(Search& search, Piece& pa, double t0, double t1, Piece& pb, doub
         const Cone coneA = coneOf(pa, a.n, search.err);
         const Cone coneB = coneOf(pb, b.n, search.err);
         apart = directionsApart(coneA, coneB, search.err);
+        if (apart) {
+            // at most one meeting here: when it is one found at a curve's end already, nothing is left
+            for (size_t i = 0; i < search.knownAtEnds; ++i) {
+                const Candidate& k = (*search.found)[i];
+                if (k.t >= t0 - boxSlack && k.t <= t1 + boxSlack && k.s >= s0 - boxSlack && k.s <= s1 + boxSlack) {
+                    return;
+                }
+            }
+        }
         if (apart && !triedNewton) {
             // at most one crossing here: Newton from the centre finds it unless it starts too far out
             triedNewton = true;
             search.work->used += newtonSteps * 4 * (a.n + b.n);
             double t = 0.5 * (t0 + t1);
             double s = 0.5 * (s0 + s1);
-            if (newtonCrossing(a, b, t, s)) {
+            if (newtonCrossing(a, b, t, s) && distance(pointAt(a, t), pointAt(b, s)) <= search.tolerance) {
                 if (t >= t0 - boxSlack && t <= t1 + boxSlack && s >= s0 - boxSlack && s <= s1 + boxSlack) {
                     record(search, t, s, false);
                     return;
@@ -1087,7 +1097,7 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     }
 
     // the crossings inside the parameter square
-    Search search{&a, &b, err, tolerance, &work, &found, &kept};
+    Search search{&a, &b, err, tolerance, &work, &found, found.size(), &kept};
     Piece wholeA;
     Piece wholeB;
     extract(a, 0, 1, wholeA);
