@@ -204,6 +204,138 @@ const Curve issueCubic1 = {{0, 0}, {1, 2}, {2, -1}, {3, 1}};
 const Curve issueCubic2 = {{0, 1}, {1, -1}, {2, 2}, {3, 0}};
 const double root15 = std::sqrt(0.15);  // the issue's cubics cross where t = s = 0.5 -+ sqrt(0.15)
 
+// The curve x = y^30 over y in [-1, 1]: 31 control points, their y rounded to float as a file holds them.
+Curve thirtiethPower() {
+    Curve c;
+    for (int k = 0; k <= 30; ++k) {
+        c.push_back({k % 2 == 0 ? 1.0 : -1.0, static_cast<double>(static_cast<float>(-1 + 2.0 * k / 30))});
+    }
+    return c;
+}
+
+// Curves folded along one line, ends and points that stand still, contact of higher order, meetings
+// closer than double precision resolves, nodes of a shared curve: each with its exact answer.
+void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
+    const double third = 1.0 / 3;
+    const double apart = std::ldexp(1.0, -48);  // a segment this far from a parabola's vertex
+    const Curve loop = {{0, 0}, {2, 2}, {-1, 2}, {1, 0}};
+    const double node = (5 - std::sqrt(15.0)) / 10;  // where the loop passes its node first
+    // #17: a polygon running back and forth along a line, (1 - 3t)^6 along it: a stretch to its turning
+    // point at t = 1/3 and one back from there (this did not finish within 300 s)
+    cases.push_back({"FoldedPolygonAlongSegment",
+                     {{1, 0}, {-2, 0}, {4, 0}, {-8, 0}, {16, 0}, {-32, 0}, {64, 0}},
+                     {{0, 0}, {64, 0}},
+                     {},
+                     {{0, third, 1.0 / 64, 0}, {third, 1, 0, 1}},
+                     2e-16});
+    // #17: y = 105 (3t - 1)^7 and x = 105 (3t - 1)^6: a cusp touching the axis at t = 1/3 (over a minute)
+    cases.push_back({"CuspOnTheAxis",
+                     {{105, -105}, {-165, 210}, {240, -420}, {-300, 840}, {240, -1680}, {240, 3360}, {-1920, -6720},
+                      {6720, 13440}},
+                     {{0, 0}, {1000, 0}},
+                     {{third, 0, 0, 0, true}},
+                     {},
+                     2e-16});
+    // #17: a stretch ending where the second curve stands still; with both ends still (30,858 results)
+    cases.push_back({"StretchToAStationaryEnd",
+                     {{0, 0}, {1, 0}, {2, 0}, {4, 0}},
+                     {{0, 0}, {1, 0}, {1, 0}},
+                     {},
+                     {{0, 0.32218535462608559, 0, 1}},
+                     1e-16});
+    cases.push_back({"StretchBetweenStationaryEnds",
+                     {{0, 0}, {0, 0}, {3, -2}, {7.5, -5}},
+                     {{0, 0}, {3, -2}, {3, -2}},
+                     {},
+                     {{0, 0.60909369796845685, 0, 1}},
+                     1e-16});
+    // #17: the second curve turns back at x = 7.125 (s = 0.875): two stretches, none across the turn
+    cases.push_back({"SegmentOnAFoldedLine",
+                     {{4, 0}, {8, 0}},
+                     {{1, 0}, {8, 0}, {7, 0}},
+                     {},
+                     {{0, 0.78125, 0.25, 0.875}, {0.75, 0.78125, 1, 0.875}},
+                     1e-16});
+    // #17: a short stretch, a millionth of the second curve
+    cases.push_back(
+        {"ShortStretch", {{1, 0}, {2, 0}}, {{0, 0}, {1e6, 0}}, {}, {{0, 1, 1e-6, 2e-6}}, 1e-21});
+    // #17: a loop against itself crosses itself at (0.5, 0.6) beside the stretch; and against itself run back
+    cases.push_back({"NodeOfASharedLoop",
+                     loop,
+                     loop,
+                     {{node, 1 - node, 0.5, 0.6, false}, {1 - node, node, 0.5, 0.6, false}},
+                     {{0, 1, 0, 1}},
+                     1e-15});
+    cases.push_back({"NodeOfASharedLoopRunBack",
+                     loop,
+                     reversed(loop),
+                     {{node, node, 0.5, 0.6, false}, {1 - node, 1 - node, 0.5, 0.6, false}},
+                     {{0, 1, 1, 0}},
+                     1e-15});
+    // #17: contact of order three (x, x^4), two ((x, x^3), crossing but tangential) and four (x, x^5) with
+    // the axis, and of order three between (3u, 3u^2 + 3u^4) and the parabola (3u, 3u^2): one touch each
+    cases.push_back({"FourfoldContactWithALine",
+                     {{-1, 1}, {-0.5, -1}, {0, 1}, {0.5, -1}, {1, 1}},
+                     {{-1, 0}, {1, 0}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    cases.push_back({"ThreefoldContactWithALine",
+                     {{-1, -1}, {-1.0 / 3, 1}, {1.0 / 3, -1}, {1, 1}},
+                     {{-1, 0}, {1, 0}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    cases.push_back({"FivefoldContactWithALine",
+                     {{-1, -1}, {-0.6, 1}, {-0.2, -1}, {0.2, 1}, {0.6, -1}, {1, 1}},
+                     {{-1, 0}, {1, 0}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    cases.push_back({"FourfoldContactWithAParabola",
+                     {{-3, 6}, {-1.5, -3}, {0, 2}, {1.5, -3}, {3, 6}},
+                     {{-3, 3}, {0, -3}, {3, 3}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    // #17: the parabola (2t, (1 - 2t)^2) against a segment 2^-48 below its vertex: apart; 2^-48 above:
+    // two crossings at t = 1/2 -+ 2^-25 (one touch before)
+    cases.push_back({"JustApart", {{0, 1}, {1, -1}, {2, 1}}, {{-1, -apart}, {3, -apart}}, {}, {}, 0});
+    cases.push_back({"TwoCrossingsCloserThanFloats",
+                     {{0, 1}, {1, -1}, {2, 1}},
+                     {{-1, apart}, {3, apart}},
+                     {{0.5 - std::ldexp(1.0, -25), 0.5 - std::ldexp(1.0, -26), 1 - std::ldexp(1.0, -24), apart, false},
+                      {0.5 + std::ldexp(1.0, -25), 0.5 + std::ldexp(1.0, -26), 1 + std::ldexp(1.0, -24), apart, false}},
+                     {},
+                     1e-17});
+    // #17: a start point written twice, and six times: one meeting there, a touch (no direction there)
+    cases.push_back({"StartWrittenTwice",
+                     {{0, 0}, {0, 0}, {10, 10}, {20, 0}},
+                     {{-5, 5}, {5, -5}},
+                     {{0, 0.5, 0, 0, true}},
+                     {},
+                     0});
+    cases.push_back({"StartWrittenSixTimes",
+                     {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {10, 10}, {20, 0}},
+                     {{-5, 5}, {5, -5}},
+                     {{0, 0.5, 0, 0, true}},
+                     {},
+                     0});
+    cases.push_back({"StartWrittenTwiceOnACubic",
+                     {{0, 0}, {0, 0}, {10, 10}, {20, 0}},
+                     {{-4, 4}, {-2, -1}, {2, 1}, {4, -4}},
+                     {{0, 0.5, 0, 0, true}},
+                     {},
+                     1e-15});
+    // #17: x = y^30 meets the line x = 0 at its middle only, with contact of order 29 (nothing before)
+    cases.push_back({"ThirtiethPowerAgainstItsAxis",
+                     thirtiethPower(),
+                     {{0, -2}, {0, 2}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+}
+
 std::vector<ExactCase> exactCases() {
     std::vector<ExactCase> cases;
     // three crossings; the middle one lies exactly at both curves' halving point
@@ -287,6 +419,7 @@ std::vector<ExactCase> exactCases() {
                       {0.5 + root15, 0.5 + root15, 1e6 + 2.6618950039, 1e6 + 0.5, false}},
                      {},
                      1e-12});
+    addFoldsStillPointsAndContacts(cases);
     return cases;
 }
 
