@@ -21,10 +21,10 @@ constexpr double narrowBelow = 0.95;
 // Clipped ranges are widened by this much (in the piece's own parameter) against rounding in the clip.
 constexpr double clipSlack = 1e-12;
 // The work one intersection may do, in units of one control point through one de Casteljau level (a
-// clipping round of two curves of n points costs about 2 n^2 units, a Newton step about 4 n). Ordinary
-// pairs use a few thousand; curves that run within rounding distance of each other without coinciding
-// would go on for ever. When it is spent the search stops descending and reports what it found, and
-// the result says so. Spent in full it takes about 10 ms on this project's machine (bench/exact_bench).
+// clipping round of two curves of n and m points costs about n^2 + m^2 units, a Newton step about 4 n).
+// Ordinary pairs use a few thousand; curves that run within rounding distance of each other without
+// coinciding would go on for ever. When it is spent the search stops descending and reports what it
+// found, and the result says so. Spent in full it takes about a millisecond (bench/exact_bench).
 constexpr long workLimit = exactWorkLimit;
 // Results this close in both parameters are one meeting point.
 constexpr double sameCrossing = 1e-9;
@@ -795,6 +795,7 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
     }
     const double width = t1 - t0;
     if (oneWay) {
+        work.used += 2 * newtonSteps * 4 * c.n;  // a root of the advance, then the nearest point
         // the piece advances along its chord: where its advance equals p's, it is as near p as anywhere
         // within a factor of two, so one root of the advance decides
         const Vec direction{chord.x / chordLength, chord.y / chordLength};
@@ -831,6 +832,7 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
         return;
     }
     if (width <= tinyWidth || depth > 60 || work.spent()) {
+        work.used += newtonSteps * 4 * c.n;
         double t = 0.5 * (t0 + t1);
         double nearest = t;
         if (newtonProject(c, p, nearest) && nearest >= t0 - width && nearest <= t1 + width) t = nearest;
@@ -846,7 +848,7 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
 // every parameter where c passes within tolerance of p, each once, in increasing order
 void pointOnCurve(const Curve& c, Vec p, double tolerance, double err, std::vector<double>& out, Work& work) {
     out.clear();
-    if (c.n < 1) return;
+    if (c.n < 1 || work.spent()) return;
     findPointOnCurve(c, p, tolerance, err, 0, 1, out, 0, work);
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end(), [](double u, double v) { return v - u <= sameCrossing; }), out.end());
@@ -943,6 +945,7 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
         std::vector<double> turns;
         pointOnCurve(hodograph, Vec{0, 0}, 4.0 * d * tolerance, 2.0 * d * err, turns, work);
         for (double t : turns) {
+            if (work.spent()) break;  // a derivative within rounding of zero all along: the result says so
             pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
             for (double s : scratch) add(t, s, true, false);
         }
