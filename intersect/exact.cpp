@@ -903,9 +903,9 @@ bool oneMeeting(const Curve& a, const Curve& b, Candidate p, Candidate q, double
     return true;
 }
 
-bool allAtOnePoint(const Curve& c, double err) {
-    for (int i = 1; i < c.n; ++i) {
-        if (length(Vec{c.x[i] - c.x[0], c.y[i] - c.y[0]}) > err) return false;
+bool allAtOnePoint(const PointD* c, int n) {
+    for (int i = 1; i < n; ++i) {
+        if (c[i].x != c[0].x || c[i].y != c[0].y) return false;
     }
     return true;
 }
@@ -998,37 +998,60 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     const double tolerance = 2 * err;
 
     const auto emit = [&](double t, double s, bool touch) {
+        // in the frame, where the curve is near the origin; by de Casteljau on the control points as given
+        // where the frame's centre is far larger than the point (a float-range curve meeting near zero)
         long double px, py;
         a.position.at<long double>(t, px, py);
-        result.crossings.push_back({t, s, static_cast<double>(px + cx), static_cast<double>(py + cy), touch});
+        long double x = px + cx;
+        long double y = py + cy;
+        if (std::fabs(x) < 0x1p-20L * std::fabs(cx) || std::fabs(y) < 0x1p-20L * std::fabs(cy)) {
+            long double qx[maxPoints], qy[maxPoints];
+            for (int i = 0; i < n1; ++i) {
+                qx[i] = curve1[i].x;
+                qy[i] = curve1[i].y;
+            }
+            for (int j = 1; j < n1; ++j) {
+                for (int k = 0; k + j < n1; ++k) {
+                    qx[k] = (1 - static_cast<long double>(t)) * qx[k] + t * qx[k + 1];
+                    qy[k] = (1 - static_cast<long double>(t)) * qy[k] + t * qy[k + 1];
+                }
+            }
+            x = qx[0];
+            y = qy[0];
+        }
+        result.crossings.push_back({t, s, static_cast<double>(x), static_cast<double>(y), touch});
     };
 
     // curves that are single points
-    const bool pointA = allAtOnePoint(a, err);
-    const bool pointB = allAtOnePoint(b, err);
+    // curves whose control points all coincide, exactly: single points
+    const bool pointA = allAtOnePoint(curve1, n1);
+    const bool pointB = allAtOnePoint(curve2, n2);
     std::vector<double> scratch;
     Work work;
-    if (pointA || pointB) {
-        if (pointA && pointB) {
-            if (length(Vec{a.x[0] - b.x[0], a.y[0] - b.y[0]}) <= tolerance) emit(0, 0, true);
-            return;
-        }
+    if (pointA && pointB) {
+        if (curve1[0].x == curve2[0].x && curve1[0].y == curve2[0].y) emit(0, 0, true);
+        return;
+    }
+    const bool straightA = exactmode::onOneLine(curve1, n1);
+    const bool straightB = exactmode::onOneLine(curve2, n2);
+    if ((pointA && !straightB) || (pointB && !straightA)) {
+        // a point against a curve that is not straight: where the curve passes it within rounding
         const Curve& curve = pointA ? b : a;
         const Vec p = pointA ? Vec{a.x[0], a.y[0]} : Vec{b.x[0], b.y[0]};
         pointOnCurve(curve, p, tolerance, err, scratch, work);
         for (double u : scratch) emit(pointA ? 0 : u, pointA ? u : 0, true);
+        result.complete = !work.spent();
+        result.work = work.used;
         return;
     }
 
     // a curve on a straight line: a one-dimensional question, answered without the search
-    const bool straightA = exactmode::onOneLine(curve1, n1);
-    const bool straightB = exactmode::onOneLine(curve2, n2);
     if (straightA || straightB) {
         std::vector<exactmode::MeetingParameters> meetings;
         std::vector<exactmode::SharedStretch> shared;
         if (straightA && straightB && exactmode::onOneLine(curve1, n1, curve2, n2)) {
             exactmode::intersectOnOneLine(curve1, n1, curve2, n2, meetings, shared);
-        } else if (straightB) {
+        } else if (straightB && !pointB) {
             exactmode::intersectWithLine(curve1, n1, curve2, n2, meetings);
         } else {
             exactmode::intersectWithLine(curve2, n2, curve1, n1, meetings);

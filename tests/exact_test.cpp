@@ -327,6 +327,14 @@ void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
                      {{0, 0.5, 0, 0, true}},
                      {},
                      1e-15});
+    // a segment across the float range against a short vertical one: they cross at x = 1, t = 1 / 3.4e38
+    // (it was taken for a point at that scale, meeting at its start)
+    cases.push_back({"FloatRangeSegmentAcrossAShortOne",
+                     {{0, 0}, {3.4028234663852886e38, 1}},
+                     {{1, -1}, {1, 1}},
+                     {{1 / 3.4028234663852886e38, 0.5, 1, 1 / 3.4028234663852886e38, false}},
+                     {},
+                     1e-50});
     // #17: x = y^30 meets the line x = 0 at its middle only, with contact of order 29 (nothing before)
     cases.push_back({"ThirtiethPowerAgainstItsAxis",
                      thirtiethPower(),

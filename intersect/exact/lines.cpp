@@ -217,7 +217,16 @@ void intersectWithLine(const PointD* curve, int n, const PointD* line, int m, st
         }
     };
     std::vector<PolynomialRoot> roots;
-    bernsteinRoots(distance, n - 1, std::ldexp(terms, -90), exact, roots);
+    bool point = true;
+    for (int i = 1; i < n; ++i) point = point && curve[i].x == curve[0].x && curve[i].y == curve[0].y;
+    if (point) {
+        // a single point: on the line or not, decided exactly; it meets the line's curve at parameter 0
+        if (orientation(l.low.x, l.low.y, l.high.x, l.high.y, curve[0].x, curve[0].y) == 0) {
+            roots.push_back({0, n, false});
+        }
+    } else {
+        bernsteinRoots(distance, n - 1, std::ldexp(terms, -90), exact, roots);
+    }
     if (roots.empty()) return;
 
     const AxisPolynomial along = alongAxis(curve, n, l.axis);
