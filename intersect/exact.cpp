@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "intersect/exact/implicit.h"
 #include "intersect/exact/lines.h"
 
 namespace {
@@ -41,6 +42,9 @@ constexpr int newtonSteps = 24;
 // A curve against a quadratic is answered by one polynomial of twice its degree, up to this many control
 // points (the polynomial's degree stays within that of the largest curve).
 constexpr int maxImplicitPoints = 16;
+// A curve against a cubic is answered again by one polynomial of three times its degree, up to this many
+// control points, where the search leaves a doubt.
+constexpr int maxBezoutPoints = 11;
 constexpr int touchSteps = 60;
 
 // binomial coefficients C(n, k) for n below maxPoints, exact in double
@@ -582,6 +586,7 @@ struct Search {
     Work* work;
     std::vector<Candidate>* found;  // its first knownAtEnds entries are the meetings at the curves' ends
     size_t knownAtEnds;
+    int settled;  // pairs settled when too short to cut
     const std::vector<Stretch>* stretches;
 };
 
@@ -630,6 +635,7 @@ void settleTinyPair(Search& search, double t0, double t1, double s0, double s1, 
     const Curve& a = *search.a;
     const Curve& b = *search.b;
     search.work->used += (touchSteps + newtonSteps) * 8 * (a.n + b.n);
+    ++search.settled;
     const double tc = 0.5 * (t0 + t1);
     const double sc = 0.5 * (s0 + s1);
     const double reach = 8 * std::max(t1 - t0, s1 - s0);
@@ -1123,7 +1129,7 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     }
 
     // the crossings inside the parameter square
-    Search search{&a, &b, err, tolerance, &work, &found, found.size(), &kept};
+    Search search{&a, &b, err, tolerance, &work, &found, found.size(), 0, &kept};
     Piece wholeA;
     Piece wholeB;
     extract(a, 0, 1, wholeA);
@@ -1162,13 +1168,39 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         }
         if (!same) merged.push_back(c);
     }
+    result.complete = !work.spent() && !checking.spent();
+    result.work = work.used + checking.used;
+
+    // Where double precision decided something only within its tolerance (a touch, pieces settled when
+    // too short to cut, or a search stopped short) and a cubic is involved, the cubic's implicit equation
+    // along the other curve answers the pair again, exactly.
+    bool doubtful = search.settled > 0 || !result.complete;
+    for (const Candidate& c : merged) doubtful = doubtful || c.touch;
+    if (doubtful && kept.empty()) {
+        std::vector<exactmode::MeetingParameters> meetings;
+        bool answered = false;
+        if (n2 == 4 && n1 <= maxBezoutPoints) {
+            answered = exactmode::intersectWithCubic(curve1, n1, curve2, meetings);
+        } else if (n1 == 4 && n2 <= maxBezoutPoints) {
+            answered = exactmode::intersectWithCubic(curve2, n2, curve1, meetings);
+            for (exactmode::MeetingParameters& m : meetings) std::swap(m.t, m.s);
+        }
+        if (answered) {
+            std::sort(meetings.begin(), meetings.end(),
+                      [](const exactmode::MeetingParameters& p, const exactmode::MeetingParameters& q) {
+                          return p.t < q.t || (p.t == q.t && p.s < q.s);
+                      });
+            for (const exactmode::MeetingParameters& m : meetings) emit(m.t, m.s, m.touch);
+            result.complete = true;
+            return;
+        }
+    }
+
     std::sort(merged.begin(), merged.end(),
               [](const Candidate& p, const Candidate& q) { return p.t < q.t || (p.t == q.t && p.s < q.s); });
     for (const Candidate& c : merged) emit(c.t, c.s, c.touch);
     std::sort(kept.begin(), kept.end(), [](const Stretch& p, const Stretch& q) { return p.t0 < q.t0; });
     for (const Stretch& r : kept) result.overlaps.push_back({r.t0, r.t1, r.s0, r.s1});
-    result.complete = !work.spent() && !checking.spent();
-    result.work = work.used + checking.used;
 }
 
 void intersectExact(const Point* curve1, int n1, const Point* curve2, int n2, ExactIntersections& result) {

@@ -298,6 +298,14 @@ void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
                      {{0.5, 0.5, 0, 0, true}},
                      {},
                      1e-16});
+    // #17: two cubics with contact of order two, (3u, 3u^3) and (3u, 6u^3): one touch at their middles
+    // (off by 9e-7 before)
+    cases.push_back({"ThreefoldContactOfCubics",
+                     {{-3, -3}, {-1, 3}, {1, -3}, {3, 3}},
+                     {{-3, -6}, {-1, 6}, {1, -6}, {3, 6}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
     // #17: the parabola (2t, (1 - 2t)^2) against a segment 2^-48 below its vertex: apart; 2^-48 above:
     // two crossings at t = 1/2 -+ 2^-25 (one touch before)
     cases.push_back({"JustApart", {{0, 1}, {1, -1}, {2, 1}}, {{-1, -apart}, {3, -apart}}, {}, {}, 0});
@@ -585,8 +593,8 @@ Curve gridCurve(std::mt19937& random, int n) {
 // the largest power of two not above v (v > 0)
 long double powerOfTwoBelow(long double v) { return std::exp2(std::floor(std::log2(v))); }
 
-// A quadratic built tangent to a random curve at a parameter k / 16, curving away from it: it touches there
-// once, exactly (the construction is exact: grid points, a dyadic parameter, the curve's own derivative
+// A quadratic or a cubic built tangent to a random curve at a parameter k / 16, curving away from it: it
+// touches there once, exactly (the construction is exact: grid points, a dyadic parameter, the curve's own derivative
 // as the tangent); everything else matches the reference.
 TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
     std::mt19937 random(77);
@@ -618,11 +626,13 @@ TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
         const long double sign = curvatureA > 0 ? -1 : 1;
         const long double c = sign * bend(random) / 32.0L;
         const long double half = 0.25L;  // the quadratic's half length along the tangent, about
-        const Curve b = {{static_cast<double>(p.x - half * tangent.x + c * normal.x),
-                          static_cast<double>(p.y - half * tangent.y + c * normal.y)},
-                         {static_cast<double>(p.x - c * normal.x), static_cast<double>(p.y - c * normal.y)},
-                         {static_cast<double>(p.x + half * tangent.x + c * normal.x),
-                          static_cast<double>(p.y + half * tangent.y + c * normal.y)}};
+        const auto at = [&](long double along, long double across) {
+            return PointD{static_cast<double>(p.x + along * tangent.x + across * normal.x),
+                          static_cast<double>(p.y + along * tangent.y + across * normal.y)};
+        };
+        // a quadratic, or (every other pair) a cubic with the same middle point and direction there
+        const Curve b = k % 2 == 0 ? Curve{at(-half, c), at(0, -c), at(half, c)}
+                                   : Curve{at(-2 * half, 3 * c), at(-half, -c), at(half, -c), at(2 * half, 3 * c)};
         const ExactIntersections r = intersect(a, b);
         SCOPED_TRACE("pair " + std::to_string(k) + ", touch at t=" + std::to_string(tTouch) + "; found:\n" +
                      describe(r));

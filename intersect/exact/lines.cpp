@@ -14,9 +14,6 @@ namespace {
 // Values along the line this close (in units of the largest coordinate) are one value: the rounding of
 // a value at a turning point, computed in long double, is far below it.
 constexpr double sameValue = 64 * DBL_EPSILON;
-// Parameters this close are one meeting point (the ends of neighbouring stretches agree exactly; this
-// only absorbs the rounding of a parameter solved for twice).
-constexpr double sameParameter = 1e-12;
 
 // The axis that runs along a set of points (0: x, 1: y), and the two points lowest and highest on it.
 struct LineAxis {
@@ -78,6 +75,11 @@ double largestCoordinate(const AxisPolynomial& f) {
     return m;
 }
 
+// the end of range r at the lower (or the higher) of its two values
+double endAt(const MonotoneRange& r, bool lower) { return (r.v0 <= r.v1) == lower ? r.t0 : r.t1; }
+
+}  // namespace
+
 // The exponent of the lowest bit among the coordinates of both point sets: scaled by it, all are integers.
 int lowestExponent(const PointD* a, int na, const PointD* b, int nb) {
     int low = 0;
@@ -108,11 +110,6 @@ void addMeeting(std::vector<MeetingParameters>& meetings, const MeetingParameter
     }
     meetings.push_back(found);
 }
-
-// the end of range r at the lower (or the higher) of its two values
-double endAt(const MonotoneRange& r, bool lower) { return (r.v0 <= r.v1) == lower ? r.t0 : r.t1; }
-
-}  // namespace
 
 bool onOneLine(const PointD* p, int n) { return allOnLine(axisOf(p, n, p, 0), p, n); }
 
@@ -252,140 +249,6 @@ void intersectWithLine(const PointD* curve, int n, const PointD* line, int m, st
     std::sort(meetings.begin(), meetings.end(), [](const MeetingParameters& p, const MeetingParameters& q) {
         return p.t < q.t || (p.t == q.t && p.s < q.s);
     });
-}
-
-namespace {
-
-// twice the signed area of the triangle a, b, c in double-double (the differences exact)
-Twofold orientationOf(PointD a, PointD b, PointD c) {
-    return twofoldDifference(b.x, a.x) * twofoldDifference(c.y, a.y) -
-           twofoldDifference(b.y, a.y) * twofoldDifference(c.x, a.x);
-}
-
-long double orientationOf(long double ax, long double ay, PointD b, PointD c) {
-    return (b.x - ax) * (c.y - ay) - (b.y - ay) * (c.x - ax);
-}
-
-// C(n, k) for n up to 30, exact in double
-double choose(int n, int k) {
-    double c = 1;
-    for (int i = 1; i <= k; ++i) c = c * (n - k + i) / i;
-    return c;
-}
-
-}  // namespace
-
-bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
-                            std::vector<MeetingParameters>& meetings) {
-    meetings.clear();
-    const PointD p0 = quadratic[0], p1 = quadratic[1], p2 = quadratic[2];
-    // A point's barycentric coordinates in the triangle of the quadratic's control points, times twice
-    // its area: a0, a1, a2. On the quadratic at s they are proportional to (1 - s)^2, 2 s (1 - s), s^2,
-    // so a1^2 - 4 a0 a2 vanishes there, and only on the parabola through it. Along the curve each is a
-    // polynomial with the values at its control points as Bernstein coefficients.
-    const int d = n - 1;
-    Twofold a0[16], a1[16], a2[16];
-    for (int i = 0; i < n; ++i) {
-        a0[i] = orientationOf(curve[i], p1, p2);
-        a1[i] = orientationOf(p0, curve[i], p2);
-        a2[i] = orientationOf(p0, p1, curve[i]);
-    }
-    // the product of Bernstein polynomials of degree d: degree 2d, weights C(d, i) C(d, j) / C(2d, k);
-    // all multiplied by the least common multiple of the C(2d, k), so that no division rounds (an exact
-    // multiple root then shows as exact zeros)
-    double multiple = 1;  // lcm(1, ..., 2d + 1) / (2d + 1), below 2^53 for 2d up to 30
-    for (int i = 2; i <= 2 * d + 1; ++i) {
-        double a = multiple, b = i;
-        while (b != 0) {
-            const double r = std::fmod(a, b);
-            a = b;
-            b = r;
-        }
-        multiple = multiple / a * i;
-    }
-    multiple /= 2 * d + 1;
-    Twofold f[32];
-    for (int k = 0; k <= 2 * d; ++k) {
-        Twofold sum;
-        for (int i = std::max(0, k - d); i <= std::min(d, k); ++i) {
-            const int j = k - i;
-            const Twofold term = a1[i] * a1[j] - Twofold{4, 0} * (a0[i] * a2[j]);
-            sum = sum + term * Twofold{choose(d, i) * choose(d, j), 0};
-        }
-        f[k] = sum * Twofold{multiple / choose(2 * d, k), 0};
-    }
-    // the size of the terms bounds the rounding of the coefficients; the exact ones where a sign is in doubt
-    double terms = 0;
-    for (int k = 0; k <= 2 * d; ++k) {
-        double sum = 0;
-        for (int i = std::max(0, k - d); i <= std::min(d, k); ++i) {
-            const int j = k - i;
-            sum += (std::fabs(a1[i].hi * a1[j].hi) + 4 * std::fabs(a0[i].hi * a2[j].hi)) * choose(d, i) * choose(d, j);
-        }
-        terms = std::max(terms, sum * multiple / choose(2 * d, k));
-    }
-    std::vector<BigInteger> exactF;
-    const auto makeExact = [&]() {
-        const int low = lowestExponent(curve, n, quadratic, 3);
-        const auto at = [&](PointD p) { return std::pair<BigInteger, BigInteger>{exactInteger(p.x, low), exactInteger(p.y, low)}; };
-        const auto orient = [](const std::pair<BigInteger, BigInteger>& a, const std::pair<BigInteger, BigInteger>& b,
-                               const std::pair<BigInteger, BigInteger>& c) {
-            return (b.first - a.first) * (c.second - a.second) - (b.second - a.second) * (c.first - a.first);
-        };
-        const auto q0 = at(p0), q1 = at(p1), q2 = at(p2);
-        std::vector<BigInteger> e0, e1, e2;
-        for (int i = 0; i < n; ++i) {
-            const auto x = at(curve[i]);
-            e0.push_back(orient(x, q1, q2));
-            e1.push_back(orient(q0, x, q2));
-            e2.push_back(orient(q0, q1, x));
-        }
-        const BigInteger four = exactInteger(4, 0);
-        exactF.clear();
-        for (int k = 0; k <= 2 * d; ++k) {
-            BigInteger sum;
-            for (int i = std::max(0, k - d); i <= std::min(d, k); ++i) {
-                const int j = k - i;
-                const BigInteger term = e1[static_cast<size_t>(i)] * e1[static_cast<size_t>(j)] -
-                                        four * (e0[static_cast<size_t>(i)] * e2[static_cast<size_t>(j)]);
-                sum = sum + term * exactInteger(choose(d, i) * choose(d, j), 0);
-            }
-            exactF.push_back(sum * exactInteger(multiple / choose(2 * d, k), 0));
-        }
-    };
-    // a curve on the parabola: every coefficient zero, exactly
-    bool vanishes = true;
-    for (int k = 0; k <= 2 * d; ++k) vanishes = vanishes && std::fabs(f[k].hi) <= std::ldexp(terms, -90);
-    if (vanishes) {
-        makeExact();
-        for (const BigInteger& v : exactF) vanishes = vanishes && v.sign() == 0;
-        if (vanishes) return false;
-    }
-    const ExactCoefficients exact = [&](std::vector<BigInteger>& out) {
-        if (exactF.empty()) makeExact();
-        out = exactF;
-    };
-    std::vector<PolynomialRoot> roots;
-    bernsteinRoots(f, 2 * d, std::ldexp(terms, -90), exact, roots);
-
-    // where the curve is on the parabola, the quadratic's parameter is its share a2 + a1 / 2
-    const AxisPolynomial x = alongAxis(curve, n, 0);
-    const AxisPolynomial y = alongAxis(curve, n, 1);
-    for (const PolynomialRoot& root : roots) {
-        const long double px = x.at(root.t);
-        const long double py = y.at(root.t);
-        const long double b0 = orientationOf(px, py, p1, p2);
-        const long double b2 = (p1.x - p0.x) * (py - p0.y) - (p1.y - p0.y) * (px - p0.x);
-        const long double b1 = (px - p0.x) * (p2.y - p0.y) - (py - p0.y) * (p2.x - p0.x);
-        const long double total = b0 + b1 + b2;
-        if (total == 0) continue;
-        const long double s = (b2 + 0.5L * b1) / total;
-        if (s < -sameParameter || s > 1 + sameParameter) continue;  // on the parabola beyond the quadratic
-        const MeetingParameters found{root.t, static_cast<double>(std::min(1.0L, std::max(0.0L, s))),
-                                      root.cluster || root.multiplicity > 1};
-        addMeeting(meetings, found);
-    }
-    return true;
 }
 
 }  // namespace exactmode

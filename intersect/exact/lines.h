@@ -26,6 +26,17 @@ struct SharedStretch {
     double s1;
 };
 
+// Parameters this close are one meeting point (the ends of neighbouring stretches agree exactly; this
+// only absorbs the rounding of a parameter solved for twice).
+constexpr double sameParameter = 1e-12;
+
+// Adds a meeting point unless one within sameParameter is known (a touch where either finding is one).
+void addMeeting(std::vector<MeetingParameters>& meetings, const MeetingParameters& found);
+
+// The exponent of the lowest bit among the coordinates of both point sets: scaled by 2^-exponent, all
+// are integers.
+int lowestExponent(const PointD* a, int na, const PointD* b, int nb);
+
 // Whether every control point lies on one line (or all coincide), decided exactly.
 bool onOneLine(const PointD* p, int n);
 
@@ -44,14 +55,3 @@ void intersectWithLine(const PointD* curve, int n, const PointD* line, int m, st
 
 }  // namespace exactmode
 
-namespace exactmode {
-
-// A curve of at most 16 control points against a quadratic (three control points, not on one line):
-// every meeting point, t on the curve and s on the quadratic, from the roots of the quadratic's implicit
-// equation (a parabola's) along the curve, a polynomial of twice the curve's degree computed in
-// double-double. A root of more than simple multiplicity is a touch. False when the curve lies on the
-// parabola altogether (the polynomial vanishes): that is a question of shared stretches.
-bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
-                            std::vector<MeetingParameters>& meetings);
-
-}  // namespace exactmode
