@@ -1028,6 +1028,27 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         result.crossings.push_back({t, s, static_cast<double>(x), static_cast<double>(y), touch});
     };
 
+    // A curve against a quadratic (order 3) or a cubic (order 4) of at most `most` control points: answered
+    // by the roots of the implicit equation along it; false where that equation vanishes along the curve.
+    const auto answerByImplicitEquation = [&](int order, int most) {
+        std::vector<exactmode::MeetingParameters> meetings;
+        const auto solve = order == 3 ? exactmode::intersectWithQuadratic : exactmode::intersectWithCubic;
+        bool answered = false;
+        if (n2 == order && n1 <= most) {
+            answered = solve(curve1, n1, curve2, meetings);
+        } else if (n1 == order && n2 <= most) {
+            answered = solve(curve2, n2, curve1, meetings);
+            for (exactmode::MeetingParameters& m : meetings) std::swap(m.t, m.s);
+        }
+        if (!answered) return false;
+        std::sort(meetings.begin(), meetings.end(),
+                  [](const exactmode::MeetingParameters& p, const exactmode::MeetingParameters& q) {
+                      return p.t < q.t || (p.t == q.t && p.s < q.s);
+                  });
+        for (const exactmode::MeetingParameters& m : meetings) emit(m.t, m.s, m.touch);
+        return true;
+    };
+
     // curves that are single points
     // curves whose control points all coincide, exactly: single points
     const bool pointA = allAtOnePoint(curve1, n1);
@@ -1075,24 +1096,7 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     }
 
     // a curve against a quadratic: the roots of one polynomial
-    {
-        std::vector<exactmode::MeetingParameters> meetings;
-        bool answered = false;
-        if (n2 == 3 && n1 <= maxImplicitPoints) {
-            answered = exactmode::intersectWithQuadratic(curve1, n1, curve2, meetings);
-        } else if (n1 == 3 && n2 <= maxImplicitPoints) {
-            answered = exactmode::intersectWithQuadratic(curve2, n2, curve1, meetings);
-            for (exactmode::MeetingParameters& m : meetings) std::swap(m.t, m.s);
-        }
-        if (answered) {
-            std::sort(meetings.begin(), meetings.end(),
-                      [](const exactmode::MeetingParameters& p, const exactmode::MeetingParameters& q) {
-                          return p.t < q.t || (p.t == q.t && p.s < q.s);
-                      });
-            for (const exactmode::MeetingParameters& m : meetings) emit(m.t, m.s, m.touch);
-            return;
-        }
-    }
+    if (answerByImplicitEquation(3, maxImplicitPoints)) return;
 
     // meeting points at the curves' ends, and candidate ends of shared stretches
     std::vector<Candidate> found;
@@ -1176,24 +1180,9 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     // along the other curve answers the pair again, exactly.
     bool doubtful = search.settled > 0 || !result.complete;
     for (const Candidate& c : merged) doubtful = doubtful || c.touch;
-    if (doubtful && kept.empty()) {
-        std::vector<exactmode::MeetingParameters> meetings;
-        bool answered = false;
-        if (n2 == 4 && n1 <= maxBezoutPoints) {
-            answered = exactmode::intersectWithCubic(curve1, n1, curve2, meetings);
-        } else if (n1 == 4 && n2 <= maxBezoutPoints) {
-            answered = exactmode::intersectWithCubic(curve2, n2, curve1, meetings);
-            for (exactmode::MeetingParameters& m : meetings) std::swap(m.t, m.s);
-        }
-        if (answered) {
-            std::sort(meetings.begin(), meetings.end(),
-                      [](const exactmode::MeetingParameters& p, const exactmode::MeetingParameters& q) {
-                          return p.t < q.t || (p.t == q.t && p.s < q.s);
-                      });
-            for (const exactmode::MeetingParameters& m : meetings) emit(m.t, m.s, m.touch);
-            result.complete = true;
-            return;
-        }
+    if (doubtful && kept.empty() && answerByImplicitEquation(4, maxBezoutPoints)) {
+        result.complete = true;
+        return;
     }
 
     std::sort(merged.begin(), merged.end(),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <utility>
 
 #include "intersect/exact/polynomial.h"
@@ -27,13 +28,6 @@ double choose(int n, int k) {
     return c;
 }
 
-AxisPolynomial coordinates(const PointD* p, int n, int axis) {
-    AxisPolynomial f;
-    f.degree = n - 1;
-    for (int i = 0; i < n; ++i) f.c[i] = axis == 0 ? p[i].x : p[i].y;
-    return f;
-}
-
 // lcm(C(n, 0), ..., C(n, n)) = lcm(1, ..., n + 1) / (n + 1), below 2^53 for n up to 30: multiplied by it,
 // a polynomial's Bernstein coefficients of degree n come from its scaled ones without a division
 double binomialMultiple(int n) {
@@ -48,6 +42,25 @@ double binomialMultiple(int n) {
         multiple = multiple / a * i;
     }
     return multiple / (n + 1);
+}
+
+// The roots of the polynomial f of the given degree, whose coefficients are within noise of the exact
+// ones that makeExact puts into exact; false when the polynomial vanishes exactly.
+bool certifiedRoots(const Twofold* f, int degree, double noise, const std::function<void()>& makeExact,
+                    const std::vector<BigInteger>& exact, std::vector<PolynomialRoot>& roots) {
+    bool vanishes = true;
+    for (int k = 0; k <= degree; ++k) vanishes = vanishes && std::fabs(f[k].hi) <= noise;
+    if (vanishes) {
+        makeExact();
+        for (const BigInteger& v : exact) vanishes = vanishes && v.sign() == 0;
+        if (vanishes) return false;
+    }
+    const ExactCoefficients exactCoefficients = [&](std::vector<BigInteger>& out) {
+        if (exact.empty()) makeExact();
+        out = exact;
+    };
+    bernsteinRoots(f, degree, noise, exactCoefficients, roots);
+    return true;
 }
 
 }  // namespace
@@ -120,24 +133,13 @@ bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
             exactF.push_back(sum * exactInteger(multiple / choose(2 * d, k), 0));
         }
     };
-    // a curve on the parabola: every coefficient zero, exactly
-    bool vanishes = true;
-    for (int k = 0; k <= 2 * d; ++k) vanishes = vanishes && std::fabs(f[k].hi) <= std::ldexp(terms, -90);
-    if (vanishes) {
-        makeExact();
-        for (const BigInteger& v : exactF) vanishes = vanishes && v.sign() == 0;
-        if (vanishes) return false;
-    }
-    const ExactCoefficients exact = [&](std::vector<BigInteger>& out) {
-        if (exactF.empty()) makeExact();
-        out = exactF;
-    };
+    // (a curve on the parabola: every coefficient zero, exactly)
     std::vector<PolynomialRoot> roots;
-    bernsteinRoots(f, 2 * d, std::ldexp(terms, -90), exact, roots);
+    if (!certifiedRoots(f, 2 * d, std::ldexp(terms, -90), makeExact, exactF, roots)) return false;
 
     // where the curve is on the parabola, the quadratic's parameter is its share a2 + a1 / 2
-    const AxisPolynomial x = coordinates(curve, n, 0);
-    const AxisPolynomial y = coordinates(curve, n, 1);
+    const AxisPolynomial x = alongAxis(curve, n, 0);
+    const AxisPolynomial y = alongAxis(curve, n, 1);
     for (const PolynomialRoot& root : roots) {
         const long double px = x.at(root.t);
         const long double py = y.at(root.t);
@@ -212,8 +214,8 @@ std::vector<T> bezoutAlong(int d, const Line& line, const Constant& constant, bo
 // coordinate and kept where the cubic is within `near` of the point.
 void cubicAt(const PointD* cubic, long double x, long double y, double near, std::vector<double>& out) {
     out.clear();
-    const AxisPolynomial cx = coordinates(cubic, 4, 0);
-    const AxisPolynomial cy = coordinates(cubic, 4, 1);
+    const AxisPolynomial cx = alongAxis(cubic, 4, 0);
+    const AxisPolynomial cy = alongAxis(cubic, 4, 1);
     std::vector<std::pair<double, long double>> found;  // parameter, distance from the point
     for (int axis = 0; axis < 2; ++axis) {
         const long double v = axis == 0 ? x : y;
@@ -275,26 +277,15 @@ bool intersectWithCubic(const PointD* curve, int n, const PointD* cubic, std::ve
             exactF.push_back(e[static_cast<size_t>(k)] * exactInteger(multiple / choose(degree, k), 0));
         }
     };
-    // a curve on the cubic's algebraic curve: every coefficient zero, exactly
-    bool vanishes = true;
-    for (int k = 0; k <= degree; ++k) vanishes = vanishes && std::fabs(f[k].hi) <= noise;
-    if (vanishes) {
-        makeExact();
-        for (const BigInteger& v : exactF) vanishes = vanishes && v.sign() == 0;
-        if (vanishes) return false;
-    }
-    const ExactCoefficients exact = [&](std::vector<BigInteger>& out) {
-        if (exactF.empty()) makeExact();
-        out = exactF;
-    };
+    // (a curve on the cubic's algebraic curve: every coefficient zero, exactly)
     std::vector<PolynomialRoot> roots;
-    bernsteinRoots(f, degree, noise, exact, roots);
+    if (!certifiedRoots(f, degree, noise, makeExact, exactF, roots)) return false;
 
     double largest = 0;
     for (int i = 0; i < n; ++i) largest = std::max({largest, std::fabs(curve[i].x), std::fabs(curve[i].y)});
     for (int i = 0; i < 4; ++i) largest = std::max({largest, std::fabs(cubic[i].x), std::fabs(cubic[i].y)});
-    const AxisPolynomial x = coordinates(curve, n, 0);
-    const AxisPolynomial y = coordinates(curve, n, 1);
+    const AxisPolynomial x = alongAxis(curve, n, 0);
+    const AxisPolynomial y = alongAxis(curve, n, 1);
     std::vector<double> parameters;
     for (const PolynomialRoot& root : roots) {
         // where the curve is on the cubic's algebraic curve, the cubic's parameters that reach the point

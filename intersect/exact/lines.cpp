@@ -62,13 +62,6 @@ bool allOnLine(const LineAxis& l, const PointD* p, int n) {
     return true;
 }
 
-AxisPolynomial alongAxis(const PointD* p, int n, int axis) {
-    AxisPolynomial f;
-    f.degree = n - 1;
-    for (int i = 0; i < n; ++i) f.c[i] = axis == 0 ? p[i].x : p[i].y;
-    return f;
-}
-
 double largestCoordinate(const AxisPolynomial& f) {
     double m = 0;
     for (int i = 0; i <= f.degree; ++i) m = std::max(m, std::fabs(f.c[i]));
@@ -109,6 +102,13 @@ void addMeeting(std::vector<MeetingParameters>& meetings, const MeetingParameter
         }
     }
     meetings.push_back(found);
+}
+
+AxisPolynomial alongAxis(const PointD* p, int n, int axis) {
+    AxisPolynomial f;
+    f.degree = n - 1;
+    for (int i = 0; i < n; ++i) f.c[i] = axis == 0 ? p[i].x : p[i].y;
+    return f;
 }
 
 bool onOneLine(const PointD* p, int n) { return allOnLine(axisOf(p, n, p, 0), p, n); }

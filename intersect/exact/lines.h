@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "intersect/exact.h"
+#include "intersect/exact/polynomial.h"
 
 namespace exactmode {
 
@@ -36,6 +37,9 @@ void addMeeting(std::vector<MeetingParameters>& meetings, const MeetingParameter
 // The exponent of the lowest bit among the coordinates of both point sets: scaled by 2^-exponent, all
 // are integers.
 int lowestExponent(const PointD* a, int na, const PointD* b, int nb);
+
+// The control points' coordinates along one axis (0: x, 1: y) as a polynomial.
+AxisPolynomial alongAxis(const PointD* p, int n, int axis);
 
 // Whether every control point lies on one line (or all coincide), decided exactly.
 bool onOneLine(const PointD* p, int n);
