@@ -19,7 +19,9 @@
 //    implicit equation (from the barycentric coordinates in the triangle of its control points) along
 //    the curve is one polynomial of twice the curve's degree; its roots are handled as in 1, the
 //    quadratic's parameter read off the barycentric coordinates. A curve on that parabola altogether is
-//    left to the general method.
+//    left to the general method. A curve against a cubic (up to 11 control points) is answered the same
+//    way, by the cubic's Bezout determinant, wherever the general method leaves a doubt (a touch, pieces
+//    settled when too short to cut, or its work limit reached).
 //
 // 3. Roots of one polynomial, certified. The polynomial's Bernstein coefficients are computed in
 //    double-double with a bound on their rounding. Subdivision at midpoints counts sign changes: none
@@ -61,8 +63,10 @@
 // run back; two curves one float step apart, which spend the whole limit): about 2 ms on this project's
 // machine, every pair well within 10 ms.
 //
-// Not yet exact: two curves of four or more control points (neither straight nor a quadratic) that touch
-// with contact of higher order, or share a stretch up to rounding without coinciding, are decided within
+// Not yet exact: pairs of curves of four or more control points where neither is a cubic that the second
+// answer takes (two quartics, say) that touch with contact of higher order or come closer than rounding
+// without meeting; and curves of four or more control points sharing a stretch up to rounding without
+// coinciding, or sharing one shorter than about 1e-6 in parameter: these are decided within
 // double-precision tolerances by 4 to 6.
 #pragma once
 
