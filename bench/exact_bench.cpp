@@ -133,7 +133,8 @@ std::vector<Pair> highContact() {
              {Point(0, 0), Point(1000, 0)}},
             {power, {Point(0, -2), Point(0, 2)}},
             {{Point(-3, 6), Point(-1.5f, -3), Point(0, 2), Point(1.5f, -3), Point(3, 6)},
-             {Point(-3, 3), Point(0, -3), Point(3, 3)}}};
+             {Point(-3, 3), Point(0, -3), Point(3, 3)}},
+            {{Point(-3, -3), Point(-1, 3), Point(1, -3), Point(3, 3)}, {Point(-3, -6), Point(-1, 6), Point(1, -6), Point(3, 6)}}};
 }
 
 std::vector<Pair> loopAgainstItself() {

@@ -44,6 +44,16 @@ double binomialMultiple(int n) {
     return multiple / (n + 1);
 }
 
+// How near the other curve must be, at a parameter read off a point approximately, for the point to be
+// its: a billionth of the largest coordinate, far above rounding (a parameter read off a point far out on
+// the algebraic curve, beyond the control points, can lose all its digits).
+double nearness(const PointD* a, int na, const PointD* b, int nb) {
+    double largest = 0;
+    for (int i = 0; i < na; ++i) largest = std::max({largest, std::fabs(a[i].x), std::fabs(a[i].y)});
+    for (int i = 0; i < nb; ++i) largest = std::max({largest, std::fabs(b[i].x), std::fabs(b[i].y)});
+    return 1e-9 * largest;
+}
+
 // The roots of the polynomial f of the given degree, whose coefficients are within noise of the exact
 // ones that makeExact puts into exact; false when the polynomial vanishes exactly.
 bool certifiedRoots(const Twofold* f, int degree, double noise, const std::function<void()>& makeExact,
@@ -140,6 +150,9 @@ bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
     // where the curve is on the parabola, the quadratic's parameter is its share a2 + a1 / 2
     const AxisPolynomial x = alongAxis(curve, n, 0);
     const AxisPolynomial y = alongAxis(curve, n, 1);
+    const AxisPolynomial qx = alongAxis(quadratic, 3, 0);
+    const AxisPolynomial qy = alongAxis(quadratic, 3, 1);
+    const double near = nearness(curve, n, quadratic, 3);
     for (const PolynomialRoot& root : roots) {
         const long double px = x.at(root.t);
         const long double py = y.at(root.t);
@@ -150,9 +163,10 @@ bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
         if (total == 0) continue;
         const long double s = (b2 + 0.5L * b1) / total;
         if (s < -sameParameter || s > 1 + sameParameter) continue;  // on the parabola beyond the quadratic
-        const MeetingParameters found{root.t, static_cast<double>(std::min(1.0L, std::max(0.0L, s))),
-                                      root.cluster || root.multiplicity > 1};
-        addMeeting(meetings, found);
+        // far out on the parabola the share loses its digits: the quadratic must be at the point there
+        const double on = static_cast<double>(std::min(1.0L, std::max(0.0L, s)));
+        if (std::hypot(qx.at(on) - px, qy.at(on) - py) > near) continue;
+        addMeeting(meetings, {root.t, on, root.cluster || root.multiplicity > 1});
     }
     return true;
 }
@@ -281,15 +295,12 @@ bool intersectWithCubic(const PointD* curve, int n, const PointD* cubic, std::ve
     std::vector<PolynomialRoot> roots;
     if (!certifiedRoots(f, degree, noise, makeExact, exactF, roots)) return false;
 
-    double largest = 0;
-    for (int i = 0; i < n; ++i) largest = std::max({largest, std::fabs(curve[i].x), std::fabs(curve[i].y)});
-    for (int i = 0; i < 4; ++i) largest = std::max({largest, std::fabs(cubic[i].x), std::fabs(cubic[i].y)});
     const AxisPolynomial x = alongAxis(curve, n, 0);
     const AxisPolynomial y = alongAxis(curve, n, 1);
     std::vector<double> parameters;
     for (const PolynomialRoot& root : roots) {
         // where the curve is on the cubic's algebraic curve, the cubic's parameters that reach the point
-        cubicAt(cubic, x.at(root.t), y.at(root.t), 1e-9 * largest, parameters);
+        cubicAt(cubic, x.at(root.t), y.at(root.t), nearness(curve, n, cubic, 4), parameters);
         for (double s : parameters) {
             if (s < -sameParameter || s > 1 + sameParameter) continue;  // beyond the cubic's ends
             addMeeting(meetings, {root.t, std::min(1.0, std::max(0.0, s)), root.cluster || root.multiplicity > 1});
