@@ -210,8 +210,67 @@ def search_seeds():
     write("search_fuzz", "segment-on-folded-32", search_case([(2, 0), (3, 0)], zigzag, exponent=1, grid=True))
 
 
+# --- exact_fuzz: a mode, two counts, then the curves as the mode reads them
+def exact_points(p, points, exponent):
+    p.integral(-40, 40, exponent)
+    for x, y in points:
+        for v in (x, y):
+            whole = v * 2.0 ** -exponent
+            assert whole == int(whole) and abs(whole) <= 2**26
+            p.integral(-(2**26), 2**26, int(whole))
+
+
+def exact_case(mode, first, second=None, exponents=(0, 0), line=None, nudges=()):
+    p = Provider()
+    p.integral(0, 3, mode)
+    if mode == 1:
+        positions1, positions2, (dx, dy) = first, second, line
+        p.integral(1, 32, len(positions1))
+        p.integral(1, 32, len(positions2))
+        p.integral(-20, 20, 0)
+        p.integral(-16, 16, dx)
+        p.integral(-16, 16, dy)
+        p.integral(-1024, 1024, 0)
+        p.integral(-1024, 1024, 0)
+        for v in positions1 + positions2:
+            p.integral(-64, 64, v)
+        return p.data()
+    p.integral(1, 32, len(first))
+    p.integral(1, 32, len(second) if second else len(first))
+    exact_points(p, first, exponents[0])
+    if mode == 0 or mode == 3:
+        exact_points(p, second, exponents[1])
+    else:
+        p.boolean(False)  # not run back
+        for i in range(len(first)):
+            p.integral(0, 7, 0 if i in nudges else 1)
+            if i in nudges:
+                p.boolean(True)
+    return p.data()
+
+
+def exact_seeds():
+    write("exact_fuzz", "example-default", exact_case(0, example("default", 1), example("default", 2), (-1, -1)))
+    write("exact_fuzz", "folded-polygon", exact_case(1, [1, -2, 4, -8, 16, -32, 64], [0, 64], line=(1, 0)))
+    cusp = [(105, -105), (-165, 210), (240, -420), (-300, 840), (240, -1680), (240, 3360), (-1920, -6720), (6720, 13440)]
+    write("exact_fuzz", "cusp-on-axis", exact_case(3, cusp, [(0, 0), (1000, 0)]))
+    write("exact_fuzz", "stationary-end", exact_case(1, [0, 1, 2, 4], [0, 1, 1], line=(1, 0)))
+    write("exact_fuzz", "folded-line", exact_case(1, [4, 8], [1, 8, 7], line=(1, 0)))
+    write("exact_fuzz", "loop-itself", exact_case(2, [(0, 0), (2, 2), (-1, 2), (1, 0)]))
+    quartic = [(-2, 2), (-1, -2), (0, 2), (1, -2), (2, 2)]
+    write("exact_fuzz", "fourfold-contact", exact_case(3, quartic, [(-1, 0), (1, 0)], (-1, 0)))
+    start = [(0, 0)] * 6 + [(10, 10), (20, 0)]
+    write("exact_fuzz", "start-six-times", exact_case(3, start, [(-5, 5), (5, -5)]))
+    rng = random.Random(17)
+    big = [[(rng.randint(-(2**24), 2**24) / 2**20, rng.randint(-(2**24), 2**24) / 2**20) for _ in range(32)]
+           for _ in range(2)]
+    write("exact_fuzz", "scattered-32", exact_case(0, big[0], big[1], (-20, -20)))
+    write("exact_fuzz", "nudged-32", exact_case(2, big[0], exponents=(-20, 0), nudges=(3, 17, 30)))
+
+
 if __name__ == "__main__":
     reader_seeds()
     hull_seeds()
     segment_seeds()
     search_seeds()
+    exact_seeds()

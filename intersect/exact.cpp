@@ -4,6 +4,9 @@
 #include <cfloat>
 #include <cmath>
 
+#include "intersect/exact/implicit.h"
+#include "intersect/exact/lines.h"
+
 namespace {
 
 constexpr int maxPoints = maxControlPoints;
@@ -18,9 +21,12 @@ constexpr double clipStall = 0.65;
 constexpr double narrowBelow = 0.95;
 // Clipped ranges are widened by this much (in the piece's own parameter) against rounding in the clip.
 constexpr double clipSlack = 1e-12;
-// Pairs of pieces examined before the search stops descending (only curves that run within rounding
-// distance of each other without coinciding come near it).
-constexpr long stepBudget = 1L << 20;
+// The work one intersection may do, in units of one control point through one de Casteljau level (a
+// clipping round of two curves of n and m points costs about n^2 + m^2 units, a Newton step about 4 n).
+// Ordinary pairs use a few thousand; curves that run within rounding distance of each other without
+// coinciding would go on for ever. When it is spent the search stops descending and reports what it
+// found, and the result says so. Spent in full it takes about a millisecond (bench/exact_bench).
+constexpr long workLimit = exactWorkLimit;
 // Results this close in both parameters are one meeting point.
 constexpr double sameCrossing = 1e-9;
 // Results this close are one meeting point when the curves stay within the tolerance between them.
@@ -33,6 +39,12 @@ constexpr double parallelSine = 1e-7;
 // How far (in parameter) a Newton root may lie outside the box it was started in and still belong to it.
 constexpr double boxSlack = 1e-12;
 constexpr int newtonSteps = 24;
+// A curve against a quadratic is answered by one polynomial of twice its degree, up to this many control
+// points (the polynomial's degree stays within that of the largest curve).
+constexpr int maxImplicitPoints = 16;
+// A curve against a cubic is answered again by one polynomial of three times its degree, up to this many
+// control points, where the search leaves a doubt.
+constexpr int maxBezoutPoints = 11;
 constexpr int touchSteps = 60;
 
 // binomial coefficients C(n, k) for n below maxPoints, exact in double
@@ -160,6 +172,17 @@ struct Vec {
     double x;
     double y;
 };
+
+// The work done so far against workLimit.
+struct Work {
+    long used = 0;
+    long limit = workLimit;
+    bool spent() const { return used > limit; }
+};
+
+// The checks of candidate stretches have a limit of their own: a check of two curves of 32 points takes
+// about half a million units (sample points projected one by one), and a handful of them must fit.
+constexpr long checkLimit = 4 * workLimit;
 
 double cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
 double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
@@ -535,11 +558,6 @@ bool newtonTouch(const Curve& a, const Curve& b, double& t, double& s) {
 }
 
 // Newton's method on the squared distance from c(t) to p. True when it settles.
-// A tolerance on parameter steps: the given one, or near t = 0, where doubles resolve far finer, that share
-// of |t| times 100 (a curve reaching to the float limit meets a point near its start at t = 1e-38). The same
-// as the given one from |t| = 0.01 on.
-double parameterTolerance(double limit, double t) { return std::min(limit, 100 * limit * std::fabs(t)); }
-
 bool newtonProject(const Curve& c, Vec p, double& t) {
     double previous = INFINITY;
     for (int i = 0; i < newtonSteps; ++i) {
@@ -554,7 +572,7 @@ bool newtonProject(const Curve& c, Vec p, double& t) {
         t += dt;
         if (!(t > -1 && t < 2)) return false;
         const double size = std::fabs(dt);
-        if (size <= parameterTolerance(1e-15, t) || (size <= 1e-9 && size >= 0.5 * previous)) return true;
+        if (size <= 1e-15 || (size <= 1e-9 && size >= 0.5 * previous)) return true;
         previous = size;
     }
     return previous <= 1e-9;
@@ -565,16 +583,45 @@ struct Search {
     const Curve* b;
     double err;        // rounding error of a piece's control points
     double tolerance;  // curves closer than this meet
-    long steps = 0;
-    std::vector<Candidate>* found;
+    Work* work;
+    std::vector<Candidate>* found;  // its first knownAtEnds entries are the meetings at the curves' ends
+    size_t knownAtEnds;
+    int settled;  // pairs settled when too short to cut
     const std::vector<Stretch>* stretches;
 };
 
-bool insideStretch(const Search& search, double t0, double t1, double s0, double s1) {
+// Where the curve `to` is on a shared stretch when the curve `from` is at u; the stretch runs over
+// [u0, u1] on `from` and [v0, v1] on `to`. Taken from the straight map between the ends, then projected.
+double alongStretch(const Curve& from, const Curve& to, double u0, double u1, double v0, double v1, double u) {
+    const double f = u1 != u0 ? std::min(1.0, std::max(0.0, (u - u0) / (u1 - u0))) : 0.0;
+    const double lo = std::min(v0, v1);
+    const double hi = std::max(v0, v1);
+    const double guess = v0 + f * (v1 - v0);
+    double v = guess;
+    if (!newtonProject(to, pointAt(from, u), v) || v < lo - sameTouch || v > hi + sameTouch) v = guess;
+    return std::min(hi, std::max(lo, v));
+}
+
+// Whether the pieces on [t0, t1] and [s0, s1] can meet only where they are the same points of a shared
+// stretch: the box lies in the stretch's parameter rectangle, and the first curve runs one way (its
+// control polygon's directions within half a turn) over a parameter range holding both its own piece and
+// the part the second piece coincides with. A curve that runs one way does not cross itself, so no node
+// of the shared curve lies in between.
+bool onlyOnStretch(const Search& search, double t0, double t1, double s0, double s1) {
+    const Curve& a = *search.a;
+    const Curve& b = *search.b;
     for (const Stretch& r : *search.stretches) {
         const double lo = std::min(r.s0, r.s1);
         const double hi = std::max(r.s0, r.s1);
-        if (t0 >= r.t0 && t1 <= r.t1 && s0 >= lo && s1 <= hi) return true;
+        if (!(t0 >= r.t0 && t1 <= r.t1 && s0 >= lo && s1 <= hi)) continue;
+        const double u0 = alongStretch(b, a, r.s0, r.s1, r.t0, r.t1, s0);
+        const double u1 = alongStretch(b, a, r.s0, r.s1, r.t0, r.t1, s1);
+        const double from = std::max(r.t0, std::min(t0, std::min(u0, u1)) - sameTouch);
+        const double to = std::min(r.t1, std::max(t1, std::max(u0, u1)) + sameTouch);
+        search.work->used += a.n * a.n + 32 * (a.n + b.n);  // two projections and one piece
+        Piece span;
+        extract(a, from, to, span);
+        if (coneOf(span, a.n, search.err).valid) return true;
     }
     return false;
 }
@@ -587,6 +634,8 @@ void record(Search& search, double t, double s, bool touch) {
 void settleTinyPair(Search& search, double t0, double t1, double s0, double s1, bool apart) {
     const Curve& a = *search.a;
     const Curve& b = *search.b;
+    search.work->used += (touchSteps + newtonSteps) * 8 * (a.n + b.n);
+    ++search.settled;
     const double tc = 0.5 * (t0 + t1);
     const double sc = 0.5 * (s0 + s1);
     const double reach = 8 * std::max(t1 - t0, s1 - s0);
@@ -622,23 +671,35 @@ double extentOf(const Piece& p) { return std::max(p.maxX - p.minX, p.maxY - p.mi
 void searchPair(Search& search, Piece& pa, double t0, double t1, Piece& pb, double s0, double s1) {
     const Curve& a = *search.a;
     const Curve& b = *search.b;
-    ++search.steps;
+    search.work->used += a.n + b.n;
     const double margin = 2 * search.err;
     if (!boxesMeet(pa, pb, margin)) return;
 
     bool triedNewton = false;
     bool apart = false;
     for (int round = 0; round < 64; ++round) {
-        if (insideStretch(search, t0, t1, s0, s1)) return;
+        if (search.work->spent()) return;  // the result says that the search stopped short
+        if (onlyOnStretch(search, t0, t1, s0, s1)) return;
+        search.work->used += a.n * a.n + b.n * b.n + 32 * (a.n + b.n);
         const Cone coneA = coneOf(pa, a.n, search.err);
         const Cone coneB = coneOf(pb, b.n, search.err);
         apart = directionsApart(coneA, coneB, search.err);
+        if (apart) {
+            // at most one meeting here: when it is one found at a curve's end already, nothing is left
+            for (size_t i = 0; i < search.knownAtEnds; ++i) {
+                const Candidate& k = (*search.found)[i];
+                if (k.t >= t0 - boxSlack && k.t <= t1 + boxSlack && k.s >= s0 - boxSlack && k.s <= s1 + boxSlack) {
+                    return;
+                }
+            }
+        }
         if (apart && !triedNewton) {
             // at most one crossing here: Newton from the centre finds it unless it starts too far out
             triedNewton = true;
+            search.work->used += newtonSteps * 4 * (a.n + b.n);
             double t = 0.5 * (t0 + t1);
             double s = 0.5 * (s0 + s1);
-            if (newtonCrossing(a, b, t, s)) {
+            if (newtonCrossing(a, b, t, s) && distance(pointAt(a, t), pointAt(b, s)) <= search.tolerance) {
                 if (t >= t0 - boxSlack && t <= t1 + boxSlack && s >= s0 - boxSlack && s <= s1 + boxSlack) {
                     record(search, t, s, false);
                     return;
@@ -679,10 +740,11 @@ void searchPair(Search& search, Piece& pa, double t0, double t1, Piece& pb, doub
 
     const bool tinyA = t1 - t0 <= tinyWidth;
     const bool tinyB = s1 - s0 <= tinyWidth;
-    if ((tinyA && tinyB) || search.steps > stepBudget) {
+    if (tinyA && tinyB) {
         settleTinyPair(search, t0, t1, s0, s1, apart);
         return;
     }
+    if (search.work->spent()) return;  // the result says that the search stopped short
     // halve the longer piece (one already too short to cut stays whole)
     Piece first;
     Piece second;
@@ -703,7 +765,8 @@ void searchPair(Search& search, Piece& pa, double t0, double t1, Piece& pb, doub
 
 // Appends to out every parameter in [t0, t1] where c passes within tolerance of p.
 void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, double t0, double t1,
-                      std::vector<double>& out, int depth) {
+                      std::vector<double>& out, int depth, Work& work) {
+    work.used += c.n * c.n;
     Piece piece;
     extract(c, t0, t1, piece);
     if (p.x < piece.minX - tolerance || p.x > piece.maxX + tolerance || p.y < piece.minY - tolerance ||
@@ -738,6 +801,7 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
     }
     const double width = t1 - t0;
     if (oneWay) {
+        work.used += 2 * newtonSteps * 4 * c.n;  // a root of the advance, then the nearest point
         // the piece advances along its chord: where its advance equals p's, it is as near p as anywhere
         // within a factor of two, so one root of the advance decides
         const Vec direction{chord.x / chordLength, chord.y / chordLength};
@@ -755,14 +819,14 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
         } else {
             // Newton kept inside the bracket, halving when it would leave it
             t = 0.5 * (lo + hi);
-            for (int i = 0; i < 300 && hi - lo > parameterTolerance(1e-16, hi); ++i) {
+            for (int i = 0; i < 100 && hi - lo > 1e-16; ++i) {
                 const double h = advance(t);
                 if (h == 0) break;
                 (h < 0 ? lo : hi) = t;
                 const double slope = dot(velocityAt(c, t), direction);
                 double next = slope > 0 ? t - h / slope : 0.5 * (lo + hi);
                 if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-                if (std::fabs(next - t) <= parameterTolerance(1e-17, t)) break;
+                if (std::fabs(next - t) <= 1e-17) break;
                 t = next;
             }
         }
@@ -773,7 +837,8 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
         if (distance(pointAt(c, t), p) <= tolerance) out.push_back(t);
         return;
     }
-    if (width <= tinyWidth || depth > 60) {
+    if (width <= tinyWidth || depth > 60 || work.spent()) {
+        work.used += newtonSteps * 4 * c.n;
         double t = 0.5 * (t0 + t1);
         double nearest = t;
         if (newtonProject(c, p, nearest) && nearest >= t0 - width && nearest <= t1 + width) t = nearest;
@@ -782,15 +847,15 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
         return;
     }
     const double tm = 0.5 * (t0 + t1);
-    findPointOnCurve(c, p, tolerance, err, t0, tm, out, depth + 1);
-    findPointOnCurve(c, p, tolerance, err, tm, t1, out, depth + 1);
+    findPointOnCurve(c, p, tolerance, err, t0, tm, out, depth + 1, work);
+    findPointOnCurve(c, p, tolerance, err, tm, t1, out, depth + 1, work);
 }
 
 // every parameter where c passes within tolerance of p, each once, in increasing order
-void pointOnCurve(const Curve& c, Vec p, double tolerance, double err, std::vector<double>& out) {
+void pointOnCurve(const Curve& c, Vec p, double tolerance, double err, std::vector<double>& out, Work& work) {
     out.clear();
-    if (c.n < 1) return;
-    findPointOnCurve(c, p, tolerance, err, 0, 1, out, 0);
+    if (c.n < 1 || work.spent()) return;
+    findPointOnCurve(c, p, tolerance, err, 0, 1, out, 0, work);
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end(), [](double u, double v) { return v - u <= sameCrossing; }), out.end());
 }
@@ -807,7 +872,7 @@ bool parallelAt(const Curve& a, double t, const Curve& b, double s, double err) 
 
 // Whether the curves coincide all the way between the meeting points p and q (p.t < q.t): sample points
 // of the first curve between them, projected onto the second within the s-range, all lie on it.
-bool coincideBetween(const Curve& a, const Curve& b, Candidate p, Candidate q, double tolerance) {
+bool coincideBetween(const Curve& a, const Curve& b, Candidate p, Candidate q, double tolerance, Work& work) {
     const int samples = std::max(3, (a.n - 1) * (b.n - 1) + 1);
     const double lo = std::min(p.s, q.s) - sameCrossing;
     const double hi = std::max(p.s, q.s) + sameCrossing;
@@ -820,6 +885,7 @@ bool coincideBetween(const Curve& a, const Curve& b, Candidate p, Candidate q, d
         double s = p.s + f * (q.s - p.s);
         if ((s - previous) * direction < 0) s = previous;
         const Vec point = pointAt(a, t);
+        work.used += 16 * b.n;  // a projection takes a few Newton steps
         if (!newtonProject(b, point, s)) return false;
         if (s < lo || s > hi || (s - previous) * direction < -sameCrossing) return false;
         const Vec on = pointAt(b, s);
@@ -843,9 +909,9 @@ bool oneMeeting(const Curve& a, const Curve& b, Candidate p, Candidate q, double
     return true;
 }
 
-bool allAtOnePoint(const Curve& c, double err) {
-    for (int i = 1; i < c.n; ++i) {
-        if (length(Vec{c.x[i] - c.x[0], c.y[i] - c.y[0]}) > err) return false;
+bool allAtOnePoint(const PointD* c, int n) {
+    for (int i = 1; i < n; ++i) {
+        if (c[i].x != c[0].x || c[i].y != c[0].y) return false;
     }
     return true;
 }
@@ -860,7 +926,8 @@ bool finiteCurve(const PointD* curve, int n) {
 
 // ends of shared stretches and meeting points at the curves' ends
 void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
-                 std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch) {
+                 std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch,
+                 Work& work) {
     const auto add = [&](double t, double s, bool touch, bool meeting) {
         const Candidate c = swapped ? Candidate{s, t, touch} : Candidate{t, s, touch};
         if (meeting) meetings.push_back(c);
@@ -868,7 +935,7 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
     };
     // the ends of a
     for (double t : {0.0, 1.0}) {
-        pointOnCurve(b, pointAt(a, t), tolerance, err, scratch);
+        pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
         for (double s : scratch) add(t, s, parallelAt(a, t, b, s, err), true);
     }
     // where a turns back on itself (its derivative vanishes) on b
@@ -882,9 +949,10 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
         }
         hodograph.set(hx, hy, d);
         std::vector<double> turns;
-        pointOnCurve(hodograph, Vec{0, 0}, 4.0 * d * tolerance, 2.0 * d * err, turns);
+        pointOnCurve(hodograph, Vec{0, 0}, 4.0 * d * tolerance, 2.0 * d * err, turns, work);
         for (double t : turns) {
-            pointOnCurve(b, pointAt(a, t), tolerance, err, scratch);
+            if (work.spent()) break;  // a derivative within rounding of zero all along: the result says so
+            pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
             for (double s : scratch) add(t, s, true, false);
         }
     }
@@ -895,6 +963,8 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
 void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, ExactIntersections& result) {
     result.crossings.clear();
     result.overlaps.clear();
+    result.complete = true;
+    result.work = 0;
     if (!finiteCurve(curve1, n1) || !finiteCurve(curve2, n2)) return;
 
     // the local frame: centred on the box around both control polygons
@@ -909,25 +979,8 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     };
     widen(curve1, n1);
     widen(curve2, n2);
-    // Each axis is centred only where moving every coordinate is exact: beside a coordinate near the float
-    // limit a small one would be lost in the move (1 - 1.7e38 is -1.7e38), and with it where the curves meet.
-    const auto movesExactly = [&](double centre, bool alongX) {
-        for (const auto& [c, n] : {std::make_pair(curve1, n1), std::make_pair(curve2, n2)}) {
-            for (int i = 0; i < n; ++i) {
-                const double v = alongX ? c[i].x : c[i].y;
-                // exact when its rounding error, by Knuth's two-sum of v and -centre, is zero
-                const double moved = v - centre;
-                const double centrePart = moved - v;
-                const double vPart = moved - centrePart;
-                if ((v - vPart) + (-centre - centrePart) != 0) return false;
-            }
-        }
-        return true;
-    };
-    double cx = 0.5 * minX + 0.5 * maxX;
-    double cy = 0.5 * minY + 0.5 * maxY;
-    if (!movesExactly(cx, true)) cx = 0;
-    if (!movesExactly(cy, false)) cy = 0;
+    const double cx = 0.5 * minX + 0.5 * maxX;
+    const double cy = 0.5 * minY + 0.5 * maxY;
     Curve a;
     Curve b;
     double scale = 0;
@@ -951,45 +1004,110 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     const double tolerance = 2 * err;
 
     const auto emit = [&](double t, double s, bool touch) {
+        // in the frame, where the curve is near the origin; by de Casteljau on the control points as given
+        // where the frame's centre is far larger than the point (a float-range curve meeting near zero)
         long double px, py;
         a.position.at<long double>(t, px, py);
-        result.crossings.push_back({t, s, static_cast<double>(px + cx), static_cast<double>(py + cy), touch});
+        long double x = px + cx;
+        long double y = py + cy;
+        if (std::fabs(x) < 0x1p-20L * std::fabs(cx) || std::fabs(y) < 0x1p-20L * std::fabs(cy)) {
+            long double qx[maxPoints], qy[maxPoints];
+            for (int i = 0; i < n1; ++i) {
+                qx[i] = curve1[i].x;
+                qy[i] = curve1[i].y;
+            }
+            for (int j = 1; j < n1; ++j) {
+                for (int k = 0; k + j < n1; ++k) {
+                    qx[k] = (1 - static_cast<long double>(t)) * qx[k] + t * qx[k + 1];
+                    qy[k] = (1 - static_cast<long double>(t)) * qy[k] + t * qy[k + 1];
+                }
+            }
+            x = qx[0];
+            y = qy[0];
+        }
+        result.crossings.push_back({t, s, static_cast<double>(x), static_cast<double>(y), touch});
+    };
+
+    // A curve against a quadratic (order 3) or a cubic (order 4) of at most `most` control points: answered
+    // by the roots of the implicit equation along it; false where that equation vanishes along the curve.
+    const auto answerByImplicitEquation = [&](int order, int most) {
+        std::vector<exactmode::MeetingParameters> meetings;
+        const auto solve = order == 3 ? exactmode::intersectWithQuadratic : exactmode::intersectWithCubic;
+        bool answered = false;
+        if (n2 == order && n1 <= most) {
+            answered = solve(curve1, n1, curve2, meetings);
+        } else if (n1 == order && n2 <= most) {
+            answered = solve(curve2, n2, curve1, meetings);
+            for (exactmode::MeetingParameters& m : meetings) std::swap(m.t, m.s);
+        }
+        if (!answered) return false;
+        std::sort(meetings.begin(), meetings.end(),
+                  [](const exactmode::MeetingParameters& p, const exactmode::MeetingParameters& q) {
+                      return p.t < q.t || (p.t == q.t && p.s < q.s);
+                  });
+        for (const exactmode::MeetingParameters& m : meetings) emit(m.t, m.s, m.touch);
+        return true;
     };
 
     // curves that are single points
-    const bool pointA = allAtOnePoint(a, err);
-    const bool pointB = allAtOnePoint(b, err);
+    // curves whose control points all coincide, exactly: single points
+    const bool pointA = allAtOnePoint(curve1, n1);
+    const bool pointB = allAtOnePoint(curve2, n2);
     std::vector<double> scratch;
-    if (pointA || pointB) {
-        if (pointA && pointB) {
-            if (length(Vec{a.x[0] - b.x[0], a.y[0] - b.y[0]}) <= tolerance) emit(0, 0, true);
-            return;
-        }
-        const Curve& curve = pointA ? b : a;
-        const Vec p = pointA ? Vec{a.x[0], a.y[0]} : Vec{b.x[0], b.y[0]};
-        pointOnCurve(curve, p, tolerance, err, scratch);
-        for (double u : scratch) {
-            if (!pointA) {
-                emit(u, 0, true);
-                continue;
-            }
-            // the first curve is a point only within the frame's rounding (its control points may lie apart
-            // by less than that): where the second passes it is where they meet
-            long double px, py;
-            b.position.at<long double>(u, px, py);
-            result.crossings.push_back({0, u, static_cast<double>(px + cx), static_cast<double>(py + cy), true});
-        }
+    Work work;
+    if (pointA && pointB) {
+        if (curve1[0].x == curve2[0].x && curve1[0].y == curve2[0].y) emit(0, 0, true);
         return;
     }
+    const bool straightA = exactmode::onOneLine(curve1, n1);
+    const bool straightB = exactmode::onOneLine(curve2, n2);
+    if ((pointA && !straightB) || (pointB && !straightA)) {
+        // a point against a curve that is not straight: where the curve passes it within rounding
+        const Curve& curve = pointA ? b : a;
+        const Vec p = pointA ? Vec{a.x[0], a.y[0]} : Vec{b.x[0], b.y[0]};
+        pointOnCurve(curve, p, tolerance, err, scratch, work);
+        for (double u : scratch) emit(pointA ? 0 : u, pointA ? u : 0, true);
+        result.complete = !work.spent();
+        result.work = work.used;
+        return;
+    }
+
+    // a curve on a straight line: a one-dimensional question, answered without the search
+    if (straightA || straightB) {
+        std::vector<exactmode::MeetingParameters> meetings;
+        std::vector<exactmode::SharedStretch> shared;
+        if (straightA && straightB && exactmode::onOneLine(curve1, n1, curve2, n2)) {
+            exactmode::intersectOnOneLine(curve1, n1, curve2, n2, meetings, shared);
+        } else if (straightB && !pointB) {
+            exactmode::intersectWithLine(curve1, n1, curve2, n2, meetings);
+        } else {
+            exactmode::intersectWithLine(curve2, n2, curve1, n1, meetings);
+            for (exactmode::MeetingParameters& m : meetings) std::swap(m.t, m.s);
+        }
+        std::sort(meetings.begin(), meetings.end(),
+                  [](const exactmode::MeetingParameters& p, const exactmode::MeetingParameters& q) {
+                      return p.t < q.t || (p.t == q.t && p.s < q.s);
+                  });
+        for (const exactmode::MeetingParameters& m : meetings) emit(m.t, m.s, m.touch);
+        std::sort(shared.begin(), shared.end(),
+                  [](const exactmode::SharedStretch& p, const exactmode::SharedStretch& q) { return p.t0 < q.t0; });
+        for (const exactmode::SharedStretch& r : shared) result.overlaps.push_back({r.t0, r.t1, r.s0, r.s1});
+        return;
+    }
+
+    // a curve against a quadratic: the roots of one polynomial
+    if (answerByImplicitEquation(3, maxImplicitPoints)) return;
 
     // meeting points at the curves' ends, and candidate ends of shared stretches
     std::vector<Candidate> found;
     std::vector<Candidate> ends;
-    examineEnds(a, b, false, tolerance, err, found, ends, scratch);
-    examineEnds(b, a, true, tolerance, err, found, ends, scratch);
+    examineEnds(a, b, false, tolerance, err, found, ends, scratch, work);
+    examineEnds(b, a, true, tolerance, err, found, ends, scratch, work);
 
     // shared stretches: pairs of candidate ends with the curves coinciding between them
     std::vector<Stretch> stretches;
+    Work checking;
+    checking.limit = checkLimit;
     std::sort(ends.begin(), ends.end(),
               [](const Candidate& p, const Candidate& q) { return p.t < q.t || (p.t == q.t && p.s < q.s); });
     for (size_t i = 0; i < ends.size(); ++i) {
@@ -997,7 +1115,7 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
             const Candidate& p = ends[i];
             const Candidate& q = ends[j];
             if (q.t - p.t <= sameTouch || std::fabs(q.s - p.s) <= sameTouch) continue;
-            if (coincideBetween(a, b, p, q, tolerance)) stretches.push_back({p.t, q.t, p.s, q.s});
+            if (!checking.spent() && coincideBetween(a, b, p, q, tolerance, checking)) stretches.push_back({p.t, q.t, p.s, q.s});
         }
     }
     // keep the longest of stretches that contain one another
@@ -1015,7 +1133,7 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     }
 
     // the crossings inside the parameter square
-    Search search{&a, &b, err, tolerance, 0, &found, &kept};
+    Search search{&a, &b, err, tolerance, &work, &found, found.size(), 0, &kept};
     Piece wholeA;
     Piece wholeB;
     extract(a, 0, 1, wholeA);
@@ -1023,12 +1141,12 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     searchPair(search, wholeA, 0, 1, wholeB, 0, 1);
 
     // one result per meeting point, none inside a shared stretch
+    // (a node of the shared curve lies in a stretch's rectangle too, but away from its correspondence)
     const auto onStretch = [&](const Candidate& c) {
         for (const Stretch& r : kept) {
-            if (c.t >= r.t0 - sameTouch && c.t <= r.t1 + sameTouch && c.s >= std::min(r.s0, r.s1) - sameTouch &&
-                c.s <= std::max(r.s0, r.s1) + sameTouch) {
-                return true;
-            }
+            if (c.t < r.t0 - sameTouch || c.t > r.t1 + sameTouch) continue;
+            const double s = alongStretch(a, b, r.t0, r.t1, r.s0, r.s1, std::min(r.t1, std::max(r.t0, c.t)));
+            if (std::fabs(c.s - s) <= sameTouch) return true;
         }
         return false;
     };
@@ -1054,6 +1172,19 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         }
         if (!same) merged.push_back(c);
     }
+    result.complete = !work.spent() && !checking.spent();
+    result.work = work.used + checking.used;
+
+    // Where double precision decided something only within its tolerance (a touch, pieces settled when
+    // too short to cut, or a search stopped short) and a cubic is involved, the cubic's implicit equation
+    // along the other curve answers the pair again, exactly.
+    bool doubtful = search.settled > 0 || !result.complete;
+    for (const Candidate& c : merged) doubtful = doubtful || c.touch;
+    if (doubtful && kept.empty() && answerByImplicitEquation(4, maxBezoutPoints)) {
+        result.complete = true;
+        return;
+    }
+
     std::sort(merged.begin(), merged.end(),
               [](const Candidate& p, const Candidate& q) { return p.t < q.t || (p.t == q.t && p.s < q.s); });
     for (const Candidate& c : merged) emit(c.t, c.s, c.touch);

@@ -204,6 +204,154 @@ const Curve issueCubic1 = {{0, 0}, {1, 2}, {2, -1}, {3, 1}};
 const Curve issueCubic2 = {{0, 1}, {1, -1}, {2, 2}, {3, 0}};
 const double root15 = std::sqrt(0.15);  // the issue's cubics cross where t = s = 0.5 -+ sqrt(0.15)
 
+// The curve x = y^30 over y in [-1, 1]: 31 control points, their y rounded to float as a file holds them.
+Curve thirtiethPower() {
+    Curve c;
+    for (int k = 0; k <= 30; ++k) {
+        c.push_back({k % 2 == 0 ? 1.0 : -1.0, static_cast<double>(static_cast<float>(-1 + 2.0 * k / 30))});
+    }
+    return c;
+}
+
+// Curves folded along one line, ends and points that stand still, contact of higher order, meetings
+// closer than double precision resolves, nodes of a shared curve: each with its exact answer.
+void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
+    const double third = 1.0 / 3;
+    const double apart = std::ldexp(1.0, -48);  // a segment this far from a parabola's vertex
+    const Curve loop = {{0, 0}, {2, 2}, {-1, 2}, {1, 0}};
+    const double node = (5 - std::sqrt(15.0)) / 10;  // where the loop passes its node first
+    // #17: a polygon running back and forth along a line, (1 - 3t)^6 along it: a stretch to its turning
+    // point at t = 1/3 and one back from there (this did not finish within 300 s)
+    cases.push_back({"FoldedPolygonAlongSegment",
+                     {{1, 0}, {-2, 0}, {4, 0}, {-8, 0}, {16, 0}, {-32, 0}, {64, 0}},
+                     {{0, 0}, {64, 0}},
+                     {},
+                     {{0, third, 1.0 / 64, 0}, {third, 1, 0, 1}},
+                     2e-16});
+    // #17: y = 105 (3t - 1)^7 and x = 105 (3t - 1)^6: a cusp touching the axis at t = 1/3 (over a minute)
+    cases.push_back({"CuspOnTheAxis",
+                     {{105, -105}, {-165, 210}, {240, -420}, {-300, 840}, {240, -1680}, {240, 3360}, {-1920, -6720},
+                      {6720, 13440}},
+                     {{0, 0}, {1000, 0}},
+                     {{third, 0, 0, 0, true}},
+                     {},
+                     2e-16});
+    // #17: a stretch ending where the second curve stands still; with both ends still (30,858 results)
+    cases.push_back({"StretchToAStationaryEnd",
+                     {{0, 0}, {1, 0}, {2, 0}, {4, 0}},
+                     {{0, 0}, {1, 0}, {1, 0}},
+                     {},
+                     {{0, 0.32218535462608559, 0, 1}},
+                     1e-16});
+    cases.push_back({"StretchBetweenStationaryEnds",
+                     {{0, 0}, {0, 0}, {3, -2}, {7.5, -5}},
+                     {{0, 0}, {3, -2}, {3, -2}},
+                     {},
+                     {{0, 0.60909369796845685, 0, 1}},
+                     1e-16});
+    // #17: the second curve turns back at x = 7.125 (s = 0.875): two stretches, none across the turn
+    cases.push_back({"SegmentOnAFoldedLine",
+                     {{4, 0}, {8, 0}},
+                     {{1, 0}, {8, 0}, {7, 0}},
+                     {},
+                     {{0, 0.78125, 0.25, 0.875}, {0.75, 0.78125, 1, 0.875}},
+                     1e-16});
+    // #17: a short stretch, a millionth of the second curve
+    cases.push_back(
+        {"ShortStretch", {{1, 0}, {2, 0}}, {{0, 0}, {1e6, 0}}, {}, {{0, 1, 1e-6, 2e-6}}, 1e-21});
+    // #17: a loop against itself crosses itself at (0.5, 0.6) beside the stretch; and against itself run back
+    cases.push_back({"NodeOfASharedLoop",
+                     loop,
+                     loop,
+                     {{node, 1 - node, 0.5, 0.6, false}, {1 - node, node, 0.5, 0.6, false}},
+                     {{0, 1, 0, 1}},
+                     1e-15});
+    cases.push_back({"NodeOfASharedLoopRunBack",
+                     loop,
+                     reversed(loop),
+                     {{node, node, 0.5, 0.6, false}, {1 - node, 1 - node, 0.5, 0.6, false}},
+                     {{0, 1, 1, 0}},
+                     1e-15});
+    // #17: contact of order three (x, x^4), two ((x, x^3), crossing but tangential) and four (x, x^5) with
+    // the axis, and of order three between (3u, 3u^2 + 3u^4) and the parabola (3u, 3u^2): one touch each
+    cases.push_back({"FourfoldContactWithALine",
+                     {{-1, 1}, {-0.5, -1}, {0, 1}, {0.5, -1}, {1, 1}},
+                     {{-1, 0}, {1, 0}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    cases.push_back({"ThreefoldContactWithALine",
+                     {{-1, -1}, {-1.0 / 3, 1}, {1.0 / 3, -1}, {1, 1}},
+                     {{-1, 0}, {1, 0}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    cases.push_back({"FivefoldContactWithALine",
+                     {{-1, -1}, {-0.6, 1}, {-0.2, -1}, {0.2, 1}, {0.6, -1}, {1, 1}},
+                     {{-1, 0}, {1, 0}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    cases.push_back({"FourfoldContactWithAParabola",
+                     {{-3, 6}, {-1.5, -3}, {0, 2}, {1.5, -3}, {3, 6}},
+                     {{-3, 3}, {0, -3}, {3, 3}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    // #17: two cubics with contact of order two, (3u, 3u^3) and (3u, 6u^3): one touch at their middles
+    // (off by 9e-7 before)
+    cases.push_back({"ThreefoldContactOfCubics",
+                     {{-3, -3}, {-1, 3}, {1, -3}, {3, 3}},
+                     {{-3, -6}, {-1, 6}, {1, -6}, {3, 6}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+    // #17: the parabola (2t, (1 - 2t)^2) against a segment 2^-48 below its vertex: apart; 2^-48 above:
+    // two crossings at t = 1/2 -+ 2^-25 (one touch before)
+    cases.push_back({"JustApart", {{0, 1}, {1, -1}, {2, 1}}, {{-1, -apart}, {3, -apart}}, {}, {}, 0});
+    cases.push_back({"TwoCrossingsCloserThanFloats",
+                     {{0, 1}, {1, -1}, {2, 1}},
+                     {{-1, apart}, {3, apart}},
+                     {{0.5 - std::ldexp(1.0, -25), 0.5 - std::ldexp(1.0, -26), 1 - std::ldexp(1.0, -24), apart, false},
+                      {0.5 + std::ldexp(1.0, -25), 0.5 + std::ldexp(1.0, -26), 1 + std::ldexp(1.0, -24), apart, false}},
+                     {},
+                     1e-17});
+    // #17: a start point written twice, and six times: one meeting there, a touch (no direction there)
+    cases.push_back({"StartWrittenTwice",
+                     {{0, 0}, {0, 0}, {10, 10}, {20, 0}},
+                     {{-5, 5}, {5, -5}},
+                     {{0, 0.5, 0, 0, true}},
+                     {},
+                     0});
+    cases.push_back({"StartWrittenSixTimes",
+                     {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {10, 10}, {20, 0}},
+                     {{-5, 5}, {5, -5}},
+                     {{0, 0.5, 0, 0, true}},
+                     {},
+                     0});
+    cases.push_back({"StartWrittenTwiceOnACubic",
+                     {{0, 0}, {0, 0}, {10, 10}, {20, 0}},
+                     {{-4, 4}, {-2, -1}, {2, 1}, {4, -4}},
+                     {{0, 0.5, 0, 0, true}},
+                     {},
+                     1e-15});
+    // a segment across the float range against a short vertical one: they cross at x = 1, t = 1 / 3.4e38
+    // (it was taken for a point at that scale, meeting at its start)
+    cases.push_back({"FloatRangeSegmentAcrossAShortOne",
+                     {{0, 0}, {3.4028234663852886e38, 1}},
+                     {{1, -1}, {1, 1}},
+                     {{1 / 3.4028234663852886e38, 0.5, 1, 1 / 3.4028234663852886e38, false}},
+                     {},
+                     1e-50});
+    // #17: x = y^30 meets the line x = 0 at its middle only, with contact of order 29 (nothing before)
+    cases.push_back({"ThirtiethPowerAgainstItsAxis",
+                     thirtiethPower(),
+                     {{0, -2}, {0, 2}},
+                     {{0.5, 0.5, 0, 0, true}},
+                     {},
+                     1e-16});
+}
+
 std::vector<ExactCase> exactCases() {
     std::vector<ExactCase> cases;
     // three crossings; the middle one lies exactly at both curves' halving point
@@ -287,6 +435,7 @@ std::vector<ExactCase> exactCases() {
                       {0.5 + root15, 0.5 + root15, 1e6 + 2.6618950039, 1e6 + 0.5, false}},
                      {},
                      1e-12});
+    addFoldsStillPointsAndContacts(cases);
     return cases;
 }
 
@@ -358,8 +507,11 @@ TEST(ExactIntersection, SegmentToTheFloatLimitMeetsTheVerticalWhereItCrossesIt) 
         EXPECT_TRUE(r.overlaps.empty());
         const CurveCrossing& c = r.crossings[0];
         EXPECT_NEAR(c.x, 1, 1e-12) << describe(r);                          // on the vertical
-        EXPECT_NEAR(c.y, 1 / 3.4028234663852886e38, 1e-50) << describe(r);  // on the segment to the limit
+        // the point is taken on the first curve: on the segment to the limit exactly where it crosses x = 1;
+        // on the vertical at t = 0.5, the nearest double to 0.5 + 1.5e-39, whose y is 0
+        EXPECT_NEAR(c.y, swapped ? 0 : 1 / 3.4028234663852886e38, 1e-50) << describe(r);
         EXPECT_NEAR(swapped ? c.s : c.t, 1 / 3.4028234663852886e38, 1e-50) << describe(r);
+        EXPECT_EQ(swapped ? c.t : c.s, 0.5) << describe(r);
     }
 }
 
@@ -451,23 +603,36 @@ TEST(ExactIntersectionRandom, MatchesTheReferenceForDegreesOneToNine) {
                 worst);
 }
 
-// A quadratic built tangent to a random curve at a chosen parameter, curving away from it: it touches
-// there once (rounding of the construction may turn the touch into a pair of crossings closer than
-// double precision can tell apart, or a miss closer than that); everything else matches the reference.
+// A curve with control points on a grid of 1/16 (so that everything built from it below is exact in
+// double), cut from a random one.
+Curve gridCurve(std::mt19937& random, int n) {
+    Curve c = randomCurve(random, n);
+    for (PointD& p : c) p = {std::round(p.x * 16) / 16, std::round(p.y * 16) / 16};
+    return c;
+}
+
+// the largest power of two not above v (v > 0)
+long double powerOfTwoBelow(long double v) { return std::exp2(std::floor(std::log2(v))); }
+
+// A quadratic or a cubic built tangent to a random curve at a parameter k / 16, curving away from it: it
+// touches there once, exactly (the construction is exact: grid points, a dyadic parameter, the curve's own derivative
+// as the tangent); everything else matches the reference.
 TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
     std::mt19937 random(77);
     std::uniform_int_distribution<int> points(2, 10);
-    std::uniform_real_distribution<double> where(0.15, 0.85);
-    std::uniform_real_distribution<double> bend(0.2, 1.0);
+    std::uniform_int_distribution<int> where(3, 13);
+    std::uniform_int_distribution<int> bend(2, 8);
     int touches = 0;
     for (int k = 0; k < 150; ++k) {
-        const Curve a = randomCurve(random, points(random) + 1);
-        const double tTouch = where(random);
+        const Curve a = gridCurve(random, points(random) + 1);
+        const double tTouch = where(random) / 16.0;
         PointL p, v;
         evaluate(a, tTouch, p, v);
         const long double speed = std::hypot(v.x, v.y);
         if (speed < 0.2L) continue;
-        const PointL tangent{v.x / speed, v.y / speed};
+        // the tangent and the normal scaled by a power of two, so that they stay exact
+        const long double unit = powerOfTwoBelow(speed);
+        const PointL tangent{v.x / unit, v.y / unit};
         const PointL normal{-tangent.y, tangent.x};
         // a's own turn at the touch, so that the quadratic bends clearly more, or the other way
         PointL a2;
@@ -480,24 +645,26 @@ TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
         }
         const long double curvatureA = (v.x * a2.y - v.y * a2.x) / (speed * speed * speed);
         const long double sign = curvatureA > 0 ? -1 : 1;
-        const long double c = sign * bend(random) * 0.2L;
-        const long double half = 0.3L;  // the quadratic's half length along the tangent
-        const Curve b = {{static_cast<double>(p.x - half * tangent.x + c * normal.x),
-                          static_cast<double>(p.y - half * tangent.y + c * normal.y)},
-                         {static_cast<double>(p.x - c * normal.x), static_cast<double>(p.y - c * normal.y)},
-                         {static_cast<double>(p.x + half * tangent.x + c * normal.x),
-                          static_cast<double>(p.y + half * tangent.y + c * normal.y)}};
+        const long double c = sign * bend(random) / 32.0L;
+        const long double half = 0.25L;  // the quadratic's half length along the tangent, about
+        const auto at = [&](long double along, long double across) {
+            return PointD{static_cast<double>(p.x + along * tangent.x + across * normal.x),
+                          static_cast<double>(p.y + along * tangent.y + across * normal.y)};
+        };
+        // a quadratic, or (every other pair) a cubic with the same middle point and direction there
+        const Curve b = k % 2 == 0 ? Curve{at(-half, c), at(0, -c), at(half, c)}
+                                   : Curve{at(-2 * half, 3 * c), at(-half, -c), at(half, -c), at(2 * half, 3 * c)};
         const ExactIntersections r = intersect(a, b);
         SCOPED_TRACE("pair " + std::to_string(k) + ", touch at t=" + std::to_string(tTouch) + "; found:\n" +
                      describe(r));
-        // exactly one result near the touch, marked as one
+        // exactly one result near the touch, marked as one, at the exact parameters
         int near = 0;
         for (const CurveCrossing& x : r.crossings) {
             if (std::fabs(x.t - tTouch) < 1e-3 && std::fabs(x.s - 0.5) < 1e-3) {
                 ++near;
                 EXPECT_TRUE(x.touch);
-                EXPECT_NEAR(x.t, tTouch, 1e-7);
-                EXPECT_NEAR(x.s, 0.5, 1e-7);
+                EXPECT_NEAR(x.t, tTouch, 1e-12);
+                EXPECT_NEAR(x.s, 0.5, 1e-12);
             }
         }
         EXPECT_EQ(near, 1);
@@ -518,21 +685,31 @@ TEST(ExactIntersectionRandom, TangentsBuiltOnPurposeAreOneTouch) {
 }
 
 // A random curve against a piece of itself (possibly running back, possibly given with one control point
-// more): one stretch with the piece's ends, and any other meeting point really on both curves.
+// more): one stretch with the piece's ends, and any other meeting point really on both curves; inside
+// the stretch only where the curve crosses itself.
 TEST(ExactIntersectionRandom, OverlapsBuiltOnPurposeAreOneStretch) {
     std::mt19937 random(4242);
     std::uniform_int_distribution<int> points(2, 9);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int k = 0; k < 150; ++k) {
-        const Curve a = randomCurve(random, points(random));
+        Curve a = randomCurve(random, points(random));
         double lo = unit(random);
         double hi = unit(random);
         if (hi < lo) std::swap(lo, hi);
         if (hi - lo < 0.05) continue;
+        const bool exactOnly = a.size() <= 3;
+        if (exactOnly) {
+            // a segment or a quadratic shares a stretch only with a piece lying exactly on it (their
+            // meetings are decided exactly): coordinates on a grid of 1/1024 and ends at multiples of 1/64
+            // make the piece exact
+            for (PointD& p : a) p = {std::round(p.x * 1024) / 1024, std::round(p.y * 1024) / 1024};
+            lo = std::floor(lo * 64) / 64;
+            hi = std::ceil(hi * 64) / 64;
+        }
         Curve b = piece(a, lo, hi);
         const bool back = k % 2 == 1;
         if (back) b = reversed(b);
-        if (k % 3 == 0) b = elevate(b);
+        if (k % 3 == 0 && (!exactOnly || a.size() == 2)) b = elevate(b);  // exact for a segment only
         const ExactIntersections r = intersect(a, b);
         SCOPED_TRACE("pair " + std::to_string(k) + " of " + std::to_string(a.size()) + " points, piece [" +
                      std::to_string(lo) + ", " + std::to_string(hi) + "]; found:\n" + describe(r));
@@ -544,7 +721,13 @@ TEST(ExactIntersectionRandom, OverlapsBuiltOnPurposeAreOneStretch) {
         EXPECT_NEAR(o.s1, back ? 0.0 : 1.0, 1e-9);
         for (const CurveCrossing& x : r.crossings) {
             EXPECT_LE(distanceOnCurves(a, b, x.t, x.s), 1e-12) << "t=" << x.t << " s=" << x.s;
-            EXPECT_FALSE(x.t > lo + 1e-6 && x.t < hi - 1e-6) << "inside the stretch: t=" << x.t;
+            // inside the stretch only a node of the shared curve: the second curve is there at a parameter
+            // that does not correspond to t, and the curves cross
+            if (x.t > lo + 1e-6 && x.t < hi - 1e-6 && x.s > 1e-6 && x.s < 1 - 1e-6) {
+                const double corresponding = lo + (back ? 1 - x.s : x.s) * (hi - lo);
+                EXPECT_GT(std::fabs(corresponding - x.t), 1e-6) << "on the stretch: t=" << x.t;
+                EXPECT_FALSE(x.touch) << "t=" << x.t;
+            }
         }
     }
 }

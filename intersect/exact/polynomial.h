@@ -1,0 +1,81 @@
+// One-dimensional Bernstein polynomials for the exact intersection: a double-double number type, the
+// real roots of a polynomial on [0, 1] found by subdivision with certified counts, and the monotone
+// stretches of a polynomial between its turning points.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "intersect/exact/integer.h"
+
+namespace exactmode {
+
+// A number held as the unevaluated sum hi + lo of two doubles, |lo| at most half a unit of hi: about 106
+// bits. Sums and products of two doubles are held exactly.
+struct Twofold {
+    double hi = 0;
+    double lo = 0;
+};
+
+Twofold twofoldSum(double a, double b);         // a + b, exactly
+Twofold twofoldDifference(double a, double b);  // a - b, exactly
+Twofold twofoldProduct(double a, double b);     // a * b, exactly (barring overflow and underflow)
+Twofold operator+(Twofold a, Twofold b);
+Twofold operator-(Twofold a, Twofold b);
+Twofold operator*(Twofold a, Twofold b);
+Twofold operator/(Twofold a, Twofold b);
+int signOf(Twofold a);
+
+// The exact sign of (b - a) x (c - a) for points given by their coordinates.
+int orientation(double ax, double ay, double bx, double by, double cx, double cy);
+
+// A real root of a polynomial on [0, 1].
+struct PolynomialRoot {
+    double t;
+    int multiplicity;  // certain where the root is exact or isolated; otherwise the count of a cluster
+    bool cluster;      // roots closer than the subdivision resolves (at most 2^-50 apart): one tangential root
+};
+
+// Bounds of the root finder: subdivisions stop at this width, and the number of intervals it may look
+// at is limited (the sum of sign changes over one level of intervals never grows, so at most degree
+// intervals are alive on each of the 50 levels).
+constexpr double rootResolution = 1.0 / (1LL << 50);
+
+// The exact Bernstein coefficients of a polynomial, all multiplied by one positive number, made when
+// first needed.
+using ExactCoefficients = std::function<void(std::vector<BigInteger>&)>;
+
+// The roots in [0, 1] of the polynomial with the Bernstein coefficients c[0..degree] (each within noise
+// of the true one), in increasing order. Signs that the double-double coefficients decide (farther than
+// noise from zero) are taken from them; where one is within noise of zero, the part of [0, 1] in question
+// is examined again with the exact coefficients, so that every count of roots is certain: exact zeros
+// are multiple roots of their exact multiplicity, one sign change is one simple root. A polynomial whose
+// coefficients are all zero has no isolated roots: nothing is returned.
+void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoefficients& exact,
+                    std::vector<PolynomialRoot>& roots);
+
+// The value of the polynomial with Bernstein coefficients c[0..degree] at t, in double-double.
+Twofold bernsteinAt(const Twofold* c, int degree, double t);
+
+// A stretch [t0, t1] on which a one-dimensional polynomial runs one way, from value v0 to value v1.
+struct MonotoneRange {
+    double t0;
+    double t1;
+    long double v0;
+    long double v1;
+};
+
+// A polynomial along one axis, given by its Bernstein coefficients (the control points' coordinates).
+struct AxisPolynomial {
+    int degree = 0;
+    double c[32];
+
+    long double at(long double t) const;
+    long double slopeAt(long double t) const;
+    // its stretches between its turning points (sign changes of its derivative), in order
+    void monotoneRanges(std::vector<MonotoneRange>& out) const;
+    // the parameter in the range r where the polynomial takes the value v (clamped to r's ends)
+    double solveIn(const MonotoneRange& r, long double v) const;
+};
+
+}  // namespace exactmode
