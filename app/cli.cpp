@@ -341,13 +341,20 @@ int main(int argc, char** argv) {
     if (build.stats.budgetExhausted) {
         complain("warning: the search was cut short by its budget after " + std::to_string(build.stats.calls) +
                  " calls; meeting points after the first " + std::to_string(build.intersections.size()) +
-                 " found may be missing (--exact finds them all)");
+                 " found may be missing (--exact looks for the meeting points themselves)");
     }
     // the camera the window fits to the finished scene
     const Camera camera = frameScene(minCorner, maxCorner, drawnExtent);
 
     ExactIntersections exact;
-    if (options.exact) intersectExact(build.curve1, build.count1, build.curve2, build.count2, exact);
+    if (options.exact) {
+        intersectExact(build.curve1, build.count1, build.curve2, build.count2, exact);
+        if (!exact.complete) {
+            complain(
+                "warning: the exact intersection reached its work limit; curves that run within rounding "
+                "distance of each other may have meeting points it did not tell apart");
+        }
+    }
     const std::vector<Point> unique = uniquePoints(build.intersections, searchTolerance);
 
     if (options.svg != nullptr &&

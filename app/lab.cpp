@@ -260,12 +260,12 @@ std::string statusLine() {
     for (const CurveCrossing& c : m.exact.crossings) touches += c.touch ? 1 : 0;
     std::snprintf(line, sizeof line,
                   "control points %zu and %zu  |  search: %ld calls, deepest level %d, %zu points found, %.3f ms%s  |  "
-                  "exact: %d crossings, %d touches, %zu shared stretches, %.3f ms  |  h: keys",
+                  "exact: %d crossings, %d touches, %zu shared stretches, %.3f ms%s  |  h: keys",
                   m.curves[0].size(), m.curves[1].size(), m.build.stats.calls, m.build.stats.deepestLevel,
                   m.build.intersections.size(), m.searchMilliseconds,
                   m.build.stats.budgetExhausted ? " - CUT SHORT by its budget" : "",
                   static_cast<int>(m.exact.crossings.size()) - touches, touches, m.exact.overlaps.size(),
-                  m.exactMilliseconds);
+                  m.exactMilliseconds, m.exact.complete ? "" : " - WORK LIMIT reached");
     return line;
 }
 

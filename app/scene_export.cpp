@@ -131,7 +131,8 @@ void jsonExact(std::FILE* out, const ExactIntersections& exact) {
         jsonDouble(out, o.s1);
         std::fputc('}', out);
     }
-    std::fputs(exact.overlaps.empty() ? "]\n  }" : "\n    ]\n  }", out);
+    std::fputs(exact.overlaps.empty() ? "]" : "\n    ]", out);
+    std::fprintf(out, ",\n    \"complete\": %s\n  }", exact.complete ? "true" : "false");
 }
 
 // ---------------------------------------------------------------------------------------------------

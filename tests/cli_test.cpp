@@ -284,6 +284,37 @@ TEST(CliJson, ASearchCutShortByItsBudgetIsSaid) {
     }
 }
 
+// Two 32-point curves one float step apart run within rounding of each other all along: the exact mode
+// stops at its work limit and says so, on standard error and in the document; an ordinary pair is complete.
+TEST(CliJson, AnExactIntersectionAtItsWorkLimitIsSaid) {
+    std::string first = "32", second = "32";
+    for (int i = 0; i < 32; ++i) {
+        const float x = static_cast<float>(i / 3.0);
+        const float y = static_cast<float>(4 * (i % 2) + 0.37 * std::sin(i));
+        char pair[96];
+        std::snprintf(pair, sizeof pair, " %.9g %.9g", static_cast<double>(x), static_cast<double>(y));
+        first += pair;
+        std::snprintf(pair, sizeof pair, " %.9g %.9g", static_cast<double>(x),
+                      static_cast<double>(std::nextafter(y, INFINITY)));
+        second += pair;
+    }
+    for (const bool nudged : {true, false}) {
+        TempDir dir;
+        dir.write("kriva1.txt", nudged ? first : "4 0 2 3 9.5 6 1.5 10 8");
+        dir.write("kriva2.txt", nudged ? second : "4 0 7 4 0 7 11 10 2");
+        const ProcessResult r = runIn(dir.path(), {"--exact", "--json"});
+        ASSERT_EQ(r.status, 0);
+        bool ok = false;
+        const Json doc = parseJson(r.out, ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(doc["exact"]["complete"].get<bool>(), !nudged);
+        EXPECT_EQ(
+            r.err.find("geometrija-cli: warning: the exact intersection reached its work limit") != std::string::npos,
+            nudged)
+            << r.err;
+    }
+}
+
 TEST(CliJson, ExactResultsJoinTheDocument) {
     TempDir dir;
     dir.write("kriva1.txt", "4 0 0 1 2 2 -1 3 1");

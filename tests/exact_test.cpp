@@ -229,13 +229,13 @@ void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
                      {{0, third, 1.0 / 64, 0}, {third, 1, 0, 1}},
                      2e-16});
     // #17: y = 105 (3t - 1)^7 and x = 105 (3t - 1)^6: a cusp touching the axis at t = 1/3 (over a minute)
-    cases.push_back({"CuspOnTheAxis",
-                     {{105, -105}, {-165, 210}, {240, -420}, {-300, 840}, {240, -1680}, {240, 3360}, {-1920, -6720},
-                      {6720, 13440}},
-                     {{0, 0}, {1000, 0}},
-                     {{third, 0, 0, 0, true}},
-                     {},
-                     2e-16});
+    cases.push_back(
+        {"CuspOnTheAxis",
+         {{105, -105}, {-165, 210}, {240, -420}, {-300, 840}, {240, -1680}, {240, 3360}, {-1920, -6720}, {6720, 13440}},
+         {{0, 0}, {1000, 0}},
+         {{third, 0, 0, 0, true}},
+         {},
+         2e-16});
     // #17: a stretch ending where the second curve stands still; with both ends still (30,858 results)
     cases.push_back({"StretchToAStationaryEnd",
                      {{0, 0}, {1, 0}, {2, 0}, {4, 0}},
@@ -257,8 +257,7 @@ void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
                      {{0, 0.78125, 0.25, 0.875}, {0.75, 0.78125, 1, 0.875}},
                      1e-16});
     // #17: a short stretch, a millionth of the second curve
-    cases.push_back(
-        {"ShortStretch", {{1, 0}, {2, 0}}, {{0, 0}, {1e6, 0}}, {}, {{0, 1, 1e-6, 2e-6}}, 1e-21});
+    cases.push_back({"ShortStretch", {{1, 0}, {2, 0}}, {{0, 0}, {1e6, 0}}, {}, {{0, 1, 1e-6, 2e-6}}, 1e-21});
     // #17: a loop against itself crosses itself at (0.5, 0.6) beside the stretch; and against itself run back
     cases.push_back({"NodeOfASharedLoop",
                      loop,
@@ -317,12 +316,8 @@ void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
                      {},
                      1e-17});
     // #17: a start point written twice, and six times: one meeting there, a touch (no direction there)
-    cases.push_back({"StartWrittenTwice",
-                     {{0, 0}, {0, 0}, {10, 10}, {20, 0}},
-                     {{-5, 5}, {5, -5}},
-                     {{0, 0.5, 0, 0, true}},
-                     {},
-                     0});
+    cases.push_back(
+        {"StartWrittenTwice", {{0, 0}, {0, 0}, {10, 10}, {20, 0}}, {{-5, 5}, {5, -5}}, {{0, 0.5, 0, 0, true}}, {}, 0});
     cases.push_back({"StartWrittenSixTimes",
                      {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {10, 10}, {20, 0}},
                      {{-5, 5}, {5, -5}},
@@ -344,12 +339,8 @@ void addFoldsStillPointsAndContacts(std::vector<ExactCase>& cases) {
                      {},
                      1e-50});
     // #17: x = y^30 meets the line x = 0 at its middle only, with contact of order 29 (nothing before)
-    cases.push_back({"ThirtiethPowerAgainstItsAxis",
-                     thirtiethPower(),
-                     {{0, -2}, {0, 2}},
-                     {{0.5, 0.5, 0, 0, true}},
-                     {},
-                     1e-16});
+    cases.push_back(
+        {"ThirtiethPowerAgainstItsAxis", thirtiethPower(), {{0, -2}, {0, 2}}, {{0.5, 0.5, 0, 0, true}}, {}, 1e-16});
 }
 
 std::vector<ExactCase> exactCases() {
@@ -506,7 +497,7 @@ TEST(ExactIntersection, SegmentToTheFloatLimitMeetsTheVerticalWhereItCrossesIt) 
         ASSERT_EQ(r.crossings.size(), 1u) << describe(r);
         EXPECT_TRUE(r.overlaps.empty());
         const CurveCrossing& c = r.crossings[0];
-        EXPECT_NEAR(c.x, 1, 1e-12) << describe(r);                          // on the vertical
+        EXPECT_NEAR(c.x, 1, 1e-12) << describe(r);  // on the vertical
         // the point is taken on the first curve: on the segment to the limit exactly where it crosses x = 1;
         // on the vertical at t = 0.5, the nearest double to 0.5 + 1.5e-39, whose y is 0
         EXPECT_NEAR(c.y, swapped ? 0 : 1 / 3.4028234663852886e38, 1e-50) << describe(r);
