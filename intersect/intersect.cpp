@@ -6,6 +6,7 @@
 
 #include "bezier/bezier.h"
 #include "hull/hull.h"
+#include "intersect/outline.h"
 
 int intersectionCount = 0;
 
@@ -83,63 +84,14 @@ int segmentIntersection(Segment first, Segment second, float* point) {
 
 namespace {
 
-// One outline edge with what every test against it needs, formed exactly as segmentIntersection forms it.
-// Plain floats, so an array of them costs nothing to set up.
-struct Edge {
-    float fromX;
-    float fromY;
-    float toX;
-    float toY;
-    float dx;  // to - from, in float
-    float dy;
-    double squaredLength;                // dx^2 + dy^2
-    double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
-
-    Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
-};
-
-// An outline with what every test of an edge pair against it needs, found once per outline.
-struct Outline {
-    int n;
-    Edge edges[maxControlPoints];  // vertex i to i + 1, and the closing edge from the first vertex to the last
-                                   // (set for the distinct ones only)
-    double loX, hiX, loY, hiY;     // the box of the vertices
-    bool shallow;                  // no edge steeper than |dx| / length = 0.1
-    bool longEdges;                // every edge of squared length 2^-100 or more
-
-    // n from 1 to maxControlPoints, finite vertices
-    Outline(const Point* outline, int count) : n(count) {
-        constexpr double shortestSquaredLength = 0x1p-100;
-        loX = hiX = outline[0].x;
-        loY = hiY = outline[0].y;
-        shallow = true;
-        longEdges = true;
-        for (int i = 0; i < n; ++i) {
-            loX = std::min(loX, static_cast<double>(outline[i].x));
-            hiX = std::max(hiX, static_cast<double>(outline[i].x));
-            loY = std::min(loY, static_cast<double>(outline[i].y));
-            hiY = std::max(hiY, static_cast<double>(outline[i].y));
-        }
-        for (int i = 0; i < distinctEdges(); ++i) {
-            Edge& e = edges[i];
-            const Point& from = i < n - 1 ? outline[i] : outline[0];
-            const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
-            e.fromX = from.x;
-            e.fromY = from.y;
-            e.toX = to.x;
-            e.toY = to.y;
-            e.dx = to.x - from.x;
-            e.dy = to.y - from.y;
-            e.squaredLength = squaredLength(e.dx, e.dy);
-            e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
-            longEdges = longEdges && e.squaredLength >= shortestSquaredLength;
-            shallow = shallow && static_cast<double>(e.dx) * e.dx >= 0.01 * e.squaredLength;
-        }
-    }
-
-    // a two-vertex outline's closing edge runs from its first vertex to its last, as its one edge does
-    int distinctEdges() const { return n == 2 ? 1 : n; }
-};
+// The shortcuts of the overlap test. Each is argued where it is used.
+constexpr double apartAlongX = 0.01;                  // gap along x, as a share of the common box's larger side
+constexpr double apartAlongY = 0.1;                   // gap along y, for a first outline with no steep edge
+constexpr double shallowSquaredCosine = 0.01;         // (|dx| / length)^2 of the steepest shallow edge: 84 degrees
+constexpr double shortestEdgeSquared = 0x1p-100;      // edges this long have a normal float cross product
+constexpr double largestShortcutCoordinate = 0x1p60;  // below it no difference overflows
+constexpr double beyondOneMargin = 0x1p-20;           // a quotient this far above 1 still rounds above 1
+constexpr double belowZeroMargin = 0x1p-60;           // a quotient this far below 0 still rounds below 0
 
 enum RangeVerdict { inRange, outOfRange, closeCall };
 
@@ -151,16 +103,16 @@ RangeVerdict unitRange(double numerator, double denominator) {
     const double b = std::fabs(denominator);
     if (numerator == 0 || (numerator > 0) == (denominator > 0)) {
         if (a <= b) return inRange;
-        if (a >= b * (1 + 0x1p-20)) return outOfRange;
+        if (a >= b * (1 + beyondOneMargin)) return outOfRange;
         return closeCall;
     }
-    if (a >= b * 0x1p-60) return outOfRange;
+    if (a >= b * belowZeroMargin) return outOfRange;
     return closeCall;
 }
 
 // segmentIntersection(first, second) != 0, with the crossing case's range tests done without division
 // where the outcome is certain; close calls and the parallel case go to segmentIntersection itself.
-bool edgesMeet(const Edge& first, const Edge& second) {
+bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     const float cross =
         static_cast<float>(static_cast<double>(first.dx) * second.dy - static_cast<double>(first.dy) * second.dx);
     const double crossSquared = static_cast<double>(cross) * cross;
@@ -190,27 +142,17 @@ bool edgesMeet(const Edge& first, const Edge& second) {
 //   0.009 of the box's side of the first edge's line, so within 0.009 / cos of the first edge's y range,
 //   where cos = |dx| / length >= 0.1 below 84 degrees.
 // Coordinates stay within 2^60, where no difference overflows and the float cross product stays finite.
-bool surelyApart(const Outline& first, const Outline& second) {
-    constexpr double largestCoordinate = 0x1p60;
+bool surelyApart(const HullOutline& first, const HullOutline& second) {
     if (!first.longEdges || !second.longEdges) return false;
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
-    if (!(std::max(-loX, hiX) <= largestCoordinate && std::max(-loY, hiY) <= largestCoordinate)) return false;
+    if (!(std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate)) {
+        return false;
+    }
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
     const double gapY = std::max(second.loY - first.hiY, first.loY - second.hiY);
-    return gapX > 0.01 * side || (first.shallow && gapY > 0.1 * side);
-}
-
-// hullsOverlap of two outlines described beforehand
-bool outlinesMeet(const Outline& first, const Outline& second) {
-    if (surelyApart(first, second)) return false;
-    for (int i = 0; i < first.distinctEdges(); ++i) {
-        for (int j = 0; j < second.distinctEdges(); ++j) {
-            if (edgesMeet(first.edges[i], second.edges[j])) return true;
-        }
-    }
-    return false;
+    return gapX > apartAlongX * side || (first.shallow && gapY > apartAlongY * side);
 }
 
 bool allFinite(const Point* points, int n) {
@@ -221,6 +163,44 @@ bool allFinite(const Point* points, int n) {
 }
 
 }  // namespace
+
+HullOutline::HullOutline(const Point* outline, int count) : n(count) {
+    loX = hiX = outline[0].x;
+    loY = hiY = outline[0].y;
+    shallow = true;
+    longEdges = true;
+    for (int i = 0; i < n; ++i) {
+        loX = std::min(loX, static_cast<double>(outline[i].x));
+        hiX = std::max(hiX, static_cast<double>(outline[i].x));
+        loY = std::min(loY, static_cast<double>(outline[i].y));
+        hiY = std::max(hiY, static_cast<double>(outline[i].y));
+    }
+    for (int i = 0; i < distinctEdges(); ++i) {
+        OutlineEdge& e = edges[i];
+        const Point& from = i < n - 1 ? outline[i] : outline[0];
+        const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
+        e.fromX = from.x;
+        e.fromY = from.y;
+        e.toX = to.x;
+        e.toY = to.y;
+        e.dx = to.x - from.x;
+        e.dy = to.y - from.y;
+        e.squaredLength = squaredLength(e.dx, e.dy);
+        e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+        longEdges = longEdges && e.squaredLength >= shortestEdgeSquared;
+        shallow = shallow && static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
+    }
+}
+
+bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
+    if (surelyApart(first, second)) return false;
+    for (int i = 0; i < first.distinctEdges(); ++i) {
+        for (int j = 0; j < second.distinctEdges(); ++j) {
+            if (edgesMeet(first.edges[i], second.edges[j])) return true;
+        }
+    }
+    return false;
+}
 
 int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) {
     if (n1 <= 0 || n2 <= 0) return 0;  // no outline
@@ -236,7 +216,7 @@ int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) {
         }
         return 0;
     }
-    return outlinesMeet(Outline(hull1, n1), Outline(hull2, n2)) ? 1 : 0;
+    return hullsOverlap(HullOutline(hull1, n1), HullOutline(hull2, n2)) ? 1 : 0;
 }
 
 int insideConvexPolygon(Point p, const Point* polygon, int n) {
@@ -266,6 +246,16 @@ namespace {
 // a pixel when the curves fill the window. It only matters for curves larger than epsilon * 65536 (655
 // units at 0.01), where it keeps curves that run along each other from being cut into millions of pieces.
 constexpr double extentResolution = 1.0 / 65536;
+
+// Float steps per control-polygon edge below which an edge may stop shrinking: halving rounds each new
+// point once, so neighbouring points can stay a few steps apart however often a piece is halved.
+constexpr double resolutionStepsPerEdge = 4.0;
+// Smallness limits a small piece's box may span per control-polygon edge: halving spreads the points of a
+// smooth piece about evenly, so its box is no more than about twice its first hull edge per edge.
+constexpr double boxLimitsPerEdge = 2.0;
+// Smallness limits per control point that two pieces' boxes may lie apart and still share a point as the
+// outline test sees it: about what two small pieces may span together.
+constexpr double apartLimitsPerPoint = 2.0;
 
 struct Search {
     std::vector<Point>* result;
@@ -316,7 +306,7 @@ double resolutionLimit(const Point* curve, int n) {
         largest = std::max(largest, std::max(std::fabs(curve[i].x), std::fabs(curve[i].y)));  // finite
     }
     const float step = std::nextafter(largest, INFINITY) - largest;
-    return 4.0 * (n > 1 ? n - 1 : 1) * step;
+    return resolutionStepsPerEdge * (n > 1 ? n - 1 : 1) * step;
 }
 
 // Room for the control points of one half, left unset: splitBezier writes each of the n it holds, whole,
@@ -334,7 +324,7 @@ struct Piece {
     int n;
     Point outline[maxControlPoints];
     int m;  // the outline's vertex count, 1 or more: the curves searched have finite points
-    Outline described;
+    HullOutline described;
 
     Piece(const Point* c, int count) : curve(c), n(count), m(pieceOutline(c, count, outline)), described(outline, m) {}
 };
@@ -346,9 +336,9 @@ struct Piece {
 // so for the pieces of a smooth curve the box test holds as soon as the edge test does.
 bool isSmall(const Search& search, const Piece& piece) {
     const double firstEdge = piece.m >= 2 ? distance(piece.outline[0], piece.outline[1]) : 0.0;
-    const Outline& o = piece.described;
+    const HullOutline& o = piece.described;
     const double side = std::max(o.hiX - o.loX, o.hiY - o.loY);
-    const double sides = 2.0 * (piece.n > 1 ? piece.n - 1 : 1);  // limits the box may span
+    const double sides = boxLimitsPerEdge * (piece.n > 1 ? piece.n - 1 : 1);  // limits the box may span
     if (firstEdge <= search.epsilon && side <= sides * search.epsilon) return true;
     const double limit = std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
     return firstEdge <= limit && side <= sides * limit;
@@ -396,10 +386,10 @@ struct CallbackObserver {
 // along such a line would record a point. Pieces that meet by the parallel tolerance elsewhere, such as
 // curves touching, lie far closer.
 bool boxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
-    const Outline& a = piece1.described;
-    const Outline& b = piece2.described;
+    const HullOutline& a = piece1.described;
+    const HullOutline& b = piece2.described;
     const double gap = std::max({b.loX - a.hiX, a.loX - b.hiX, b.loY - a.hiY, a.loY - b.hiY});
-    const double limits = 2.0 * (piece1.n + piece2.n);
+    const double limits = apartLimitsPerPoint * (piece1.n + piece2.n);
     if (!(gap > limits * search.epsilon)) return false;
     return gap > limits * std::max(resolutionLimit(piece1.curve, piece1.n), resolutionLimit(piece2.curve, piece2.n));
 }
@@ -422,7 +412,7 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     const int m2 = piece2.m;
 
     // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
-    const bool meet = (outlinesMeet(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
+    const bool meet = (hullsOverlap(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
                        insideConvexPolygon(hull2[0], hull1, m1)) &&
                       !boxesApart(search, piece1, piece2);
     if (!meet) {

@@ -1,0 +1,41 @@
+// The overlap test of two hull outlines with everything it needs of each outline found once beforehand:
+// the search describes each piece's outline once and tests it in the two pairs the piece takes part in.
+#pragma once
+
+#include "geometry/geometry.h"
+#include "intersect/intersect.h"
+
+// One outline edge with what every test against it needs, formed exactly as segmentIntersection forms it.
+// Plain floats, so an array of them costs nothing to set up.
+struct OutlineEdge {
+    float fromX;
+    float fromY;
+    float toX;
+    float toY;
+    float dx;  // to - from, in float
+    float dy;
+    double squaredLength;                // dx^2 + dy^2
+    double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
+
+    Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
+};
+
+// An outline with what every test of an edge pair against it needs, found once per outline.
+struct HullOutline {
+    int n;
+    OutlineEdge edges[maxControlPoints];  // vertex i to i + 1, and the closing edge from the first vertex to the last
+                                          // (set for the distinct ones only)
+    double loX, hiX, loY, hiY;            // the box of the vertices
+    bool shallow;                         // no edge steeper than |dx| / length = 0.1
+    bool longEdges;                       // every edge of squared length 2^-100 or more
+
+    // described from count vertices, 1 to maxControlPoints, all finite
+    HullOutline(const Point* outline, int count);
+
+    // a two-vertex outline's closing edge runs from its first vertex to its last, as its one edge does
+    int distinctEdges() const { return n == 2 ? 1 : n; }
+};
+
+// hullsOverlap of two outlines described beforehand: the same answer, with edge pairs that cannot meet
+// told apart without division and outlines clearly apart skipped whole.
+bool hullsOverlap(const HullOutline& first, const HullOutline& second);
