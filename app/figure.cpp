@@ -24,8 +24,6 @@ constexpr double pointRingWidth = 2;
 constexpr double labelSize = 14;
 constexpr double labelGap = 9;  // between a dot's centre and its label
 
-bool finite(const Point& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
 // a coordinate for a label: three decimals, a tenth of the search tolerance; very large ones shortened
 std::string labelNumber(float v) {
     char buffer[48];
@@ -46,7 +44,7 @@ struct Frame {
     double scale = 1;
 
     void widen(const Point& p) {
-        if (!finite(p)) return;
+        if (!isFinite(p)) return;
         if (empty) {
             minX = maxX = p.x;
             minY = maxY = p.y;
@@ -75,7 +73,7 @@ void writePath(std::FILE* out, const Frame& frame, const std::vector<Point>& pts
     char buffer[64];
     bool drawing = false;
     for (const Point& p : pts) {
-        if (!finite(p)) {
+        if (!isFinite(p)) {
             drawing = false;
             continue;
         }
@@ -134,7 +132,7 @@ void writeFigure(std::FILE* out, const SceneBuild& build, const std::vector<Poin
     for (const std::vector<Point>& hull : hulls) {
         writePath(out, frame, hull, hull.size() > 2, style);
         for (const Point& p : hull) {
-            if (!finite(p)) continue;
+            if (!isFinite(p)) continue;
             std::fprintf(out, "    <circle cx=\"%.3f\" cy=\"%.3f\" r=\"%g\" fill=\"%s\"/>\n", frame.x(p.x),
                          frame.y(p.y), hullDotRadius, hullColour);
         }
@@ -146,7 +144,7 @@ void writeFigure(std::FILE* out, const SceneBuild& build, const std::vector<Poin
     for (const std::vector<Point>& curve : curves) writePath(out, frame, curve, false, style);
     std::fprintf(out, "  </g>\n  <g id=\"meeting-points\">\n");
     for (const Point& p : meetingPoints) {
-        if (!finite(p)) continue;
+        if (!isFinite(p)) continue;
         std::fprintf(out,
                      "    <circle cx=\"%.3f\" cy=\"%.3f\" r=\"%g\" fill=\"%s\" stroke=\"%s\" stroke-width=\"%g\"/>\n",
                      frame.x(p.x), frame.y(p.y), pointRadius, pointFill, pointRing, pointRingWidth);
@@ -159,7 +157,7 @@ void writeFigure(std::FILE* out, const SceneBuild& build, const std::vector<Poin
                      "stroke-width=\"3\" stroke-linejoin=\"round\" paint-order=\"stroke\">\n",
                      labelSize, pointRing, background);
         for (const Point& p : meetingPoints) {
-            if (!finite(p)) continue;
+            if (!isFinite(p)) continue;
             const double x = frame.x(p.x);
             const bool leftward = x > 0.5 * frame.width();
             std::fprintf(out, "    <text x=\"%.3f\" y=\"%.3f\"%s>(%s, %s)</text>\n",

@@ -60,6 +60,12 @@ struct Circle {
     Circle(Point c, float r, int col = BLACK) : center(c), radius(r), color(col) {}
 };
 
+// whether both coordinates of p are finite (neither a NaN nor an infinity)
+bool isFinite(const Point& p);
+
+// whether every one of the first n points is finite
+bool allFinite(const Point* points, int n);
+
 // The colour each code stands for, as red, green and blue from 0 to 1, indexed by the code.
 struct ColorComponents {
     float red;

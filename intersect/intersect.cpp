@@ -155,13 +155,6 @@ bool surelyApart(const HullOutline& first, const HullOutline& second) {
     return gapX > apartAlongX * side || (first.shallow && gapY > apartAlongY * side);
 }
 
-bool allFinite(const Point* points, int n) {
-    for (int i = 0; i < n; ++i) {
-        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 HullOutline::HullOutline(const Point* outline, int count) : n(count) {
@@ -486,13 +479,7 @@ double extent(const Point* curve1, int n1, const Point* curve2, int n2) {
     return std::max(maxX - minX, maxY - minY);
 }
 
-bool isSearchable(const Point* curve, int n) {
-    if (n < 1 || n > maxControlPoints) return false;
-    for (int i = 0; i < n; ++i) {
-        if (!std::isfinite(curve[i].x) || !std::isfinite(curve[i].y)) return false;
-    }
-    return true;
-}
+bool isSearchable(const Point* curve, int n) { return n >= 1 && n <= maxControlPoints && allFinite(curve, n); }
 
 // Coordinates whose largest magnitude lies in this range are searched as they are. Above it the float cross
 // product of two edges can overflow (beyond about 2^63.5), and at the float limit the step to the next float
