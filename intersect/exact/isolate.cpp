@@ -102,6 +102,26 @@ void settleTinyPair(Isolation& search, double t0, double t1, double s0, double s
     if (!apart && pointsApart(pa, pb) <= search.tolerance) record(search, tc, sc, true);
 }
 
+// Clips other, the piece of c on [lo, hi], to the fat line of line (n control points; clips: line has a
+// direction cone, else its fat line is too wide to cut anything worth the work), and cuts it down when
+// that keeps less than narrowBelow of it. kept: the share of other's range kept. False when nothing is left.
+bool clipPiece(const ClipPiece& line, int n, bool clips, const Curve& c, ClipPiece& other, double& lo, double& hi,
+               double margin, double& kept) {
+    double u0 = 0;
+    double u1 = 1;
+    if (clips && !clipToFatLine(line, n, other, c.n, margin, u0, u1)) return false;
+    kept = u1 - u0;
+    if (kept < narrowBelow) {
+        const double w = hi - lo;
+        const double n0 = lo + u0 * w;
+        const double n1 = std::max(n0, u1 < 1 ? lo + u1 * w : hi);
+        lo = n0;
+        hi = n1;
+        narrow(c, other, u0, u1, lo, hi);
+    }
+    return true;
+}
+
 // Isolates the meetings of the pieces pa of the first curve on [t0, t1] and pb of the second on [s0, s1].
 void isolatePair(Isolation& search, ClipPiece& pa, double t0, double t1, ClipPiece& pb, double s0, double s1) {
     const Curve& a = *search.a;
@@ -145,30 +165,10 @@ void isolatePair(Isolation& search, ClipPiece& pa, double t0, double t1, ClipPie
 
         // clip each piece to the other's fat line; a piece that turns half a turn or more has a fat line
         // too wide to cut anything worth the work
-        double u0 = 0;
-        double u1 = 1;
-        if (coneA.valid && !clipToFatLine(pa, a.n, pb, b.n, margin, u0, u1)) return;
-        const double keptB = u1 - u0;
-        if (keptB < narrowBelow) {
-            const double w = s1 - s0;
-            const double n0 = s0 + u0 * w;
-            const double n1 = std::max(n0, u1 < 1 ? s0 + u1 * w : s1);
-            s0 = n0;
-            s1 = n1;
-            narrow(b, pb, u0, u1, s0, s1);
-        }
-        u0 = 0;
-        u1 = 1;
-        if (coneB.valid && !clipToFatLine(pb, b.n, pa, a.n, margin, u0, u1)) return;
-        const double keptA = u1 - u0;
-        if (keptA < narrowBelow) {
-            const double w = t1 - t0;
-            const double n0 = t0 + u0 * w;
-            const double n1 = std::max(n0, u1 < 1 ? t0 + u1 * w : t1);
-            t0 = n0;
-            t1 = n1;
-            narrow(a, pa, u0, u1, t0, t1);
-        }
+        double keptB = 1;
+        double keptA = 1;
+        if (!clipPiece(pa, a.n, coneA.valid, b, pb, s0, s1, margin, keptB)) return;
+        if (!clipPiece(pb, b.n, coneB.valid, a, pa, t0, t1, margin, keptA)) return;
         if (!boxesMeet(pa, pb, margin)) return;
         if (keptA > clipStall && keptB > clipStall) break;
     }

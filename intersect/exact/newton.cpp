@@ -19,6 +19,16 @@ constexpr double oneWayCosine = 0.5;
 // a bound for the count of steps.
 constexpr int projectionDepth = 60;
 
+// Appends to out the point of c nearest p from t on (when Newton settles within one width of the piece
+// on [t0, t1]; else t itself), held to [0, 1], when it lies within tolerance of p.
+void keepNearest(const Curve& c, Vec p, double tolerance, double t0, double t1, double t, std::vector<double>& out) {
+    const double width = t1 - t0;
+    double nearest = t;
+    if (newtonProject(c, p, nearest) && nearest >= t0 - width && nearest <= t1 + width) t = nearest;
+    t = std::min(1.0, std::max(0.0, t));
+    if (pointsApart(pointAt(c, t), p) <= tolerance) out.push_back(t);
+}
+
 // Appends to out every parameter in [t0, t1] where c passes within tolerance of p.
 void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, double t0, double t1,
                       std::vector<double>& out, int depth, Work& work) {
@@ -87,19 +97,13 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
             }
         }
         // then the nearest point from there
-        double nearest = t;
-        if (newtonProject(c, p, nearest) && nearest >= t0 - width && nearest <= t1 + width) t = nearest;
-        t = std::min(1.0, std::max(0.0, t));
-        if (pointsApart(pointAt(c, t), p) <= tolerance) out.push_back(t);
+        keepNearest(c, p, tolerance, t0, t1, t, out);
         return;
     }
     if (width <= tinyWidth || depth > projectionDepth || work.spent()) {
         work.used += newtonSteps * newtonStepWork * c.n;
         double t = 0.5 * (t0 + t1);
-        double nearest = t;
-        if (newtonProject(c, p, nearest) && nearest >= t0 - width && nearest <= t1 + width) t = nearest;
-        t = std::min(1.0, std::max(0.0, t));
-        if (pointsApart(pointAt(c, t), p) <= tolerance) out.push_back(t);
+        keepNearest(c, p, tolerance, t0, t1, t, out);
         return;
     }
     const double tm = 0.5 * (t0 + t1);
