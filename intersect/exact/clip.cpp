@@ -7,6 +7,10 @@ namespace exactmode {
 
 namespace {
 
+// The rounding of a cross product of two edges, in units of the rounding unit times their lengths (an
+// edge's own error, err at each end, is bounded apart from it).
+constexpr double crossRounding = 8;
+
 // The directions of a piece's control-polygon edges as a cone between two extreme edges, lo and hi
 // counter-clockwise. False when the edges span half a turn or more (or none is longer than rounding),
 // so that no such cone exists.
@@ -160,7 +164,7 @@ bool directionsApart(const Cone& a, const Cone& b, double err) {
             const double lu = length(u);
             const double lv = length(v);
             const double c = cross(u, v);
-            const double bound = 2 * err * (lu + lv) + 8 * unitRoundoff * lu * lv;
+            const double bound = 2 * err * (lu + lv) + crossRounding * unitRoundoff * lu * lv;
             const int s = c > bound ? 1 : (c < -bound ? -1 : 0);
             if (s == 0 || (sign != 0 && s != sign)) return false;
             sign = s;

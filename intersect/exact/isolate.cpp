@@ -22,6 +22,9 @@ constexpr double boxSlack = 1e-12;
 // A touch found from a tiny pair belongs to it when it lies within this many of the pair's widths of its
 // centre (a contact is flat, so Newton on it may settle a little way off).
 constexpr double touchReach = 8;
+// Boxes and fat lines are widened by this many times a piece's rounding: each of the two pieces may be off
+// by err.
+constexpr double boxMargin = 2;
 // The work of a clipping round beyond its de Casteljau cuts, per control point (cones, fat lines, boxes).
 constexpr long clipWorkPerPoint = 32;
 
@@ -127,7 +130,7 @@ void isolatePair(Isolation& search, ClipPiece& pa, double t0, double t1, ClipPie
     const Curve& a = *search.a;
     const Curve& b = *search.b;
     search.work->used += a.n + b.n;
-    const double margin = 2 * search.err;
+    const double margin = boxMargin * search.err;
     if (!boxesMeet(pa, pb, margin)) return;
 
     bool triedNewton = false;
