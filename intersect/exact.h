@@ -3,62 +3,69 @@
 // ranges. Works in double precision, with double-double and exact integer arithmetic where double cannot
 // decide, for any number of control points from 1 to maxControlPoints.
 //
-// Method, and why:
+// Method, and why: five steps, each answering the pair or handing it on to the next.
 //
-// 1. Straight curves, exactly. Whether control points lie on one line is decided exactly (the sign of
-//    each orientation summed without rounding). Two curves on one line are a one-dimensional question:
-//    each runs one way between its turning points (the sign changes of its derivative, a Bernstein
-//    polynomial whose coefficients are exact differences), and two such one-way stretches share exactly
-//    the part of the line both cover; shared parts that continue one another through a common turning
-//    point are one stretch, and ranges that meet in one value are a touch. A curve against a curve on a
-//    line: its signed distance to the line is a polynomial whose Bernstein coefficients are those of its
-//    control points; each root is a meeting point, a touch where its multiplicity exceeds one (or where
-//    the line's curve stands still), found wherever the line's curve passes that point.
+// 1. Single points and straight curves, exactly. Two curves whose control points all coincide meet where
+//    the points are equal; a single point against a curve that is not straight meets it wherever the
+//    curve passes it within rounding. Whether control points lie on one line is decided exactly (the
+//    sign of each orientation summed without rounding). Two curves on one line are a one-dimensional
+//    question: each runs one way between its turning points (the sign changes of its derivative, a
+//    Bernstein polynomial whose coefficients are exact differences), and two such one-way stretches
+//    share exactly the part of the line both cover; shared parts that continue one another through a
+//    common turning point are one stretch, and ranges that meet in one value are a touch. A curve against
+//    a curve on a line: its signed distance to the line is a polynomial whose Bernstein coefficients are
+//    those of its control points; each root is a meeting point, a touch where its multiplicity exceeds
+//    one (or where the line's curve stands still), found wherever the line's curve passes that point.
 //
 // 2. A curve against a quadratic (up to 16 control points): the quadratic lies on a parabola, whose
 //    implicit equation (from the barycentric coordinates in the triangle of its control points) along
 //    the curve is one polynomial of twice the curve's degree; its roots are handled as in 1, the
 //    quadratic's parameter read off the barycentric coordinates. A curve on that parabola altogether is
-//    left to the general method. A curve against a cubic (up to 11 control points) is answered the same
-//    way, by the cubic's Bezout determinant, wherever the general method leaves a doubt (a touch, pieces
-//    settled when too short to cut, or its work limit reached).
+//    left to the general method of 3 to 5.
 //
-// 3. Roots of one polynomial, certified. The polynomial's Bernstein coefficients are computed in
-//    double-double with a bound on their rounding. Subdivision at midpoints counts sign changes: none
-//    means no root, one means exactly one simple root (then refined by Newton's method kept in a bracket),
-//    more means halving again. Where a coefficient lies within the rounding bound of zero, that interval is
-//    examined again in exact integer arithmetic on the dyadic inputs (floats and doubles are integers
-//    times a power of two), so counts are never guessed: a root exactly at a subdivision point shows as
-//    exact zeros of its exact multiplicity, curves 2^-48 apart are apart, and two crossings 2^-25 apart
-//    are two. Roots closer than 2^-50 that are not exact are one root of their combined multiplicity.
+//    Roots of one polynomial (in 1 and 2), certified. The polynomial's Bernstein coefficients are
+//    computed in double-double with a bound on their rounding. Subdivision at midpoints counts sign
+//    changes: none means no root, one means exactly one simple root (then refined by Newton's method kept
+//    in a bracket), more means halving again. Where a coefficient lies within the rounding bound of zero,
+//    that interval is examined again in exact integer arithmetic on the dyadic inputs (floats and doubles
+//    are integers times a power of two), so counts are never guessed: a root exactly at a subdivision
+//    point shows as exact zeros of its exact multiplicity, curves 2^-48 apart are apart, and two
+//    crossings 2^-25 apart are two. Roots closer than 2^-50 that are not exact are one root of their
+//    combined multiplicity.
 //
-// 4. The general method, for other pairs: ends and coincidence first. Each end point of each curve is
-//    projected onto the other curve (subdivision to isolate, then Newton on the squared distance), and
-//    so are points where a curve turns back on itself. An end that lies on the other curve is a meeting
-//    point; where the directions agree it may also be the end of a shared stretch, accepted when
-//    deg1 * deg2 + 1 points evenly spread between two such ends all lie on the other curve within
-//    rounding (two different algebraic curves of these degrees share at most deg1 * deg2 points).
+// 3. Ends and coincidence. Each end point of each curve is projected onto the other curve (subdivision
+//    to isolate, then Newton on the squared distance), and so are points where a curve turns back on
+//    itself. An end that lies on the other curve is a meeting point; where the directions agree (a sine
+//    below 1e-7) it may also be the end of a shared stretch, accepted when deg1 * deg2 + 1 points (at
+//    least 3) evenly spread between two such ends all lie on the other curve within rounding (two
+//    different algebraic curves of these degrees share at most deg1 * deg2 points).
 //
-// 5. Isolation by Bezier clipping, in a local frame (both curves moved so that the box around their
+// 4. Isolation by Bezier clipping, in a local frame (both curves moved so that the box around their
 //    control points is centred on the origin; every tolerance a multiple of the rounding unit times the
 //    largest coordinate there). A pair of pieces is dropped when the boxes of their control points are
-//    apart; otherwise each piece is clipped to the other's fat line; when that stops shrinking the pieces,
-//    the longer is halved. Inside a shared stretch's parameter rectangle a pair is dropped only when the
-//    first curve runs one way over both pieces' parameters (it cannot cross itself there), so nodes of a
-//    shared curve, where it crosses itself, are still found as crossings beside the stretch.
-//
-// 6. Uniqueness, then Newton. When every edge direction of one piece's control polygon is strictly on
-//    one side of every edge direction of the other's, the pieces meet at most once (Sederberg and
+//    apart; otherwise each piece is clipped to the other's fat line; when that stops shrinking the pieces
+//    (a clip keeps more than 65% of both), the longer is halved. Inside a shared stretch's parameter
+//    rectangle a pair is dropped only when the first curve runs one way over both pieces' parameters (it
+//    cannot cross itself there), so nodes of a shared curve, where it crosses itself, are still found as
+//    crossings beside the stretch. When every edge direction of one piece's control polygon is strictly
+//    on one side of every edge direction of the other's, the pieces meet at most once (Sederberg and
 //    Meyers): that one is a meeting already found at an end, or Newton's method on A(t) - B(s) = 0 from
 //    the centre finds it, accepted when the curves meet there and it lies in the pair's box, and polished
 //    by one more step in long double (transversal crossings within about 1e-15 of the true parameters).
-//    Pieces that stay parallel down to widths of about 1.5e-8 are settled by Newton on the touch system
-//    (A - B) . A' = 0, A' x B' = 0; results within rounding of each other, or inside a shared stretch on
-//    its correspondence, are one.
+//    Pieces that stay parallel down to widths of 2^-26 (about 1.5e-8) are settled by Newton on the touch
+//    system (A - B) . A' = 0, A' x B' = 0.
+//
+// 5. One result per meeting point. Results within 1e-9 of each other in both parameters, or within 1e-3
+//    with the curves never apart between them, are one (a touch where they differ by more than rounding),
+//    and results on a shared stretch's correspondence are left out. Where this decided something only
+//    within double precision's tolerance (a touch, pieces settled when too short to cut, or the work
+//    limit reached), no shared stretch was found and one curve is a cubic (the other of up to 11 control
+//    points), the pair is answered again, exactly, by the roots along the other curve of the cubic's
+//    Bezout determinant, as in 2.
 //
 // Bounded time: the general method counts its work (one control point through one de Casteljau level is
 // one unit) and stops descending at exactWorkLimit, with `complete` false in the result; the checks of
-// candidate stretches have a limit of their own, and the root finding of 3 looks at no more than 4096
+// candidate stretches have a limit of their own, and the root finding of 1 and 2 looks at no more than 4096
 // intervals. bench/exact_bench measures the costliest kinds of pairs of 32 points (a curve against itself
 // run back; two curves one float step apart, which spend the whole limit): about 2 ms on this project's
 // machine, every pair well within 10 ms.
@@ -67,7 +74,7 @@
 // answer takes (two quartics, say) that touch with contact of higher order or come closer than rounding
 // without meeting; and curves of four or more control points sharing a stretch up to rounding without
 // coinciding, or sharing one shorter than about 1e-6 in parameter: these are decided within
-// double-precision tolerances by 4 to 6.
+// double-precision tolerances by 3 to 5.
 #pragma once
 
 #include <vector>
@@ -108,8 +115,11 @@ struct ExactIntersections {
     long work = 0;  // the work done, in the units of exactWorkLimit (at most exactWorkBound)
 };
 
-// The work the general method may do before it stops descending: about a millisecond on this project's
-// machine (bench/exact_bench measures the costliest kinds of pairs).
+// The work the general method may do before it stops descending, in units of one control point through
+// one de Casteljau level (a clipping round of two curves of n and m points costs about n^2 + m^2 units, a
+// Newton step about 4 n). Ordinary pairs use a few thousand; curves that run within rounding distance of
+// each other without coinciding would go on for ever. Spent in full it takes about a millisecond on this
+// project's machine (bench/exact_bench measures the costliest kinds of pairs).
 constexpr long exactWorkLimit = 1L << 22;
 // The most work one intersection reports: the search's limit, the checks of candidate stretches (four
 // times as much, a limit of their own), and the pairs of pieces under way when the search's limit is

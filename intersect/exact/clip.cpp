@@ -1,0 +1,176 @@
+#include "intersect/exact/clip.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace exactmode {
+
+namespace {
+
+// The rounding of a cross product of two edges, in units of the rounding unit times their lengths (an
+// edge's own error, err at each end, is bounded apart from it).
+constexpr double crossRounding = 8;
+
+// The directions of a piece's control-polygon edges as a cone between two extreme edges, lo and hi
+// counter-clockwise. False when the edges span half a turn or more (or none is longer than rounding),
+// so that no such cone exists.
+bool directionCone(const ClipPiece& p, int n, double err, Vec& lo, Vec& hi) {
+    bool any = false;
+    for (int i = 0; i + 1 < n; ++i) {
+        const Vec e{p.x(i + 1) - p.x(i), p.y(i + 1) - p.y(i)};
+        // an edge within rounding of zero adds nothing to the cone
+        if (std::fabs(e.x) + std::fabs(e.y) <= directionlessEdge * err) continue;
+        if (!any) {
+            lo = hi = e;
+            any = true;
+            continue;
+        }
+        const double beyondHi = cross(hi, e);
+        const double beforeLo = cross(e, lo);
+        if (beyondHi > 0 && beforeLo > 0) return false;  // past both extremes: half a turn or more
+        if (beyondHi > 0) {
+            hi = e;
+        } else if (beforeLo > 0) {
+            lo = e;
+        } else if (beyondHi == 0 && beforeLo == 0 && dot(e, hi) < 0) {
+            return false;  // straight back
+        }
+    }
+    return any && cross(lo, hi) >= 0;
+}
+
+}  // namespace
+
+bool boxesMeet(const ClipPiece& a, const ClipPiece& b, double margin) {
+    return a.minX <= b.maxX + margin && b.minX <= a.maxX + margin && a.minY <= b.maxY + margin &&
+           b.minY <= a.maxY + margin;
+}
+
+bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, double margin, double& u0, double& u1) {
+    u0 = 0;
+    u1 = 1;
+    double dx = line.x(n - 1) - line.x(0);
+    double dy = line.y(n - 1) - line.y(0);
+    double len = length(Vec{dx, dy});
+    if (!(len > margin)) {
+        // ends (nearly) together: take the direction to the control point farthest from the start
+        int far = -1;
+        double best = margin;
+        for (int i = 1; i < n; ++i) {
+            const double d = length(Vec{line.x(i) - line.x(0), line.y(i) - line.y(0)});
+            if (d > best) {
+                best = d;
+                far = i;
+            }
+        }
+        if (far < 0) return true;  // the piece is one point within rounding: the boxes alone decide
+        dx = line.x(far) - line.x(0);
+        dy = line.y(far) - line.y(0);
+        len = best;
+    }
+    const double nx = -dy / len;
+    const double ny = dx / len;
+    double dmin = 0;
+    double dmax = 0;
+    for (int i = 1; i < n; ++i) {
+        const double d = (line.x(i) - line.x(0)) * nx + (line.y(i) - line.y(0)) * ny;
+        dmin = std::min(dmin, d);
+        dmax = std::max(dmax, d);
+    }
+    dmin -= margin;
+    dmax += margin;
+
+    double e[maxPoints];
+    bool allAbove = true;
+    bool allBelow = true;
+    for (int j = 0; j < m; ++j) {
+        e[j] = (other.x(j) - line.x(0)) * nx + (other.y(j) - line.y(0)) * ny;
+        allAbove = allAbove && e[j] > dmax;
+        allBelow = allBelow && e[j] < dmin;
+    }
+    if (allAbove || allBelow) return false;
+    // both ends inside the band: nothing to cut
+    if (m == 1 || (e[0] >= dmin && e[0] <= dmax && e[m - 1] >= dmin && e[m - 1] <= dmax)) return true;
+
+    // The convex hull of the points (j / (m - 1), e[j]) meets the band first where its lower chain comes
+    // down into it (when the first point lies above the band) or its upper chain comes up into it (when
+    // below); the same from the other end. Each chain is built only when it is needed.
+    const double step = 1.0 / (m - 1);
+    const auto turn = [&](int o, int a, int b) {
+        return static_cast<double>(a - o) * (e[b] - e[o]) - (e[a] - e[o]) * static_cast<double>(b - o);
+    };
+    const auto chain = [&](bool lower, int* out) {
+        int count = 0;
+        for (int j = 0; j < m; ++j) {
+            while (count >= 2 && (lower ? turn(out[count - 2], out[count - 1], j) <= 0
+                                        : turn(out[count - 2], out[count - 1], j) >= 0)) {
+                --count;
+            }
+            out[count++] = j;
+        }
+        return count;
+    };
+    // where the edge from point a to point b passes the level
+    const auto at = [&](int a, int b, double level) { return (a + (level - e[a]) / (e[b] - e[a]) * (b - a)) * step; };
+    int lowerChain[maxPoints];
+    int upperChain[maxPoints];
+    int nl = 0;
+    int nu = 0;
+    if (e[0] > dmax || e[m - 1] > dmax) nl = chain(true, lowerChain);
+    if (e[0] < dmin || e[m - 1] < dmin) nu = chain(false, upperChain);
+
+    double lo = 0;
+    if (e[0] > dmax) {
+        int i = 1;
+        while (i < nl && e[lowerChain[i]] > dmax) ++i;
+        if (i == nl) return false;
+        lo = at(lowerChain[i - 1], lowerChain[i], dmax);
+    } else if (e[0] < dmin) {
+        int i = 1;
+        while (i < nu && e[upperChain[i]] < dmin) ++i;
+        if (i == nu) return false;
+        lo = at(upperChain[i - 1], upperChain[i], dmin);
+    }
+    double hi = 1;
+    if (e[m - 1] > dmax) {
+        int i = nl - 2;
+        while (i >= 0 && e[lowerChain[i]] > dmax) --i;
+        if (i < 0) return false;
+        hi = at(lowerChain[i], lowerChain[i + 1], dmax);
+    } else if (e[m - 1] < dmin) {
+        int i = nu - 2;
+        while (i >= 0 && e[upperChain[i]] < dmin) --i;
+        if (i < 0) return false;
+        hi = at(upperChain[i], upperChain[i + 1], dmin);
+    }
+    if (lo > hi) return false;
+    u0 = std::max(0.0, lo - clipSlack);
+    u1 = std::min(1.0, hi + clipSlack);
+    return true;
+}
+
+Cone coneOf(const ClipPiece& p, int n, double err) {
+    Cone c;
+    c.valid = n >= 2 && directionCone(p, n, err, c.lo, c.hi);
+    return c;
+}
+
+bool directionsApart(const Cone& a, const Cone& b, double err) {
+    if (!a.valid || !b.valid) return false;
+    // every edge is a positive mix of its cone's extremes, so the extremes decide
+    int sign = 0;
+    for (const Vec& u : {a.lo, a.hi}) {
+        for (const Vec& v : {b.lo, b.hi}) {
+            const double lu = length(u);
+            const double lv = length(v);
+            const double c = cross(u, v);
+            const double bound = 2 * err * (lu + lv) + crossRounding * unitRoundoff * lu * lv;
+            const int s = c > bound ? 1 : (c < -bound ? -1 : 0);
+            if (s == 0 || (sign != 0 && s != sign)) return false;
+            sign = s;
+        }
+    }
+    return true;
+}
+
+}  // namespace exactmode

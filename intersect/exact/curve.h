@@ -1,0 +1,144 @@
+// The curves of the exact intersection's general method in their local frame: each input curve with its
+// first and second derivatives, evaluated in Bernstein form by Horner's rule in double or long double,
+// and the plane vectors and work count the rest of the method shares.
+#pragma once
+
+#include <cfloat>
+#include <cmath>
+
+#include "geometry/geometry.h"
+#include "intersect/exact.h"
+
+namespace exactmode {
+
+constexpr int maxPoints = maxControlPoints;
+constexpr double unitRoundoff = DBL_EPSILON;
+
+// The work of one Newton step, per control point of the curves it evaluates.
+constexpr long newtonStepWork = 4;
+
+// The checks of candidate stretches have a limit of their own: a check of two curves of 32 points takes
+// about half a million units (sample points projected one by one), and a handful of them must fit.
+constexpr long checkLimit = 4 * exactWorkLimit;
+
+// Binomial coefficients C(n, k) for n below maxPoints, exact in double: shared, so built once.
+struct Binomials {
+    double c[maxPoints][maxPoints];
+    Binomials();
+};
+extern const Binomials binomials;
+
+// A polynomial curve of degree d as C(d, i) * P_i, ready for Horner evaluation in Bernstein form.
+struct Horner {
+    int d = -1;  // -1: the zero curve
+    double x[maxPoints];
+    double y[maxPoints];
+
+    // Takes count control points; the binomial factors are folded in once, not at every evaluation.
+    void set(const double* px, const double* py, int count);
+
+    // The curve at t (any real t), in the precision T; from the nearer end so that u = t / (1 - t) (or its
+    // reciprocal) stays at most 1 and the sum does not grow.
+    template <class T>
+    void at(T t, T& px, T& py) const {
+        if (d < 0) {
+            px = py = 0;
+            return;
+        }
+        const bool nearStart = t <= T(0.5);
+        // sum of C(d, i) P_i u^i with u = t / (1 - t), times (1 - t)^d; from the other end past the middle
+        const T w = nearStart ? T(1) - t : t;
+        const T u = nearStart ? t / w : (T(1) - t) / w;
+        T ax, ay;
+        sum(nearStart, u, ax, ay);
+        T f = 1;
+        for (int i = 0; i < d; ++i) f *= w;
+        px = ax * f;
+        py = ay * f;
+    }
+
+    // The Horner sum in u, from the first coefficient (fromStart) or the last: the curve before its factor
+    // (1 - t)^d or t^d.
+    template <class T>
+    void sum(bool fromStart, T u, T& ax, T& ay) const {
+        if (fromStart) {
+            ax = x[d];
+            ay = y[d];
+            for (int i = d - 1; i >= 0; --i) {
+                ax = ax * u + x[i];
+                ay = ay * u + y[i];
+            }
+        } else {
+            ax = x[0];
+            ay = y[0];
+            for (int i = 1; i <= d; ++i) {
+                ax = ax * u + x[i];
+                ay = ay * u + y[i];
+            }
+        }
+    }
+};
+
+// A curve and its derivative at one parameter, sharing the powers of (1 - t) or t.
+template <class T>
+void pointAndVelocity(const Horner& position, const Horner& velocity, T t, T& px, T& py, T& vx, T& vy) {
+    if (velocity.d < 0) {
+        position.at(t, px, py);
+        vx = vy = 0;
+        return;
+    }
+    const bool nearStart = t <= T(0.5);
+    const T w = nearStart ? T(1) - t : t;
+    const T u = nearStart ? t / w : (T(1) - t) / w;
+    T ax, ay, bx, by;
+    position.sum(nearStart, u, ax, ay);
+    velocity.sum(nearStart, u, bx, by);
+    T f = 1;
+    for (int i = 0; i < velocity.d; ++i) f *= w;
+    vx = bx * f;
+    vy = by * f;
+    f *= w;
+    px = ax * f;
+    py = ay * f;
+}
+
+// One input curve in the local frame, with its derivatives.
+struct Curve {
+    int n = 0;  // control points
+    double x[maxPoints];
+    double y[maxPoints];
+    Horner position;
+    Horner velocity;      // first derivative
+    Horner acceleration;  // second derivative
+
+    // Takes count control points and derives the hodograph twice, so that Newton's methods need no more.
+    void set(const double* px, const double* py, int count);
+};
+
+// A point or direction in the local frame.
+struct Vec {
+    double x;
+    double y;
+};
+
+// The work done so far against its limit (exactWorkLimit unless said otherwise): every loop of the general method adds
+// to it, so that it can stop where curves would keep it busy for ever.
+struct Work {
+    long used = 0;
+    long limit = exactWorkLimit;
+    bool spent() const { return used > limit; }
+};
+
+// The z component of a x b: positive when b turns counter-clockwise from a.
+inline double cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+inline double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+inline double length(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y); }
+// The Euclidean distance between two points of the frame.
+inline double pointsApart(Vec a, Vec b) { return length(Vec{a.x - b.x, a.y - b.y}); }
+
+// The curve, its velocity and its acceleration at t, in double.
+Vec pointAt(const Curve& c, double t);
+Vec velocityAt(const Curve& c, double t);
+Vec accelerationAt(const Curve& c, double t);
+
+}  // namespace exactmode

@@ -1,0 +1,90 @@
+#include "intersect/exact/piece.h"
+
+#include <algorithm>
+
+namespace exactmode {
+
+namespace {
+
+void updateBox(ClipPiece& piece, int n) {
+    Pair lo = piece.p[0];
+    Pair hi = lo;
+    for (int i = 1; i < n; ++i) {
+        const Pair& q = piece.p[i];
+        lo.x = q.x < lo.x ? q.x : lo.x;
+        lo.y = q.y < lo.y ? q.y : lo.y;
+        hi.x = q.x > hi.x ? q.x : hi.x;
+        hi.y = q.y > hi.y ? q.y : hi.y;
+    }
+    piece.minX = lo.x;
+    piece.minY = lo.y;
+    piece.maxX = hi.x;
+    piece.maxY = hi.y;
+}
+
+// v a + u b, for each coordinate
+Pair mix(double v, const Pair& a, double u, const Pair& b) { return Pair{v * a.x + u * b.x, v * a.y + u * b.y}; }
+
+// restricts the control polygon of n points to its part [u0, u1] (0 <= u0 <= u1 <= 1) by de Casteljau
+void restrictTo(Pair* p, int n, double u0, double u1) {
+    if (u1 < 1) {
+        // keep [0, u1]: point k of the left part is the last of level k, built in place from the back
+        const double v = 1 - u1;
+        for (int j = 1; j < n; ++j) {
+            for (int k = n - 1; k >= j; --k) p[k] = mix(v, p[k - 1], u1, p[k]);
+        }
+    }
+    if (u0 > 0) {
+        // keep [u0 / u1, 1] of what is left
+        const double r = u0 / u1;
+        const double v = 1 - r;
+        for (int j = 1; j < n; ++j) {
+            for (int k = 0; k < n - j; ++k) p[k] = mix(v, p[k], r, p[k + 1]);
+        }
+    }
+}
+
+}  // namespace
+
+void extract(const Curve& c, double t0, double t1, ClipPiece& piece) {
+    for (int i = 0; i < c.n; ++i) piece.p[i] = Pair{c.x[i], c.y[i]};
+    restrictTo(piece.p, c.n, t0, t1);
+    updateBox(piece, c.n);
+    piece.generation = 0;
+}
+
+void narrow(const Curve& c, ClipPiece& piece, double u0, double u1, double t0, double t1) {
+    if (piece.generation >= freshAfter) {
+        extract(c, t0, t1, piece);
+        return;
+    }
+    restrictTo(piece.p, c.n, u0, u1);
+    updateBox(piece, c.n);
+    ++piece.generation;
+}
+
+void halve(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPiece& left, ClipPiece& right) {
+    const double tm = 0.5 * (t0 + t1);
+    if (piece.generation >= freshAfter) {
+        extract(c, t0, tm, left);
+        extract(c, tm, t1, right);
+        return;
+    }
+    const int n = c.n;
+    Pair q[maxPoints];
+    for (int i = 0; i < n; ++i) q[i] = piece.p[i];
+    left.p[0] = piece.p[0];
+    right.p[n - 1] = piece.p[n - 1];
+    for (int j = 1; j < n; ++j) {
+        for (int k = 0; k < n - j; ++k) q[k] = mix(0.5, q[k], 0.5, q[k + 1]);
+        left.p[j] = q[0];
+        right.p[n - 1 - j] = q[n - 1 - j];
+    }
+    updateBox(left, n);
+    updateBox(right, n);
+    left.generation = right.generation = piece.generation + 1;
+}
+
+double extentOf(const ClipPiece& p) { return std::max(p.maxX - p.minX, p.maxY - p.minY); }
+
+}  // namespace exactmode

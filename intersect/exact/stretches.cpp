@@ -1,0 +1,185 @@
+#include "intersect/exact/stretches.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "intersect/exact/newton.h"
+
+namespace exactmode {
+
+namespace {
+
+// Results up to sameContact apart are one meeting point when the curves stay within the tolerance of
+// each other at this many evenly spaced steps between them.
+constexpr int contactSamples = 8;
+// A derivative shorter than this many times n err (the rounding of a derivative of a curve of n points)
+// is taken as zero: the curve stands still and has every direction.
+constexpr double standingStill = 8;
+// The hodograph's control points are (n - 1) differences: twice the rounding of the curve's per degree.
+constexpr double hodographRounding = 2;
+// Two different algebraic curves of degrees d1 and d2 share at most d1 d2 points: d1 d2 + 1 samples on
+// both decide, but never fewer than this.
+constexpr int fewestSamples = 3;
+// The work of one projection onto a curve, per control point: a few Newton steps.
+constexpr long projectionWork = 16;
+
+// Whether the curves have one direction at (t, s); a vanishing derivative has every direction.
+bool parallelAt(const Curve& a, double t, const Curve& b, double s, double err) {
+    const Vec va = velocityAt(a, t);
+    const Vec vb = velocityAt(b, s);
+    const double la = length(va);
+    const double lb = length(vb);
+    if (la <= standingStill * a.n * err || lb <= standingStill * b.n * err) return true;
+    return std::fabs(cross(va, vb)) <= parallelSine * la * lb;
+}
+
+// Whether the curves coincide all the way between the meeting points p and q (p.t < q.t): sample points
+// of the first curve between them, projected onto the second within the s-range, all lie on it.
+bool coincideBetween(const Curve& a, const Curve& b, Candidate p, Candidate q, double tolerance, Work& work) {
+    const int samples = std::max(fewestSamples, (a.n - 1) * (b.n - 1) + 1);
+    const double lo = std::min(p.s, q.s) - sameCrossing;
+    const double hi = std::max(p.s, q.s) + sameCrossing;
+    const double direction = q.s > p.s ? 1 : -1;
+    double previous = p.s;
+    for (int j = 1; j <= samples; ++j) {
+        const double f = static_cast<double>(j) / (samples + 1);
+        const double t = p.t + f * (q.t - p.t);
+        // start from where a linear map between the ends puts it, or from the last sample when further on
+        double s = p.s + f * (q.s - p.s);
+        if ((s - previous) * direction < 0) s = previous;
+        const Vec point = pointAt(a, t);
+        work.used += projectionWork * b.n;  // a projection takes a few Newton steps
+        if (!newtonProject(b, point, s)) return false;
+        if (s < lo || s > hi || (s - previous) * direction < -sameCrossing) return false;
+        const Vec on = pointAt(b, s);
+        if (pointsApart(on, point) > tolerance) return false;
+        previous = s;
+    }
+    return true;
+}
+
+// Whether two results are one meeting point: equal within rounding, or near each other with the curves
+// staying within the tolerance of each other all the way between them.
+bool oneMeeting(const Curve& a, const Curve& b, Candidate p, Candidate q, double tolerance) {
+    const double dt = q.t - p.t;
+    const double ds = q.s - p.s;
+    if (std::fabs(dt) <= sameCrossing && std::fabs(ds) <= sameCrossing) return true;
+    if (std::fabs(dt) > sameContact || std::fabs(ds) > sameContact) return false;
+    for (int j = 1; j < contactSamples; ++j) {
+        const double f = j / static_cast<double>(contactSamples);
+        if (pointsApart(pointAt(a, p.t + f * dt), pointAt(b, p.s + f * ds)) > tolerance) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+double alongStretch(const Curve& from, const Curve& to, double u0, double u1, double v0, double v1, double u) {
+    const double f = u1 != u0 ? std::min(1.0, std::max(0.0, (u - u0) / (u1 - u0))) : 0.0;
+    const double lo = std::min(v0, v1);
+    const double hi = std::max(v0, v1);
+    const double guess = v0 + f * (v1 - v0);
+    double v = guess;
+    if (!newtonProject(to, pointAt(from, u), v) || v < lo - sameTouch || v > hi + sameTouch) v = guess;
+    return std::min(hi, std::max(lo, v));
+}
+
+void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
+                 std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch,
+                 Work& work) {
+    const auto add = [&](double t, double s, bool touch, bool meeting) {
+        const Candidate c = swapped ? Candidate{s, t, touch} : Candidate{t, s, touch};
+        if (meeting) meetings.push_back(c);
+        if (touch) stretchEnds.push_back(c);
+    };
+    // the ends of a
+    for (double t : {0.0, 1.0}) {
+        pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
+        for (double s : scratch) add(t, s, parallelAt(a, t, b, s, err), true);
+    }
+    // where a turns back on itself (its derivative vanishes) on b
+    if (a.n >= 3) {
+        Curve hodograph;
+        double hx[maxPoints], hy[maxPoints];
+        const int d = a.n - 1;
+        for (int i = 0; i < d; ++i) {
+            hx[i] = d * (a.x[i + 1] - a.x[i]);
+            hy[i] = d * (a.y[i + 1] - a.y[i]);
+        }
+        hodograph.set(hx, hy, d);
+        std::vector<double> turns;
+        pointOnCurve(hodograph, Vec{0, 0}, 2.0 * hodographRounding * d * tolerance, hodographRounding * d * err, turns,
+                     work);
+        for (double t : turns) {
+            if (work.spent()) break;  // a derivative within rounding of zero all along: the result says so
+            pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
+            for (double s : scratch) add(t, s, true, false);
+        }
+    }
+}
+
+std::vector<Stretch> sharedStretches(const Curve& a, const Curve& b, std::vector<Candidate>& ends, double tolerance,
+                                     Work& checking) {
+    std::vector<Stretch> stretches;
+    std::sort(ends.begin(), ends.end(), parameterOrder);
+    for (size_t i = 0; i < ends.size(); ++i) {
+        for (size_t j = i + 1; j < ends.size(); ++j) {
+            const Candidate& p = ends[i];
+            const Candidate& q = ends[j];
+            if (q.t - p.t <= sameTouch || std::fabs(q.s - p.s) <= sameTouch) continue;
+            if (!checking.spent() && coincideBetween(a, b, p, q, tolerance, checking))
+                stretches.push_back({p.t, q.t, p.s, q.s});
+        }
+    }
+    // keep the longest of stretches that contain one another
+    std::sort(stretches.begin(), stretches.end(),
+              [](const Stretch& p, const Stretch& q) { return p.t1 - p.t0 > q.t1 - q.t0; });
+    std::vector<Stretch> kept;
+    for (const Stretch& r : stretches) {
+        bool inside = false;
+        for (const Stretch& k : kept) {
+            inside = inside || (r.t0 >= k.t0 - sameTouch && r.t1 <= k.t1 + sameTouch &&
+                                std::min(r.s0, r.s1) >= std::min(k.s0, k.s1) - sameTouch &&
+                                std::max(r.s0, r.s1) <= std::max(k.s0, k.s1) + sameTouch);
+        }
+        if (!inside) kept.push_back(r);
+    }
+    return kept;
+}
+
+std::vector<Candidate> oneResultPerMeeting(const Curve& a, const Curve& b, std::vector<Candidate>& found,
+                                           const std::vector<Stretch>& stretches, double tolerance) {
+    // (a node of the shared curve lies in a stretch's rectangle too, but away from its correspondence)
+    const auto onStretch = [&](const Candidate& c) {
+        for (const Stretch& r : stretches) {
+            if (c.t < r.t0 - sameTouch || c.t > r.t1 + sameTouch) continue;
+            const double s = alongStretch(a, b, r.t0, r.t1, r.s0, r.s1, std::min(r.t1, std::max(r.t0, c.t)));
+            if (std::fabs(c.s - s) <= sameTouch) return true;
+        }
+        return false;
+    };
+    std::sort(found.begin(), found.end(), parameterOrder);
+    std::vector<Candidate> merged;
+    for (const Candidate& c : found) {
+        if (onStretch(c)) continue;
+        bool same = false;
+        for (Candidate& m : merged) {
+            if (oneMeeting(a, b, m, c, tolerance)) {
+                same = true;
+                // two results apart by more than rounding that the curves never leave between: a contact
+                // double precision cannot resolve further, a touch
+                const bool distinct = std::fabs(c.t - m.t) > sameCrossing || std::fabs(c.s - m.s) > sameCrossing;
+                if (c.touch && !m.touch) {
+                    m = c;
+                } else if (distinct) {
+                    m.touch = true;
+                }
+                break;
+            }
+        }
+        if (!same) merged.push_back(c);
+    }
+    return merged;
+}
+
+}  // namespace exactmode
