@@ -1,6 +1,7 @@
 #include "app/scene_export.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 
 #include "scene/scene.h"
@@ -104,31 +105,30 @@ void jsonView(std::FILE* out) {
     std::fputs("]}", out);
 }
 
+// the members named, each a double, as the opening of an object: {"a": 1, "b": 2 (the caller closes it)
+void jsonDoubles(std::FILE* out, std::initializer_list<const char*> names, std::initializer_list<double> values) {
+    const double* value = values.begin();
+    const char* separator = "{";
+    for (const char* name : names) {
+        std::fprintf(out, "%s\"%s\": ", separator, name);
+        jsonDouble(out, *value++);
+        separator = ", ";
+    }
+}
+
 void jsonExact(std::FILE* out, const ExactIntersections& exact) {
     std::fputs(",\n  \"exact\": {\n    \"crossings\": [", out);
     for (size_t i = 0; i < exact.crossings.size(); ++i) {
         const CurveCrossing& c = exact.crossings[i];
-        std::fputs(i > 0 ? ",\n      {\"x\": " : "\n      {\"x\": ", out);
-        jsonDouble(out, c.x);
-        std::fputs(", \"y\": ", out);
-        jsonDouble(out, c.y);
-        std::fputs(", \"t\": ", out);
-        jsonDouble(out, c.t);
-        std::fputs(", \"s\": ", out);
-        jsonDouble(out, c.s);
+        std::fputs(i > 0 ? ",\n      " : "\n      ", out);
+        jsonDoubles(out, {"x", "y", "t", "s"}, {c.x, c.y, c.t, c.s});
         std::fprintf(out, ", \"touch\": %s}", c.touch ? "true" : "false");
     }
     std::fputs(exact.crossings.empty() ? "],\n    \"overlaps\": [" : "\n    ],\n    \"overlaps\": [", out);
     for (size_t i = 0; i < exact.overlaps.size(); ++i) {
         const CurveOverlap& o = exact.overlaps[i];
-        std::fputs(i > 0 ? ",\n      {\"t0\": " : "\n      {\"t0\": ", out);
-        jsonDouble(out, o.t0);
-        std::fputs(", \"t1\": ", out);
-        jsonDouble(out, o.t1);
-        std::fputs(", \"s0\": ", out);
-        jsonDouble(out, o.s0);
-        std::fputs(", \"s1\": ", out);
-        jsonDouble(out, o.s1);
+        std::fputs(i > 0 ? ",\n      " : "\n      ", out);
+        jsonDoubles(out, {"t0", "t1", "s0", "s1"}, {o.t0, o.t1, o.s0, o.s1});
         std::fputc('}', out);
     }
     std::fputs(exact.overlaps.empty() ? "]" : "\n    ]", out);
