@@ -488,13 +488,17 @@ bool isSearchable(const Point* curve, int n) { return n >= 1 && n <= maxControlP
 constexpr float smallestPlainMagnitude = 0x1p-40f;
 constexpr float largestPlainMagnitude = 0x1p62f;
 
-// The power of two that brings the largest magnitude of finite coordinates into [1, 2) when it lies outside
-// the plain range, else 0.
+// The power of two that brings the largest magnitude of finite coordinates into the plain range when it lies
+// outside it, else 0: a larger one just below the range's top, [2^61, 2^62), so that the other coordinates
+// of the pair, however much smaller, keep as many digits as the range allows (a unit segment beside one
+// reaching the float limit stays of normal floats, instead of sinking to 2^-128 and losing its cross
+// products); a smaller one into [1, 2).
 int scaleExponent(const Point* curve1, int n1, const Point* curve2, int n2) {
     float largest = 0;
     for (int i = 0; i < n1; ++i) largest = std::max({largest, std::fabs(curve1[i].x), std::fabs(curve1[i].y)});
     for (int i = 0; i < n2; ++i) largest = std::max({largest, std::fabs(curve2[i].x), std::fabs(curve2[i].y)});
     if (largest == 0 || (largest >= smallestPlainMagnitude && largest <= largestPlainMagnitude)) return 0;
+    if (largest > largestPlainMagnitude) return std::ilogb(largestPlainMagnitude) - 1 - std::ilogb(largest);
     return -std::ilogb(largest);
 }
 

@@ -481,6 +481,25 @@ TEST(IntersectCurvesScale, SegmentToTheFloatLimitIsMetWhereItCrossesTheVertical)
     }
 }
 
+// A segment across the whole float range against a unit vertical: scaled so that the long one reaches 2^0,
+// the vertical sank to 2^-128, below the normal floats, its cross products with the long one's small pieces
+// underflowed to 0 and the crossing at (0, 0.5) was lost. Scaled to just below 2^62 instead, both stay normal
+// floats, and the crossing is found in either order, within the extent's limit of it.
+TEST(IntersectCurvesScale, AUnitSegmentBesideTheFloatRangeKeepsItsCrossing) {
+    const std::vector<Point> across = {{3.4e38f, 0}, {-3.4e38f, 1}};
+    const std::vector<Point> vertical = {{0, -1}, {0, 2}};
+    const double limit = 6.8e38 / 65536;  // 1/65536 of the extent
+    for (const bool acrossFirst : {true, false}) {
+        const Found f = acrossFirst ? search(across, vertical) : search(vertical, across);
+        ASSERT_FALSE(f.points.empty()) << acrossFirst;
+        EXPECT_FALSE(f.stats.budgetExhausted);
+        for (const Point& p : f.points) {
+            EXPECT_LE(std::fabs(p.x), 4 * limit) << p;
+            EXPECT_NEAR(p.y, 0.5, 1e-3) << p;
+        }
+    }
+}
+
 TEST(IntersectCurvesScale, ScalingIsExactSoEveryPointScalesBack) {
     // a cubic pair at 1 and at 2^100 (outside the range searched as it is) finds the same points, times 2^100
     const std::vector<Point> a = {{0, 1}, {3, 11}, {6, 0}, {10, 9}};
