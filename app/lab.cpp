@@ -114,9 +114,8 @@ void rebuildIfDirty() {
 // two where the distance leaves the range a float eye distance handles well, as the program does.
 void applyView() {
     Camera camera;
-    int exponent = 0;
     const double d = lab.view.distance;
-    if (d > std::ldexp(1.0, 120) || d < std::ldexp(1.0, -120)) exponent = std::ilogb(d);
+    const int exponent = unitExponentFor(d);
     const double scale = std::ldexp(1.0, -exponent);
     camera.cx = static_cast<float>(lab.view.cx * scale);
     camera.cy = static_cast<float>(lab.view.cy * scale);

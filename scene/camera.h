@@ -28,6 +28,10 @@ Camera fitCamera(Point min, Point max);
 // picture from at most twice the framed eye distance. Every value stays finite.
 Camera frameScene(Point boxMin, Point boxMax, const Extent& drawn);
 
+// The power of two a scene seen from distance (in scene units) is drawn scaled by, as Camera::unitExponent:
+// 0 for every distance a float eye handles well, otherwise one that brings the distance just inside them.
+int unitExponentFor(double distance);
+
 // The margin kept around a reframed extent, as a fraction of the window on each side.
 constexpr double framingMargin = 0.05;
 

@@ -52,13 +52,7 @@ Camera frameExtent(const Extent& drawn) {
     const double estimate = std::max(0.5 * (maxX - minX) / unitWidth, 0.5 * (maxY - minY) / unitHeight);
 
     Camera camera;
-    // Beyond the plain distances the scene is scaled just inside them, 2^100 times nearer the limit than
-    // the distance itself: scale factors stay normal floats (at most 2^-31 and 2^50 for float extents).
-    if (estimate > largestPlainDistance) {
-        camera.unitExponent = std::ilogb(estimate) - scaledDistanceExponent;
-    } else if (estimate > 0.0 && estimate < smallestPlainDistance) {
-        camera.unitExponent = std::ilogb(estimate) + scaledDistanceExponent;
-    }
+    camera.unitExponent = unitExponentFor(estimate);
     const int k = -camera.unitExponent;
     // the centre in drawn units (scaling by a power of two is exact), rounded to float
     camera.cx = static_cast<float>(0.5 * (std::ldexp(minX, k) + std::ldexp(maxX, k)));
@@ -70,6 +64,14 @@ Camera frameExtent(const Extent& drawn) {
     return camera;
 }
 }  // namespace
+
+int unitExponentFor(double distance) {
+    // Beyond the plain distances the scene is scaled just inside them, 2^100 times nearer the limit than
+    // the distance itself: scale factors stay normal floats (at most 2^-31 and 2^50 for float extents).
+    if (distance > largestPlainDistance) return std::ilogb(distance) - scaledDistanceExponent;
+    if (distance > 0.0 && distance < smallestPlainDistance) return std::ilogb(distance) + scaledDistanceExponent;
+    return 0;
+}
 
 bool showsInside(const Camera& camera, double x, double y, double margin) {
     const double scale = std::ldexp(1.0, -camera.unitExponent);
