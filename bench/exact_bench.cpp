@@ -16,6 +16,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/allocation_counter.h"
 #include "bench/curve_pairs.h"
 #include "intersect/exact.h"
 #include "intersect/intersect.h"
@@ -25,19 +26,23 @@ namespace {
 using namespace benchpairs;
 
 // Also reports the slowest pair (each pair's best time over the iterations, so that a pause of the machine
-// does not count) and how many pairs stopped at the work limit.
+// does not count), how many pairs stopped at the work limit, and the heap blocks allocated per pair (the
+// result's storage reused from one pair to the next; the first iteration, which grows it, counts too).
 void runExact(benchmark::State& state, const std::vector<Pair>& pairs) {
     ExactIntersections result;
     long found = 0;
     std::vector<double> best(pairs.size(), INFINITY);
     int stopped = 0;
+    long allocations = 0;
     for (auto _ : state) {
         stopped = 0;
         for (size_t i = 0; i < pairs.size(); ++i) {
             const Pair& p = pairs[i];
+            const long before = heapAllocations;
             const auto start = std::chrono::steady_clock::now();
             intersectExact(p.a.data(), static_cast<int>(p.a.size()), p.b.data(), static_cast<int>(p.b.size()), result);
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            allocations += heapAllocations - before;
             best[i] = std::min(best[i], took.count());
             found += static_cast<long>(result.crossings.size() + result.overlaps.size());
             stopped += result.complete ? 0 : 1;
@@ -49,6 +54,7 @@ void runExact(benchmark::State& state, const std::vector<Pair>& pairs) {
     state.counters["found/pair"] = static_cast<double>(found) / runs;
     state.counters["slowest/us"] = *std::max_element(best.begin(), best.end()) * 1e6;
     state.counters["stopped"] = stopped;
+    state.counters["allocs/pair"] = static_cast<double>(allocations) / runs;
     state.counters["time/pair"] = benchmark::Counter(runs, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
