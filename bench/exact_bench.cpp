@@ -16,75 +16,33 @@
 #include <random>
 #include <vector>
 
+#include "bench/allocation_counter.h"
+#include "bench/curve_pairs.h"
 #include "intersect/exact.h"
 #include "intersect/intersect.h"
 
 namespace {
 
-using Polygon = std::vector<Point>;
-struct Pair {
-    Polygon a;
-    Polygon b;
-};
-
-// the same curve with one control point more (the new points rounded to float)
-Polygon elevate(const Polygon& c) {
-    const int n = static_cast<int>(c.size());
-    Polygon out(c.size() + 1);
-    out[0] = c[0];
-    out[static_cast<size_t>(n)] = c[static_cast<size_t>(n - 1)];
-    for (int i = 1; i < n; ++i) {
-        const double f = static_cast<double>(i) / n;
-        out[static_cast<size_t>(i)] = Point(static_cast<float>(f * c[i - 1].x + (1 - f) * c[i].x),
-                                            static_cast<float>(f * c[i - 1].y + (1 - f) * c[i].y));
-    }
-    return out;
-}
-
-std::vector<Pair> issueCubics() {
-    return {
-        {{Point(0, 0), Point(1, 2), Point(2, -1), Point(3, 1)}, {Point(0, 1), Point(1, -1), Point(2, 2), Point(3, 0)}}};
-}
-
-std::vector<Pair> defaultExample() {
-    return {{{Point(0, 2), Point(3, 9.5f), Point(6, 1.5f), Point(10, 8)},
-             {Point(0, 6.5f), Point(4, 1.5f), Point(7, 9.5f), Point(10, 2.5f)}}};
-}
-
-std::vector<Pair> tenPointsTenCrossings() {
-    const Polygon a = {Point(4, 4), Point(6, 6), Point(8, 7),  Point(1, 3), Point(6, 3),
-                       Point(9, 0), Point(9, 3), Point(10, 3), Point(3, 6)};
-    const Polygon b = {Point(3, 9),  Point(2, 4), Point(5, 0), Point(10, 4), Point(7, 7),
-                       Point(2, 10), Point(2, 0), Point(5, 6), Point(8, 5)};
-    return {{elevate(a), elevate(b)}};
-}
-
-std::vector<Pair> randomTenPointPairs() {
-    std::mt19937 random(10);
-    std::uniform_real_distribution<float> coordinate(0.0f, 10.0f);
-    std::vector<Pair> pairs(64);
-    for (Pair& p : pairs) {
-        for (Polygon* c : {&p.a, &p.b}) {
-            for (int i = 0; i < 10; ++i) c->push_back(Point(coordinate(random), coordinate(random)));
-        }
-    }
-    return pairs;
-}
+using namespace benchpairs;
 
 // Also reports the slowest pair (each pair's best time over the iterations, so that a pause of the machine
-// does not count) and how many pairs stopped at the work limit.
+// does not count), how many pairs stopped at the work limit, and the heap blocks allocated per pair (the
+// result's storage reused from one pair to the next; the first iteration, which grows it, counts too).
 void runExact(benchmark::State& state, const std::vector<Pair>& pairs) {
     ExactIntersections result;
     long found = 0;
     std::vector<double> best(pairs.size(), INFINITY);
     int stopped = 0;
+    long allocations = 0;
     for (auto _ : state) {
         stopped = 0;
         for (size_t i = 0; i < pairs.size(); ++i) {
             const Pair& p = pairs[i];
+            const long before = heapAllocations;
             const auto start = std::chrono::steady_clock::now();
             intersectExact(p.a.data(), static_cast<int>(p.a.size()), p.b.data(), static_cast<int>(p.b.size()), result);
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            allocations += heapAllocations - before;
             best[i] = std::min(best[i], took.count());
             found += static_cast<long>(result.crossings.size() + result.overlaps.size());
             stopped += result.complete ? 0 : 1;
@@ -96,6 +54,7 @@ void runExact(benchmark::State& state, const std::vector<Pair>& pairs) {
     state.counters["found/pair"] = static_cast<double>(found) / runs;
     state.counters["slowest/us"] = *std::max_element(best.begin(), best.end()) * 1e6;
     state.counters["stopped"] = stopped;
+    state.counters["allocs/pair"] = static_cast<double>(allocations) / runs;
     state.counters["time/pair"] = benchmark::Counter(runs, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
@@ -127,31 +86,21 @@ std::vector<Pair> foldedAlongALine() {
 
 std::vector<Pair> highContact() {
     Polygon power;  // x = y^30
-    for (int k = 0; k <= 30; ++k) power.push_back(Point(k % 2 == 0 ? 1.0f : -1.0f, static_cast<float>(-1 + 2.0 * k / 30)));
+    for (int k = 0; k <= 30; ++k)
+        power.push_back(Point(k % 2 == 0 ? 1.0f : -1.0f, static_cast<float>(-1 + 2.0 * k / 30)));
     return {{{Point(105, -105), Point(-165, 210), Point(240, -420), Point(-300, 840), Point(240, -1680),
               Point(240, 3360), Point(-1920, -6720), Point(6720, 13440)},
              {Point(0, 0), Point(1000, 0)}},
             {power, {Point(0, -2), Point(0, 2)}},
             {{Point(-3, 6), Point(-1.5f, -3), Point(0, 2), Point(1.5f, -3), Point(3, 6)},
              {Point(-3, 3), Point(0, -3), Point(3, 3)}},
-            {{Point(-3, -3), Point(-1, 3), Point(1, -3), Point(3, 3)}, {Point(-3, -6), Point(-1, 6), Point(1, -6), Point(3, 6)}}};
+            {{Point(-3, -3), Point(-1, 3), Point(1, -3), Point(3, 3)},
+             {Point(-3, -6), Point(-1, 6), Point(1, -6), Point(3, 6)}}};
 }
 
 std::vector<Pair> loopAgainstItself() {
     const Polygon loop = {Point(0, 0), Point(2, 2), Point(-1, 2), Point(1, 0)};
     return {{loop, loop}, {loop, Polygon(loop.rbegin(), loop.rend())}};
-}
-
-std::vector<Pair> randomCurves(int points, int count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
-    std::vector<Pair> pairs(static_cast<size_t>(count));
-    for (Pair& p : pairs) {
-        for (Polygon* c : {&p.a, &p.b}) {
-            for (int i = 0; i < points; ++i) c->push_back(Point(coordinate(random), coordinate(random)));
-        }
-    }
-    return pairs;
 }
 
 std::vector<Pair> thirtyTwoRunBack() {

@@ -31,6 +31,20 @@ constexpr double toleranceOverRounding = 2;
 // from the control points as given: in the frame it would carry the rounding of the centre.
 constexpr long double farFromCentre = 0x1p-20L;
 
+// Working storage of one intersection, kept from one call to the next on a thread so that a call whose
+// result storage has already grown allocates nothing: each user replaces the contents of its own vectors.
+struct Scratch {
+    std::vector<Candidate> found;     // meeting points as found, before one result per meeting
+    std::vector<Candidate> ends;      // candidate ends of shared stretches
+    std::vector<Candidate> merged;    // one result per meeting
+    std::vector<double> parameters;   // points of one curve near a point
+    std::vector<double> turns;        // where a curve turns back on itself
+    std::vector<Stretch> candidates;  // shared stretches, before those inside others are dropped
+    std::vector<Stretch> stretches;   // the shared stretches
+    std::vector<MeetingParameters> meetings;
+    std::vector<SharedStretch> shared;
+};
+
 // One pair of curves being intersected: the input, the curves in the local frame (centred on the box
 // around both control polygons), the tolerances there, and the result.
 struct ExactPair {
@@ -45,6 +59,7 @@ struct ExactPair {
     double err = 0;        // rounding of a piece's control points
     double tolerance = 0;  // curves closer than this meet
     ExactIntersections* result;
+    Scratch* scratch;
 };
 
 bool allAtOnePoint(const PointD* c, int n) {
@@ -155,7 +170,7 @@ bool answerPointsAndLines(ExactPair& pair) {
         // a point against a curve that is not straight: where the curve passes it within rounding
         const Curve& curve = pointA ? pair.b : pair.a;
         const Vec p = pointA ? Vec{pair.a.x[0], pair.a.y[0]} : Vec{pair.b.x[0], pair.b.y[0]};
-        std::vector<double> passes;
+        std::vector<double>& passes = pair.scratch->parameters;
         Work work;
         pointOnCurve(curve, p, pair.tolerance, pair.err, passes, work);
         for (double u : passes) emit(pair, pointA ? 0 : u, pointA ? u : 0, true);
@@ -164,8 +179,10 @@ bool answerPointsAndLines(ExactPair& pair) {
         return true;
     }
     if (!straightA && !straightB) return false;
-    std::vector<MeetingParameters> meetings;
-    std::vector<SharedStretch> shared;
+    std::vector<MeetingParameters>& meetings = pair.scratch->meetings;
+    std::vector<SharedStretch>& shared = pair.scratch->shared;
+    meetings.clear();
+    shared.clear();
     if (straightA && straightB && onOneLine(curve1, n1, curve2, n2)) {
         intersectOnOneLine(curve1, n1, curve2, n2, meetings, shared);
     } else if (straightB && !pointB) {
@@ -184,7 +201,8 @@ bool answerPointsAndLines(ExactPair& pair) {
 // points, answered by the roots of the implicit equation along it; false where that equation vanishes
 // along the curve, or the pair is not of that kind.
 bool answerByImplicitEquation(ExactPair& pair, int order, int most) {
-    std::vector<MeetingParameters> meetings;
+    std::vector<MeetingParameters>& meetings = pair.scratch->meetings;
+    meetings.clear();
     const auto solve = order == 3 ? intersectWithQuadratic : intersectWithCubic;
     bool answered = false;
     if (pair.n2 == order && pair.n1 <= most) {
@@ -198,24 +216,28 @@ bool answerByImplicitEquation(ExactPair& pair, int order, int most) {
     return true;
 }
 
-// Step 3: the meeting points at the curves' ends (added to found) and the stretches the curves share.
-std::vector<Stretch> examineEndsAndStretches(const ExactPair& pair, std::vector<Candidate>& found, Work& work,
-                                             Work& checking) {
-    std::vector<Candidate> ends;
-    std::vector<double> scratch;
-    examineEnds(pair.a, pair.b, false, pair.tolerance, pair.err, found, ends, scratch, work);
-    examineEnds(pair.b, pair.a, true, pair.tolerance, pair.err, found, ends, scratch, work);
-    return sharedStretches(pair.a, pair.b, ends, pair.tolerance, checking);
+// Step 3: the meeting points at the curves' ends (put in the scratch's found) and the stretches the curves
+// share (in its stretches).
+void examineEndsAndStretches(const ExactPair& pair, Work& work, Work& checking) {
+    Scratch& scratch = *pair.scratch;
+    scratch.found.clear();
+    scratch.ends.clear();
+    examineEnds(pair.a, pair.b, false, pair.tolerance, pair.err, scratch.found, scratch.ends, scratch.parameters,
+                scratch.turns, work);
+    examineEnds(pair.b, pair.a, true, pair.tolerance, pair.err, scratch.found, scratch.ends, scratch.parameters,
+                scratch.turns, work);
+    sharedStretches(pair.a, pair.b, scratch.ends, pair.tolerance, checking, scratch.candidates, scratch.stretches);
 }
 
 // Step 5: one result per meeting point, none inside a shared stretch. Where double precision decided
 // something only within its tolerance (a touch, pieces settled when too short to cut, or a search
 // stopped short) and a cubic is involved, the cubic's implicit equation along the other curve answers the
 // pair again, exactly.
-void settleResults(ExactPair& pair, std::vector<Candidate>& found, std::vector<Stretch>& stretches, int settled,
-                   const Work& work, const Work& checking) {
+void settleResults(ExactPair& pair, int settled, const Work& work, const Work& checking) {
     ExactIntersections& result = *pair.result;
-    std::vector<Candidate> merged = oneResultPerMeeting(pair.a, pair.b, found, stretches, pair.tolerance);
+    std::vector<Stretch>& stretches = pair.scratch->stretches;
+    std::vector<Candidate>& merged = pair.scratch->merged;
+    oneResultPerMeeting(pair.a, pair.b, pair.scratch->found, stretches, pair.tolerance, merged);
     result.complete = !work.spent() && !checking.spent();
     result.work = work.used + checking.used;
 
@@ -249,6 +271,8 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     pair.curve2 = curve2;
     pair.n2 = n2;
     pair.result = &result;
+    thread_local Scratch scratch;
+    pair.scratch = &scratch;
     placeInFrame(pair);
 
     if (answerPointsAndLines(pair)) return;                            // 1
@@ -256,10 +280,10 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     Work work;
     Work checking;
     checking.limit = checkLimit;
-    std::vector<Candidate> found;
-    std::vector<Stretch> stretches = examineEndsAndStretches(pair, found, work, checking);                   // 3
-    const int settled = isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, found, stretches);  // 4
-    settleResults(pair, found, stretches, settled, work, checking);                                          // 5
+    examineEndsAndStretches(pair, work, checking);  // 3
+    const int settled =
+        isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found, scratch.stretches);  // 4
+    settleResults(pair, settled, work, checking);                                                            // 5
 }
 
 void intersectExact(const Point* curve1, int n1, const Point* curve2, int n2, ExactIntersections& result) {

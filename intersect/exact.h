@@ -130,7 +130,9 @@ constexpr long exactWorkBound = 6 * exactWorkLimit;
 // Intersects two curves given by their control polygons of n1 and n2 points. A curve whose control points
 // all coincide is a single point: where it lies on the other curve it meets it as a touch at parameter 0.
 // Counts outside 1..maxControlPoints, or a coordinate that is not finite, give an empty result. The result
-// is cleared first; its storage is reused.
+// is cleared first; its storage is reused, and so is working storage kept per thread, so that pairs taken
+// by clipping (steps 3 to 5) allocate no heap memory once both have grown; straight curves, quadratics and
+// the second, exact answer of step 5 still allocate for their polynomials.
 void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, ExactIntersections& result);
 
 // The same for control polygons as the program reads them (float coordinates, taken exactly).

@@ -5,7 +5,8 @@
 #   install_deps test   all that, with a headless X server always, and what the checks need besides:
 #                       GoogleTest, clang and libFuzzer, valgrind, the SVG renderer, the JSON Schema
 #                       validator, man, and what CPack needs to build the Debian package
-#   install_deps bench  the checks' packages and Google Benchmark
+#   install_deps bench  the checks' packages, Google Benchmark, and lib2geom (whose headers need
+#                       Boost) for the peer comparison
 #   install_deps        every group
 #
 # Only what is missing is installed; through sudo when not root.
@@ -16,7 +17,7 @@ GEOMETRIJA_HEADLESS_PACKAGES="xvfb x11-apps xdotool netpbm python3 python3-xlib"
 GEOMETRIJA_TEST_PACKAGES="$GEOMETRIJA_RUN_PACKAGES $GEOMETRIJA_HEADLESS_PACKAGES x11-utils clang libclang-rt-14-dev
   llvm pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev valgrind librsvg2-bin python3-jsonschema man-db
   dpkg-dev file"
-GEOMETRIJA_BENCH_PACKAGES="$GEOMETRIJA_TEST_PACKAGES libbenchmark-dev"
+GEOMETRIJA_BENCH_PACKAGES="$GEOMETRIJA_TEST_PACKAGES libbenchmark-dev lib2geom-dev libboost-dev"
 
 # the packages of the groups named (all of them when none is)
 deps_packages() {

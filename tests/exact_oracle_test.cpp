@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "intersect/exact.h"
+#include "intersect/exact/polynomial.h"
 #include "testing.h"
 
 namespace {
@@ -58,7 +59,8 @@ int gridBits(const Coefficients& c) {
     const int n = static_cast<int>(c.size()) - 1;
     long long largest = 1;
     for (long long v : c) largest = std::max(largest, std::llabs(v));
-    const double room = 118 - std::log2(static_cast<double>(largest)) - std::log2(static_cast<double>(choose(n, n / 2))) - 1;
+    const double room =
+        118 - std::log2(static_cast<double>(largest)) - std::log2(static_cast<double>(choose(n, n / 2))) - 1;
     return n == 0 ? 12 : std::min(12, static_cast<int>(room / n));
 }
 
@@ -188,7 +190,8 @@ TEST(ExactIntersectionOracle, CurveAgainstSegmentMatchesExactSignsOnAGrid) {
         // the distance polynomial, with integer coefficients
         Coefficients d;
         const long long ex = b.x[1] - b.x[0], ey = b.y[1] - b.y[0];
-        for (int i = 0; i < n; ++i) d.push_back(ex * (a.y[static_cast<size_t>(i)] - b.y[0]) - ey * (a.x[static_cast<size_t>(i)] - b.x[0]));
+        for (int i = 0; i < n; ++i)
+            d.push_back(ex * (a.y[static_cast<size_t>(i)] - b.y[0]) - ey * (a.x[static_cast<size_t>(i)] - b.x[0]));
         const int bits = gridBits(d);
         ASSERT_GE(bits, 8) << "pair " << k;
         const long long cells = 1LL << bits;
@@ -287,7 +290,8 @@ TEST(ExactIntersectionOracle, CurveAgainstSegmentMatchesExactSignsOnAGrid) {
         crowded += crowd ? 1 : 0;
         // and each is a point of both curves
         for (const CurveCrossing& c : r.crossings) {
-            const long double gap = std::hypot(valueAt(a.x, c.t) - valueAt(b.x, c.s), valueAt(a.y, c.t) - valueAt(b.y, c.s));
+            const long double gap =
+                std::hypot(valueAt(a.x, c.t) - valueAt(b.x, c.s), valueAt(a.y, c.t) - valueAt(b.y, c.s));
             long double size = 1;
             for (long long v : a.x) size = std::max(size, static_cast<long double>(std::llabs(v)));
             EXPECT_LE(static_cast<double>(gap / size), 1e-13) << "t=" << c.t << " s=" << c.s;
@@ -385,3 +389,54 @@ TEST(ExactIntersectionOracle, CurvesOnOneLineCoverWhatTheOracleCovers) {
 }
 
 }  // namespace
+
+// The sign of (b - a) x (c - a) against the same sign in 128-bit integers, for integer coordinates scaled
+// by one power of two: points exactly on the line through a and b, points a few units off it, points off
+// it by random amounts, and points far out where the differences themselves round, at scales from far below one to far
+// above (products from about 2^-920, where double alone is not trusted, to 2^920), where the cross product is far from
+// zero, near it, and zero.
+TEST(ExactIntersectionOracle, OrientationSignsMatchIntegerSigns) {
+    std::mt19937_64 random(16);
+    const long long range = 1LL << 40;
+    std::uniform_int_distribution<long long> coordinate(-range, range);
+    std::uniform_int_distribution<long long> offset(-3, 3);
+    std::uniform_int_distribution<long long> direction(-(1LL << 20), 1LL << 20);
+    std::uniform_int_distribution<long long> multiple(-(1LL << 19), 1LL << 19);
+    int checked[3] = {0, 0, 0};  // negative, zero, positive
+    for (const int scale : {-460, -440, -200, -40, 0, 30, 200, 400}) {
+        for (int trial = 0; trial < 3000; ++trial) {
+            // b and c on one line through a (multiples of one direction, so that the two products round
+            // differently), c moved off it by a few units, or c anywhere
+            long long ax = coordinate(random) / 2, ay = coordinate(random) / 2;
+            const long long dx = direction(random), dy = direction(random);
+            const long long m = multiple(random), k = multiple(random);
+            long long bx = ax + m * dx, by = ay + m * dy;
+            long long cx = ax + k * dx, cy = ay + k * dy;
+            if (trial % 4 == 1) cx += offset(random);
+            if (trial % 4 == 2) {
+                cx = coordinate(random) / 2;
+                cy = coordinate(random) / 2;
+            }
+            if (trial % 4 == 3) {
+                // a far out (multiples of 2^7 up to 2^59), b small and odd, c near the middle of a and b,
+                // moved by a few steps of 2^7: b - a is not a double, so its rounding is what decides
+                ax = (coordinate(random) * (1LL << 19)) & ~127LL;
+                ay = (coordinate(random) * (1LL << 19)) & ~127LL;
+                bx = 2 * offset(random) + 1;
+                by = 2 * offset(random) + 1;
+                cx = ((ax + bx) / 2 & ~127LL) + 128 * offset(random);
+                cy = ((ay + by) / 2 & ~127LL) + 128 * offset(random);
+            }
+            const Wide cross = static_cast<Wide>(bx - ax) * static_cast<Wide>(cy - ay) -
+                               static_cast<Wide>(by - ay) * static_cast<Wide>(cx - ax);
+            const int expected = cross > 0 ? 1 : (cross < 0 ? -1 : 0);
+            const auto at = [&](long long v) { return std::ldexp(static_cast<double>(v), scale); };
+            const int sign = exactmode::orientation(at(ax), at(ay), at(bx), at(by), at(cx), at(cy));
+            ASSERT_EQ(sign, expected) << "scale 2^" << scale << ", a (" << ax << ", " << ay << "), b (" << bx << ", "
+                                      << by << "), c (" << cx << ", " << cy << ")";
+            ++checked[expected + 1];
+        }
+    }
+    // each sign was met many times
+    for (const int count : checked) EXPECT_GT(count, 1000);
+}

@@ -1,6 +1,7 @@
 #include "intersect/exact/polynomial.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace exactmode {
@@ -32,6 +33,10 @@ void split(double a, double& hi, double& lo) {
     hi = t - (t - a);
     lo = a - hi;
 }
+
+// The smallest sum of magnitudes of the two products the orientation trusts double with: far above the
+// normal range's floor, so that what a product loses below it is nothing beside the bound.
+constexpr double orientationFilterFloor = 0x1p-900;
 
 // Intervals the root finder looks at, at most: 50 levels of at most 31 live intervals, with room.
 constexpr int rootIntervalBudget = 4096;
@@ -86,6 +91,21 @@ int signOf(Twofold a) {
 }
 
 int orientation(double ax, double ay, double bx, double by, double cx, double cy) {
+    // First in double: with u the unit roundoff (DBL_EPSILON / 2), the rounded differences and products
+    // give p and q each within (3u + 3u^2 + u^3) of their magnitude of the true products, and rounding
+    // their difference keeps its sign; so a computed value further from zero than 4u (|p| + |q|) has the
+    // true sign. Sums that overflow, or small enough that a product may have lost bits below the normal
+    // range, go on to the exact sum, as does everything nearer zero.
+    {
+        const double p = (bx - ax) * (cy - ay);
+        const double q = (by - ay) * (cx - ax);
+        const double magnitude = std::fabs(p) + std::fabs(q);
+        const double value = p - q;
+        if (magnitude >= orientationFilterFloor && magnitude <= DBL_MAX &&
+            std::fabs(value) > 2 * DBL_EPSILON * magnitude) {
+            return value > 0 ? 1 : -1;
+        }
+    }
     // (b - a) and (c - a) exactly as two doubles each; the cross product is then a sum of sixteen exact
     // products, summed without rounding into an expansion whose largest part carries the sign
     const Twofold ux = twofoldDifference(bx, ax);

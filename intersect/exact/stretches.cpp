@@ -86,7 +86,7 @@ double alongStretch(const Curve& from, const Curve& to, double u0, double u1, do
 
 void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
                  std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch,
-                 Work& work) {
+                 std::vector<double>& turns, Work& work) {
     const auto add = [&](double t, double s, bool touch, bool meeting) {
         const Candidate c = swapped ? Candidate{s, t, touch} : Candidate{t, s, touch};
         if (meeting) meetings.push_back(c);
@@ -107,7 +107,6 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
             hy[i] = d * (a.y[i + 1] - a.y[i]);
         }
         hodograph.set(hx, hy, d);
-        std::vector<double> turns;
         pointOnCurve(hodograph, Vec{0, 0}, 2.0 * hodographRounding * d * tolerance, hodographRounding * d * err, turns,
                      work);
         for (double t : turns) {
@@ -118,9 +117,9 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
     }
 }
 
-std::vector<Stretch> sharedStretches(const Curve& a, const Curve& b, std::vector<Candidate>& ends, double tolerance,
-                                     Work& checking) {
-    std::vector<Stretch> stretches;
+void sharedStretches(const Curve& a, const Curve& b, std::vector<Candidate>& ends, double tolerance, Work& checking,
+                     std::vector<Stretch>& stretches, std::vector<Stretch>& kept) {
+    stretches.clear();
     std::sort(ends.begin(), ends.end(), parameterOrder);
     for (size_t i = 0; i < ends.size(); ++i) {
         for (size_t j = i + 1; j < ends.size(); ++j) {
@@ -134,7 +133,7 @@ std::vector<Stretch> sharedStretches(const Curve& a, const Curve& b, std::vector
     // keep the longest of stretches that contain one another
     std::sort(stretches.begin(), stretches.end(),
               [](const Stretch& p, const Stretch& q) { return p.t1 - p.t0 > q.t1 - q.t0; });
-    std::vector<Stretch> kept;
+    kept.clear();
     for (const Stretch& r : stretches) {
         bool inside = false;
         for (const Stretch& k : kept) {
@@ -144,11 +143,10 @@ std::vector<Stretch> sharedStretches(const Curve& a, const Curve& b, std::vector
         }
         if (!inside) kept.push_back(r);
     }
-    return kept;
 }
 
-std::vector<Candidate> oneResultPerMeeting(const Curve& a, const Curve& b, std::vector<Candidate>& found,
-                                           const std::vector<Stretch>& stretches, double tolerance) {
+void oneResultPerMeeting(const Curve& a, const Curve& b, std::vector<Candidate>& found,
+                         const std::vector<Stretch>& stretches, double tolerance, std::vector<Candidate>& merged) {
     // (a node of the shared curve lies in a stretch's rectangle too, but away from its correspondence)
     const auto onStretch = [&](const Candidate& c) {
         for (const Stretch& r : stretches) {
@@ -159,7 +157,7 @@ std::vector<Candidate> oneResultPerMeeting(const Curve& a, const Curve& b, std::
         return false;
     };
     std::sort(found.begin(), found.end(), parameterOrder);
-    std::vector<Candidate> merged;
+    merged.clear();
     for (const Candidate& c : found) {
         if (onStretch(c)) continue;
         bool same = false;
@@ -179,7 +177,6 @@ std::vector<Candidate> oneResultPerMeeting(const Curve& a, const Curve& b, std::
         }
         if (!same) merged.push_back(c);
     }
-    return merged;
 }
 
 }  // namespace exactmode

@@ -38,20 +38,22 @@ double alongStretch(const Curve& from, const Curve& to, double u0, double u1, do
 
 // The meeting points at the ends of a (and where a turns back on itself) on b, added to meetings, and the
 // candidate ends of shared stretches among them (where the curves have one direction), added to
-// stretchEnds; swapped: a is the second curve, so the parameters are stored the other way round.
+// stretchEnds; swapped: a is the second curve, so the parameters are stored the other way round. scratch
+// and turns are working storage, their contents replaced.
 void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
                  std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch,
-                 Work& work);
+                 std::vector<double>& turns, Work& work);
 
 // The stretches between pairs of candidate ends (sorted here) along which the curves coincide, the
-// longest of those that contain one another, checked within checking's limit.
-std::vector<Stretch> sharedStretches(const Curve& a, const Curve& b, std::vector<Candidate>& ends, double tolerance,
-                                     Work& checking);
+// longest of those that contain one another, checked within checking's limit: put in kept (its contents
+// replaced; all is working storage, its contents replaced).
+void sharedStretches(const Curve& a, const Curve& b, std::vector<Candidate>& ends, double tolerance, Work& checking,
+                     std::vector<Stretch>& all, std::vector<Stretch>& kept);
 
 // One result per meeting point of found (sorted here), none on a shared stretch's correspondence: results
 // within sameCrossing, or near each other with the curves never apart between them, are one (a touch
-// where they are not equal, or where either is).
-std::vector<Candidate> oneResultPerMeeting(const Curve& a, const Curve& b, std::vector<Candidate>& found,
-                                           const std::vector<Stretch>& stretches, double tolerance);
+// where they are not equal, or where either is). Put in merged, its contents replaced.
+void oneResultPerMeeting(const Curve& a, const Curve& b, std::vector<Candidate>& found,
+                         const std::vector<Stretch>& stretches, double tolerance, std::vector<Candidate>& merged);
 
 }  // namespace exactmode
