@@ -514,7 +514,7 @@ void special(int key, int x, int y) {
 }
 
 // The arguments that are the lab's own: everything but the toolkit's options (-display NAME, -geometry
-// SPEC and its flags), which glutInit takes later. --frame-times asks for the time from each mouse motion
+// GEOMETRY and its flags), which glutInit takes later. --frame-times asks for the time from each mouse motion
 // to the frame that shows it, on standard error (for the benchmark).
 std::vector<const char*> ownArguments(int argc, char** argv) {
     std::vector<const char*> own;
