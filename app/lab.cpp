@@ -56,7 +56,8 @@ struct View {
 
 struct Lab {
     LabModel model;
-    SearchSteps steps;  // the last search, pair by pair, for the step view
+    SearchSteps steps;          // the last search, pair by pair, for the step view
+    bool stepsCurrent = false;  // steps holds the search of the curves as they are
     View view;
     int width = windowWidth;
     int height = windowHeight;
@@ -71,13 +72,12 @@ struct Lab {
     bool motionPending = false;
     std::chrono::steady_clock::time_point motionAt;
 
-    // the pointer: a held control point, or a pan, and where the cursor is
+    // the pointer: a held control point, or a pan
     int dragCurve = -1;
     int dragIndex = -1;
     bool panning = false;
     int pressX = 0, pressY = 0;
     View pressView;
-    int cursorX = -1, cursorY = -1;
 };
 
 Lab lab;
@@ -102,12 +102,15 @@ void fitView() {
     lab.view.distance = viewingDistance(camera) * unit;
 }
 
+// Builds the scene anew when the curves changed. The search's steps are collected only while they are shown
+// (a level is chosen): every pair they hold costs memory and time that dragging should not pay for.
 void rebuildIfDirty() {
     if (!lab.dirty) return;
-    lab.steps.clear();
-    rebuild(lab.model, &lab.steps);
+    const bool collect = lab.level > 0;
+    rebuild(lab.model, collect ? &lab.steps : nullptr);
+    lab.stepsCurrent = collect;
     lab.dirty = false;
-    lab.level = std::min(lab.level, lab.steps.deepestLevel());
+    if (collect) lab.level = std::min(lab.level, lab.steps.deepestLevel());
 }
 
 // Sets the 45-degree perspective and the eye for the current view. The scene is drawn scaled by a power of
@@ -386,8 +389,6 @@ void zoomAround(int x, int y, double factor) {
 }
 
 void mouse(int button, int state, int x, int y) {
-    lab.cursorX = x;
-    lab.cursorY = y;
     if (button == GLUT_LEFT_BUTTON && state == GLUT_DOWN) {
         int curve = 0, index = 0;
         if (glutGetModifiers() & GLUT_ACTIVE_SHIFT) {
@@ -419,8 +420,6 @@ void mouse(int button, int state, int x, int y) {
 }
 
 void motion(int x, int y) {
-    lab.cursorX = x;
-    lab.cursorY = y;
     if (lab.timeFrames && !lab.motionPending) {
         lab.motionPending = true;
         lab.motionAt = std::chrono::steady_clock::now();
@@ -443,20 +442,19 @@ void motion(int x, int y) {
     }
 }
 
-void passiveMotion(int x, int y) {
-    lab.cursorX = x;
-    lab.cursorY = y;
-}
-
 void stepLevel(int by) {
-    rebuildIfDirty();
-    lab.level = std::max(0, std::min(lab.level + by, lab.steps.deepestLevel()));
+    const int target = lab.level + by;
+    if (lab.dirty || !lab.stepsCurrent) {
+        // the search again, with its steps collected
+        lab.dirty = true;
+        lab.level = 1;
+        rebuildIfDirty();
+    }
+    lab.level = std::max(0, std::min(target, lab.steps.deepestLevel()));
     glutPostRedisplay();
 }
 
 void keyboard(unsigned char key, int x, int y) {
-    lab.cursorX = x;
-    lab.cursorY = y;
     switch (key) {
         case 'q':
         case 27:  // Escape
@@ -559,7 +557,6 @@ int main(int argc, char** argv) {
     glutReshapeFunc(reshapeLab);
     glutMouseFunc(mouse);
     glutMotionFunc(motion);
-    glutPassiveMotionFunc(passiveMotion);
     glutKeyboardFunc(keyboard);
     glutSpecialFunc(special);
     glutMainLoop();

@@ -12,7 +12,6 @@ constexpr double fixedBandLow = fixedNear * planeMargin;  // 2
 constexpr double fixedBandHigh = fixedFar / planeMargin;  // 500
 
 constexpr float unitDistance = 1.0f;  // stands in for e = 0, where the content has no extent to fit
-
 }  // namespace
 
 Camera fitCamera(Point min, Point max) {

@@ -22,22 +22,15 @@ struct Camera {
 Camera fitCamera(Point min, Point max);
 
 // Frames the scene in the window at its starting size. The drawn extent is framed: its centre in the
-// middle of the window, seen from the smallest eye distance that keeps all of it at least framingMargin of
-// the window's width and height (and half a pixel) inside each edge. But the box's fit (fitCamera) stands, so that such
-// pictures stay as they are, for an empty scene and wherever it shows every drawn coordinate inside the
-// picture from at most twice the framed eye distance. Every value stays finite.
+// middle of the window, seen from the smallest eye distance that keeps all of it at least 5% of the
+// window's width and height (and half a pixel) inside each edge. But the box's fit (fitCamera) stands, so
+// that such pictures stay as they are, for an empty scene and wherever it shows every drawn coordinate
+// inside the picture from at most twice the framed eye distance. Every value stays finite.
 Camera frameScene(Point boxMin, Point boxMax, const Extent& drawn);
 
 // The power of two a scene seen from distance (in scene units) is drawn scaled by, as Camera::unitExponent:
 // 0 for every distance a float eye handles well, otherwise one that brings the distance just inside them.
 int unitExponentFor(double distance);
-
-// The margin kept around a reframed extent, as a fraction of the window on each side.
-constexpr double framingMargin = 0.05;
-
-// True when the camera, in a window of the starting size, shows the point (x, y) inside the picture with
-// at least margin (a fraction of the window's width and height) to spare on each side.
-bool showsInside(const Camera& camera, double x, double y, double margin);
 
 // How far from the scene plane the eye really stands: e itself, except that e = 0 (everything at the
 // origin) would put the eye in the scene plane, so a unit distance stands in for it.

@@ -18,6 +18,9 @@ constexpr int scaledDistanceExponent = 100;  // a scaled scene is seen from abou
 // that the content fills at least about half of what it would fill framed.
 constexpr double keptDistanceRatio = 2.0;
 
+// The margin kept around a reframed extent, as a fraction of the window on each side.
+constexpr double framingMargin = 0.05;
+
 const double aspect = static_cast<double>(windowWidth) / static_cast<double>(windowHeight);
 // half the visible height at unit distance: tan of half the vertical field of view
 const double halfHeightPerDistance = std::tan(0.5 * fieldOfView * 3.14159265358979323846 / 180.0);
@@ -33,6 +36,13 @@ float roundedUp(double v) {
 bool plainDistance(float e) {
     const double d = e;
     return std::isfinite(d) && (d == 0.0 || (d >= smallestPlainDistance && d <= largestPlainDistance));
+}
+
+// whether the camera, in a window of the starting size, shows the point (x, y) inside the picture
+bool showsInside(const Camera& camera, double x, double y) {
+    const double scale = std::ldexp(1.0, -camera.unitExponent);
+    const double halfHeight = static_cast<double>(viewingDistance(camera)) * halfHeightPerDistance;
+    return std::fabs(x * scale - camera.cx) <= halfHeight * aspect && std::fabs(y * scale - camera.cy) <= halfHeight;
 }
 
 // The drawn extent, centred, from the least distance at which it keeps the margin on every side.
@@ -73,22 +83,13 @@ int unitExponentFor(double distance) {
     return 0;
 }
 
-bool showsInside(const Camera& camera, double x, double y, double margin) {
-    const double scale = std::ldexp(1.0, -camera.unitExponent);
-    const double halfHeight = static_cast<double>(viewingDistance(camera)) * halfHeightPerDistance;
-    const double halfWidth = halfHeight * aspect;
-    const double allowedX = (1.0 - 2.0 * margin) * halfWidth;
-    const double allowedY = (1.0 - 2.0 * margin) * halfHeight;
-    return std::fabs(x * scale - camera.cx) <= allowedX && std::fabs(y * scale - camera.cy) <= allowedY;
-}
-
 Camera frameScene(Point boxMin, Point boxMax, const Extent& drawn) {
     const Camera boxFit = fitCamera(boxMin, boxMax);
     if (drawn.empty) return boxFit;
     const Camera framed = frameExtent(drawn);
     // the extent is a rectangle: its corners are inside exactly when all of it is
-    const bool showsAll = plainDistance(boxFit.e) && showsInside(boxFit, drawn.min.x, drawn.min.y, 0.0) &&
-                          showsInside(boxFit, drawn.max.x, drawn.max.y, 0.0);
+    const bool showsAll = plainDistance(boxFit.e) && showsInside(boxFit, drawn.min.x, drawn.min.y) &&
+                          showsInside(boxFit, drawn.max.x, drawn.max.y);
     // and not as a speck: the box's starting corners can put the eye hundreds of times farther than the
     // content needs (curves near (5000, 5000) fill 30 pixels)
     const bool fairSize = static_cast<double>(boxFit.e) <=

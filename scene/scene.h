@@ -40,6 +40,6 @@ void addPolygon(const Point* vertices, int count, int color);
 // adds the first count points, WHITE, whatever colour they carry
 void addPoints(const Point* array, int count);
 
-// empties the four lists and the drawn extent and puts the box back to its starting corners, for a process that builds
-// more than one scene (the tests and benchmarks do; the program builds one)
+// empties the four lists and the drawn extent and puts the box back to its starting corners, for a process
+// that builds more than one scene (the tests and benchmarks do; the program builds one)
 void clearScene();
