@@ -175,7 +175,7 @@ double speedUp(const Case& c) {
 int main(int argc, char** argv) {
     static std::vector<Case> cases;
     const std::string examples = GEOMETRIJA_EXAMPLES;
-    for (const char* name : {"default", "lines", "apart", "horizontal", "nested", "many", "same"}) {
+    for (const char* name : {"default", "lines", "apart", "horizontal", "nested", "many", "same", "tall", "far", "negative"}) {
         const std::string folder = examples + "/" + name;
         cases.push_back({std::string("Example/") + name,
                          {{readExample(folder + "/kriva1.txt"), readExample(folder + "/kriva2.txt")}}});
