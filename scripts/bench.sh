@@ -14,7 +14,11 @@ cmake -S "$root" -B "$build" -G Ninja -DGEOMETRIJA_WERROR=ON -DCMAKE_BUILD_TYPE=
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
 names=("$@")
-[ ${#names[@]} -eq 0 ] && names=(search_bench hull_bench pipeline_bench exact_bench first_frame_bench lab_motion)
+if [ ${#names[@]} -eq 0 ]; then
+    names=(search_bench hull_bench pipeline_bench exact_bench first_frame_bench lab_motion)
+    # the comparison with lib2geom is built where its package is installed (the bench group installs it)
+    [ -x "$build/bench/peer_bench" ] && names+=(peer_bench)
+fi
 trap stop_xvfb EXIT
 start_xvfb
 echo "$(date -u +%Y-%m-%d) on $(nproc) cores of $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
