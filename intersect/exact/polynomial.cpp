@@ -166,6 +166,13 @@ Twofold bernsteinAt(const Twofold* c, int degree, double t) {
 
 namespace {
 
+// Half a unit in the last place of 1: a rounded sum or product is within this share of its magnitude.
+constexpr double roundingUnit = DBL_EPSILON / 2;
+// What one operation can lose where its result is below the normal range, at most.
+constexpr double subnormalStep = 0x1p-1074;
+// Coefficients larger than this are not subdivided in double (so that no sum overflows).
+constexpr double plainLimit = 0x1p1000;
+
 // the derivative of the polynomial with Bernstein coefficients c at t, in double (for Newton steps)
 double slopeAt(const Twofold* c, int degree, double t) {
     if (degree == 0) return 0;
@@ -189,51 +196,11 @@ int signChanges(const Twofold* c, int degree) {
     return changes;
 }
 
-// The one root in the open interval (a, b), where the polynomial runs from the sign `first` to the other:
-// Newton's method kept inside a shrinking bracket, halving where a step would leave it.
-double refineSimpleRoot(const Twofold* c, int degree, double a, double b, int first) {
-    double lo = a;  // the polynomial has the sign `first` just right of lo, the other just left of hi
-    double hi = b;
-    double x = 0.5 * (a + b);
-    double best = x;
-    double bestValue = INFINITY;
-    for (int i = 0; i < 200; ++i) {
-        const Twofold f = bernsteinAt(c, degree, x);
-        const int s = signOf(f);
-        if (s == 0) return x;
-        if (std::fabs(f.hi) < bestValue) {
-            bestValue = std::fabs(f.hi);
-            best = x;
-        }
-        (s == first ? lo : hi) = x;
-        const double mid = 0.5 * (lo + hi);
-        if (!(mid > lo && mid < hi)) break;  // neighbouring doubles
-        const double slope = slopeAt(c, degree, x);
-        double next = slope != 0 ? x - (f.hi + f.lo) / slope : mid;
-        if (!(next > lo && next < hi)) next = mid;
-        if (next == x) break;
-        x = next;
-    }
-    return best;
-}
-
-// An interval [a, b] with the polynomial's Bernstein coefficients on it (in double-double, or exactly
-// when `exact`, all multiplied by one power of two); or, where a == b, a root exactly at a subdivision
-// point, of the multiplicity `zeros`, waiting for the roots left of it to be reported.
-struct RootInterval {
-    double a;
-    double b;
-    int zeros;
-    bool exact;
-    Twofold c[32];
-    std::vector<BigInteger> e;
-};
-
-int signChanges(const std::vector<BigInteger>& e) {
+int signChanges(const BigInteger* e, int degree) {
     int changes = 0;
     int last = 0;
-    for (const BigInteger& v : e) {
-        const int s = v.sign();
+    for (int i = 0; i <= degree; ++i) {
+        const int s = e[i].sign();
         if (s == 0) continue;
         if (last != 0 && s != last) ++changes;
         last = s;
@@ -241,45 +208,288 @@ int signChanges(const std::vector<BigInteger>& e) {
     return changes;
 }
 
-// the exact coefficients on both halves of e's interval, both multiplied by 2^degree
-void splitExact(const std::vector<BigInteger>& e, std::vector<BigInteger>& left, std::vector<BigInteger>& right) {
-    const size_t n = e.size() - 1;
-    std::vector<BigInteger> q = e;
-    left.assign(e.size(), BigInteger());
-    right.assign(e.size(), BigInteger());
-    left[0] = shiftedLeft(e[0], static_cast<int>(n));
-    right[n] = shiftedLeft(e[n], static_cast<int>(n));
-    for (size_t j = 1; j <= n; ++j) {
-        // level j holds 2^j times the de Casteljau points
-        for (size_t k = 0; k + j <= n; ++k) q[k] = q[k] + q[k + 1];
-        left[j] = shiftedLeft(q[0], static_cast<int>(n - j));
-        right[n - j] = shiftedLeft(q[n - j], static_cast<int>(n - j));
-    }
-}
-
-// the exact coefficients on [a, b], reached from [0, 1] by halving
-void exactOn(const std::vector<BigInteger>& whole, double a, double b, std::vector<BigInteger>& out) {
-    out = whole;
-    double lo = 0, hi = 1;
-    std::vector<BigInteger> left, right;
-    while ((lo != a || hi != b) && hi - lo > b - a) {
-        const double m = 0.5 * (lo + hi);
-        splitExact(out, left, right);
-        if (a < m) {
-            out.swap(left);
-            hi = m;
-        } else {
-            out.swap(right);
-            lo = m;
-        }
-    }
-}
-
 int firstSign(const Twofold* c, int degree) {
     for (int i = 0; i <= degree; ++i) {
         if (signOf(c[i]) != 0) return signOf(c[i]);
     }
     return 0;
+}
+
+int firstSign(const BigInteger* e, int degree) {
+    for (int i = 0; i <= degree; ++i) {
+        if (e[i].sign() != 0) return e[i].sign();
+    }
+    return 0;
+}
+
+// Coefficients in double, d[i] within e[i] of the true ones: the sign changes of the true coefficients, or
+// -1 where a coefficient is too near zero for its sign to be certain.
+int plainSignChanges(const double* d, const double* e, int degree) {
+    int changes = 0;
+    int last = 0;
+    for (int i = 0; i <= degree; ++i) {
+        if (!(std::fabs(d[i]) > e[i])) return -1;
+        const int s = d[i] > 0 ? 1 : -1;
+        if (last != 0 && s != last) ++changes;
+        last = s;
+    }
+    return changes;
+}
+
+// The coefficients of both halves of the interval of d, in double, with bounds on their errors: each
+// midpoint (p + q) / 2 is rounded once (halving is exact above the subnormal range), so its error is at
+// most the mean of p's and q's plus a rounding unit of its magnitude; the factor 1 + 4u and the subnormal
+// step keep the bound itself (rounded three times) above that.
+void splitPlain(const double* d, const double* e, int n, double* leftD, double* leftE, double* rightD,
+                double* rightE) {
+    double q[32], qe[32];
+    for (int i = 0; i <= n; ++i) {
+        q[i] = d[i];
+        qe[i] = e[i];
+    }
+    leftD[0] = q[0];
+    leftE[0] = qe[0];
+    rightD[n] = q[n];
+    rightE[n] = qe[n];
+    for (int j = 1; j <= n; ++j) {
+        for (int k = 0; k <= n - j; ++k) {
+            const double v = 0.5 * (q[k] + q[k + 1]);
+            qe[k] = (0.5 * (qe[k] + qe[k + 1]) + roundingUnit * std::fabs(v)) * (1 + 4 * roundingUnit) + subnormalStep;
+            q[k] = v;
+        }
+        leftD[j] = q[0];
+        leftE[j] = qe[0];
+        rightD[n - j] = q[n - j];
+        rightE[n - j] = qe[n - j];
+    }
+}
+
+Twofold halved(Twofold v) { return {0.5 * v.hi, 0.5 * v.lo}; }
+
+// the double-double coefficients on both halves of c's interval
+void splitTwofold(const Twofold* c, int n, Twofold* left, Twofold* right) {
+    Twofold q[32];
+    for (int i = 0; i <= n; ++i) q[i] = c[i];
+    left[0] = q[0];
+    right[n] = q[n];
+    for (int j = 1; j <= n; ++j) {
+        for (int k = 0; k <= n - j; ++k) q[k] = halved(q[k] + q[k + 1]);
+        left[j] = q[0];
+        right[n - j] = q[n - j];
+    }
+}
+
+// the double-double coefficients on [a, b], reached from [0, 1] by halving (at most 52 times: a and b are
+// ends of intervals halved from [0, 1])
+void twofoldOn(const Twofold* whole, int n, double a, double b, Twofold* out) {
+    for (int i = 0; i <= n; ++i) out[i] = whole[i];
+    double lo = 0, hi = 1;
+    Twofold left[32], right[32];
+    while ((lo != a || hi != b) && hi - lo > b - a) {
+        const double m = 0.5 * (lo + hi);
+        splitTwofold(out, n, left, right);
+        const Twofold* half = a < m ? left : right;
+        for (int i = 0; i <= n; ++i) out[i] = half[i];
+        (a < m ? hi : lo) = m;
+    }
+}
+
+// Integers kept per thread for the exact subdivision. Vectors only ever grow, so that their integers keep
+// their storage.
+void reserveIntegers(std::vector<BigInteger>& v, int n) {
+    if (v.size() < static_cast<size_t>(n)) v.resize(static_cast<size_t>(n));
+}
+
+// the exact coefficients on both halves of e's interval, both multiplied by 2^degree (q: room for n + 1)
+void splitExact(const BigInteger* e, int n, BigInteger* left, BigInteger* right, BigInteger* q) {
+    for (int i = 0; i <= n; ++i) copyInteger(e[i], q[i]);
+    shiftLeft(e[0], n, left[0]);
+    shiftLeft(e[n], n, right[n]);
+    for (int j = 1; j <= n; ++j) {
+        // level j holds 2^j times the de Casteljau points
+        for (int k = 0; k + j <= n; ++k) add(q[k], q[k + 1], q[k]);
+        shiftLeft(q[0], n - j, left[j]);
+        shiftLeft(q[n - j], n - j, right[n - j]);
+    }
+}
+
+// An interval [a, b] with the polynomial's Bernstein coefficients on it, in the arithmetic `kind`: in double
+// with bounds on their errors, in double-double, or exactly (all multiplied by one power of two); or, where
+// a == b, a root exactly at a subdivision point, of the multiplicity `zeros`, waiting for the roots left of
+// it to be reported.
+enum class Arithmetic { plain, twofold, exact };
+
+struct RootInterval {
+    double a;
+    double b;
+    int zeros;
+    Arithmetic kind;
+    double d[32];
+    double e[32];
+    Twofold c[32];
+    std::vector<BigInteger> exact;  // (at least degree + 1 entries when kind is exact)
+};
+
+// Working storage of the root finder, kept per thread: the stack of intervals (depth first: at most three
+// entries per level of halving, 52 levels) and the exact coefficients it works with.
+struct RootScratch {
+    std::vector<RootInterval> stack;
+    std::vector<BigInteger> whole;  // on [0, 1], once made
+    std::vector<BigInteger> piece;  // on the interval at hand
+    std::vector<BigInteger> left;
+    std::vector<BigInteger> right;
+    std::vector<BigInteger> q;
+    std::vector<BigInteger> on;  // for reaching an interval from [0, 1]
+    std::vector<BigInteger> onLeft;
+    std::vector<BigInteger> onRight;
+};
+
+thread_local RootScratch rootScratch;
+
+// the exact coefficients on [a, b], reached from [0, 1] by halving, into s.piece
+void exactOn(RootScratch& s, int n, double a, double b) {
+    for (int i = 0; i <= n; ++i) copyInteger(s.whole[static_cast<size_t>(i)], s.piece[static_cast<size_t>(i)]);
+    double lo = 0, hi = 1;
+    while ((lo != a || hi != b) && hi - lo > b - a) {
+        const double m = 0.5 * (lo + hi);
+        splitExact(s.piece.data(), n, s.onLeft.data(), s.onRight.data(), s.q.data());
+        s.piece.swap(a < m ? s.onLeft : s.onRight);
+        (a < m ? hi : lo) = m;
+    }
+}
+
+// The polynomial with coefficients g in double at x, and its slope there (de Casteljau).
+double plainAt(const double* g, int n, double x, double& slope) {
+    if (n == 0) {
+        slope = 0;
+        return g[0];
+    }
+    double q[32];
+    for (int i = 0; i <= n; ++i) q[i] = g[i];
+    const double w = 1 - x;
+    slope = n * (q[1] - q[0]);
+    for (int j = 1; j <= n; ++j) {
+        for (int k = 0; k <= n - j; ++k) q[k] = w * q[k] + x * q[k + 1];
+        if (j == n - 1) slope = n * (q[1] - q[0]);
+    }
+    return q[0];
+}
+
+// The polynomial rounded to double for Newton steps, and a bound on the error of its value computed by
+// plainAt: each de Casteljau value carries three roundings per level (of 1 - x, a product and the sum),
+// so the computed value is within gamma(3n) < (3n + 1) u of the sum of |g_i| times the basis, at most
+// the largest |g_i|; to that the coefficients' own errors, and what products below the normal range lose.
+struct PlainPolynomial {
+    bool usable = false;
+    double g[32];
+    double bound = 0;
+};
+
+// A bracket around the one root in the open interval (lo, hi), where the polynomial runs from the sign
+// `first` to the other, narrowed by double-double values, with the point of the smallest value seen.
+struct RootBracket {
+    const Twofold* c;
+    int degree;
+    int first;
+    double lo;  // the polynomial has the sign `first` just right of lo, the other just left of hi
+    double hi;
+    double best;
+    double bestValue = INFINITY;
+
+    // The value at x, which narrows the bracket; its sign (0: x is the root). Where the bracket is not yet
+    // down to neighbouring doubles, `next` is the Newton step from x, or the bracket's middle where the
+    // step would leave it (`step` is the step itself).
+    int narrow(double x, double& step, double& next, bool& closed) {
+        const Twofold f = bernsteinAt(c, degree, x);
+        const int s = signOf(f);
+        if (s == 0) return 0;
+        if (std::fabs(f.hi) < bestValue) {
+            bestValue = std::fabs(f.hi);
+            best = x;
+        }
+        (s == first ? lo : hi) = x;
+        const double mid = 0.5 * (lo + hi);
+        closed = !(mid > lo && mid < hi);  // neighbouring doubles
+        const double slope = slopeAt(c, degree, x);
+        step = slope != 0 ? x - (f.hi + f.lo) / slope : mid;
+        next = step > lo && step < hi ? step : mid;
+        return s;
+    }
+};
+
+// The root in (a, b) placed by double-double values alone: Newton's method kept inside the bracket from
+// the middle, halving where a step would leave it or would stay where it is, down to neighbouring
+// doubles; the point of the smallest value seen. (Up to 200 values.)
+double halvedRoot(const Twofold* c, int degree, double a, double b, int first) {
+    RootBracket bracket{c, degree, first, a, b, 0.5 * (a + b)};
+    double x = bracket.best;
+    for (int i = 0; i < 200; ++i) {
+        double step, next;
+        bool closed;
+        if (bracket.narrow(x, step, next, closed) == 0) return x;
+        if (closed || next == x) break;
+        x = next;
+    }
+    return bracket.best;
+}
+
+// The same root faster: Newton's method from `start`, in double while the value's sign is certain there,
+// then in double-double until a step is below rounding; the root is then within a unit of x, and of x and
+// its neighbour on the root's side the one with the smaller value is taken. Where the value changes by
+// less than the noise across that unit (roots closer together than the noise resolves), the placing
+// among the doubles there is left to halvedRoot, so that it does not depend on the start.
+double refineSimpleRoot(const Twofold* c, const PlainPolynomial& plain, int degree, double noise, double a, double b,
+                        int first, double start) {
+    double lo = a;  // the polynomial has the sign `first` just right of lo, the other just left of hi
+    double hi = b;
+    double x = start > a && start < b ? start : 0.5 * (a + b);
+    int i = 0;
+    if (plain.usable) {
+        for (; i < 200; ++i) {
+            double slope;
+            const double f = plainAt(plain.g, degree, x, slope);
+            if (!(std::fabs(f) > plain.bound)) break;  // the sign is not certain in double
+            (f > 0 ? 1 : -1) == first ? lo = x : hi = x;
+            const double mid = 0.5 * (lo + hi);
+            if (!(mid > lo && mid < hi)) break;  // neighbouring doubles
+            double next = slope != 0 ? x - f / slope : mid;
+            if (next == x) break;  // a step below rounding: on in double-double from here
+            if (!(next > lo && next < hi)) next = mid;
+            x = next;
+        }
+    }
+    RootBracket bracket{c, degree, first, lo, hi, x};
+    for (; i < 200; ++i) {
+        double step, next;
+        bool closed;
+        const int s = bracket.narrow(x, step, next, closed);
+        if (s == 0) return x;
+        if (closed) break;
+        if (step == x) {
+            const double beside = std::nextafter(x, s == first ? bracket.hi : bracket.lo);
+            const double slope = slopeAt(c, degree, x);
+            if (std::fabs(slope) * std::fabs(beside - x) <= 4 * noise) return halvedRoot(c, degree, a, b, first);
+            if (beside > bracket.lo && beside < bracket.hi) {
+                const Twofold g = bernsteinAt(c, degree, beside);
+                if (signOf(g) == 0 || std::fabs(g.hi) < bracket.bestValue) return beside;
+            }
+            break;
+        }
+        x = next;
+    }
+    return bracket.best;
+}
+
+// Where the control polygon of the coefficients d on [a, b] (one sign change) crosses zero: a start for
+// Newton's method near the root.
+double polygonCrossing(const double* d, int n, double a, double b) {
+    for (int k = 0; k < n; ++k) {
+        if ((d[k] > 0) != (d[k + 1] > 0)) {
+            const double r = (k + d[k] / (d[k] - d[k + 1])) / n;
+            return a + (b - a) * r;
+        }
+    }
+    return 0.5 * (a + b);
 }
 
 // Where, near the cluster [a, b] of `count` roots, the derivative of order count - 1 changes sign; the
@@ -311,15 +521,29 @@ double clusterCentre(const Twofold* c, int degree, int count, double a, double b
     return 0.5 * (lo + hi);
 }
 
+int leadingZeros(const BigInteger* e, int degree) {
+    int zeros = 0;
+    while (zeros <= degree && e[zeros].sign() == 0) ++zeros;
+    return zeros;
+}
+
 }  // namespace
 
 void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoefficients& exact,
                     std::vector<PolynomialRoot>& roots) {
     roots.clear();
-    std::vector<BigInteger> whole;  // the exact coefficients on [0, 1], once needed
+    RootScratch& s = rootScratch;
+    const int n = degree;
+    for (std::vector<BigInteger>* v : {&s.whole, &s.piece, &s.left, &s.right, &s.q, &s.on, &s.onLeft, &s.onRight}) {
+        reserveIntegers(*v, n + 1);
+    }
+    bool wholeMade = false;  // the exact coefficients on [0, 1], once needed
     const auto haveExact = [&]() {
-        if (whole.empty() && exact) exact(whole);
-        return !whole.empty();
+        if (!wholeMade && exact) {
+            exact(s.whole.data());
+            wholeMade = true;
+        }
+        return wholeMade;
     };
     const auto uncertain = [&](const Twofold& v) { return std::fabs(v.hi) <= noise; };
 
@@ -327,108 +551,174 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     int leading = 0;
     int trailing = 0;
     bool doubtful = false;
-    for (int i = 0; i <= degree; ++i) doubtful = doubtful || uncertain(c[i]);
+    for (int i = 0; i <= n; ++i) doubtful = doubtful || uncertain(c[i]);
     if (doubtful && haveExact()) {
-        while (leading <= degree && whole[static_cast<size_t>(leading)].sign() == 0) ++leading;
-        if (leading > degree) return;  // the zero polynomial
-        while (whole[static_cast<size_t>(degree - trailing)].sign() == 0) ++trailing;
+        const BigInteger* whole = s.whole.data();
+        while (leading <= n && whole[leading].sign() == 0) ++leading;
+        if (leading > n) return;  // the zero polynomial
+        while (whole[n - trailing].sign() == 0) ++trailing;
     } else {
-        while (leading <= degree && signOf(c[leading]) == 0) ++leading;
-        if (leading > degree) return;
-        while (signOf(c[degree - trailing]) == 0) ++trailing;
+        while (leading <= n && signOf(c[leading]) == 0) ++leading;
+        if (leading > n) return;
+        while (signOf(c[n - trailing]) == 0) ++trailing;
     }
     if (leading > 0) roots.push_back({0, leading, false});
 
-    // depth first, left before right, so that the roots come out in order
-    std::vector<RootInterval> stack(1);
-    stack[0].a = 0;
-    stack[0].b = 1;
-    stack[0].zeros = 0;
-    stack[0].exact = false;
-    for (int i = 0; i <= degree; ++i) stack[0].c[i] = c[i];
+    // the coefficients in double with bounds on their errors (noise and what rounding to double loses),
+    // where none is so large that a sum of two could overflow
+    PlainPolynomial plain;
+    double e0[32];
+    double largest = 0;
+    double largestError = 0;
+    plain.usable = std::isfinite(noise);
+    for (int i = 0; i <= n; ++i) {
+        plain.g[i] = c[i].hi;
+        e0[i] = (noise + std::fabs(c[i].lo)) * (1 + 2 * roundingUnit) + subnormalStep;
+        plain.usable = plain.usable && std::fabs(c[i].hi) <= plainLimit;
+        largest = std::max(largest, std::fabs(c[i].hi));
+        largestError = std::max(largestError, e0[i]);
+    }
+    plain.bound = (largestError + (3 * n + 1) * roundingUnit * largest) * (1 + 4 * roundingUnit) +
+                  2 * (n + 1) * (n + 1) * subnormalStep;
+
+    // depth first, left before right, so that the roots come out in order; the stack's entries keep their
+    // storage from one call to the next
+    size_t top = 0;
+    const auto push = [&]() -> RootInterval& {
+        if (top == s.stack.size()) s.stack.emplace_back();
+        return s.stack[top++];
+    };
+    {
+        RootInterval& first = push();
+        first.a = 0;
+        first.b = 1;
+        first.zeros = 0;
+        first.kind = plain.usable ? Arithmetic::plain : Arithmetic::twofold;
+        for (int i = 0; i <= n; ++i) {
+            first.d[i] = plain.g[i];
+            first.e[i] = e0[i];
+            first.c[i] = c[i];
+        }
+    }
     int budget = rootIntervalBudget;
-    const Twofold half{0.5, 0};
-    while (!stack.empty() && budget-- > 0) {
-        RootInterval piece = std::move(stack.back());
-        stack.pop_back();
-        if (piece.a == piece.b) {
-            roots.push_back({piece.a, piece.zeros, false});
+    while (top > 0 && budget-- > 0) {
+        // the interval at hand, taken off the stack (its entry is free for its halves)
+        RootInterval& entry = s.stack[--top];
+        const double a = entry.a;
+        const double b = entry.b;
+        if (a == b) {
+            roots.push_back({a, entry.zeros, false});
             continue;
         }
-        if (!piece.exact) {
-            // a coefficient within the noise of zero: this interval again, exactly
-            bool doubt = false;
-            for (int i = 0; i <= degree; ++i) doubt = doubt || uncertain(piece.c[i]);
-            if (doubt && haveExact()) {
-                exactOn(whole, piece.a, piece.b, piece.e);
-                piece.exact = true;
+        Arithmetic kind = entry.kind;
+        double d[32], e[32];
+        Twofold tc[32];
+        if (kind == Arithmetic::plain) {
+            for (int i = 0; i <= n; ++i) {
+                d[i] = entry.d[i];
+                e[i] = entry.e[i];
+            }
+        } else if (kind == Arithmetic::twofold) {
+            for (int i = 0; i <= n; ++i) tc[i] = entry.c[i];
+        } else {
+            s.piece.swap(entry.exact);
+        }
+
+        int changes = 0;
+        if (kind == Arithmetic::plain) {
+            changes = plainSignChanges(d, e, n);
+            if (changes < 0) {
+                // a sign in doubt in double: this interval again in double-double
+                kind = Arithmetic::twofold;
+                twofoldOn(c, n, a, b, tc);
             }
         }
-        const int changes = piece.exact ? signChanges(piece.e) : signChanges(piece.c, degree);
+        if (kind == Arithmetic::twofold) {
+            // a coefficient within the noise of zero: this interval again, exactly
+            bool doubt = false;
+            for (int i = 0; i <= n; ++i) doubt = doubt || uncertain(tc[i]);
+            if (doubt && haveExact()) {
+                exactOn(s, n, a, b);
+                kind = Arithmetic::exact;
+            } else {
+                changes = signChanges(tc, n);
+            }
+        }
+        if (kind == Arithmetic::exact) changes = signChanges(s.piece.data(), n);
         if (changes == 0) continue;
         if (changes == 1) {
             // exactly one root inside, and a simple one
-            int first = 0;
-            if (piece.exact) {
-                for (const BigInteger& v : piece.e) {
-                    if (first == 0) first = v.sign();
-                }
-            } else {
-                first = firstSign(piece.c, degree);
-            }
-            roots.push_back({refineSimpleRoot(c, degree, piece.a, piece.b, first), 1, false});
+            const int first = kind == Arithmetic::plain     ? (d[0] > 0 ? 1 : -1)
+                              : kind == Arithmetic::twofold ? firstSign(tc, n)
+                                                            : firstSign(s.piece.data(), n);
+            const double start = kind == Arithmetic::plain ? polygonCrossing(d, n, a, b) : 0.5 * (a + b);
+            roots.push_back({refineSimpleRoot(c, plain, n, noise, a, b, first, start), 1, false});
             continue;
         }
-        const double m = 0.5 * (piece.a + piece.b);
-        if (piece.b - piece.a <= rootResolution || m <= piece.a || m >= piece.b) {
+        const double m = 0.5 * (a + b);
+        if (b - a <= rootResolution || m <= a || m >= b) {
             // a cluster the subdivision cannot separate: one root of the cluster's multiplicity, placed
             // where the derivative of one order less changes sign (a simple root there for an exact
             // multiple root)
-            roots.push_back({clusterCentre(c, degree, changes, piece.a, piece.b), changes, true});
+            roots.push_back({clusterCentre(c, n, changes, a, b), changes, true});
             continue;
         }
-        RootInterval left;
-        RootInterval right;
-        left.zeros = right.zeros = 0;
-        left.a = piece.a;
-        left.b = right.a = m;
-        right.b = piece.b;
-        left.exact = right.exact = piece.exact;
+
+        // the halves, and the multiplicity of a root exactly at m
         int zeros = 0;
-        if (piece.exact) {
-            splitExact(piece.e, left.e, right.e);
-            while (zeros <= degree && right.e[static_cast<size_t>(zeros)].sign() == 0) ++zeros;
-        } else {
-            Twofold q[32];
-            for (int i = 0; i <= degree; ++i) q[i] = piece.c[i];
-            left.c[0] = q[0];
-            right.c[degree] = q[degree];
-            for (int j = 1; j <= degree; ++j) {
-                for (int k = 0; k <= degree - j; ++k) q[k] = (q[k] + q[k + 1]) * half;
-                left.c[j] = q[0];
-                right.c[degree - j] = q[degree - j];
+        double leftD[32], leftE[32], rightD[32], rightE[32];
+        Twofold leftC[32], rightC[32];
+        if (kind == Arithmetic::plain) {
+            splitPlain(d, e, n, leftD, leftE, rightD, rightE);
+            if (!(std::fabs(rightD[0]) > rightE[0])) {
+                // the value at m in doubt in double: the halves in double-double
+                kind = Arithmetic::twofold;
+                twofoldOn(c, n, a, b, tc);
             }
-            if (uncertain(right.c[0]) && haveExact()) {
+        }
+        if (kind == Arithmetic::twofold) {
+            splitTwofold(tc, n, leftC, rightC);
+            if (uncertain(rightC[0]) && haveExact()) {
                 // the value at m in doubt: both halves exactly, so that a root exactly at m shows as zeros
-                exactOn(whole, piece.a, piece.b, piece.e);
-                splitExact(piece.e, left.e, right.e);
-                left.exact = right.exact = true;
-                while (zeros <= degree && right.e[static_cast<size_t>(zeros)].sign() == 0) ++zeros;
+                exactOn(s, n, a, b);
+                kind = Arithmetic::exact;
             } else {
-                while (zeros <= degree && signOf(right.c[zeros]) == 0) ++zeros;
+                while (zeros <= n && signOf(rightC[zeros]) == 0) ++zeros;
             }
+        }
+        if (kind == Arithmetic::exact) {
+            splitExact(s.piece.data(), n, s.left.data(), s.right.data(), s.q.data());
+            zeros = leadingZeros(s.right.data(), n);
         }
         // the right half waits below a root exactly at m (its first coefficients are zero), which waits
         // below the left half
-        stack.push_back(std::move(right));
-        if (zeros > 0) {
-            RootInterval marker;
-            marker.a = marker.b = m;
-            marker.zeros = zeros;
-            marker.exact = false;
-            stack.push_back(std::move(marker));
+        for (int side = 1; side >= 0; --side) {
+            RootInterval& half = push();
+            half.a = side == 0 ? a : m;
+            half.b = side == 0 ? m : b;
+            half.zeros = 0;
+            half.kind = kind;
+            const double* hd = side == 0 ? leftD : rightD;
+            const double* he = side == 0 ? leftE : rightE;
+            const Twofold* hc = side == 0 ? leftC : rightC;
+            if (kind == Arithmetic::plain) {
+                for (int i = 0; i <= n; ++i) {
+                    half.d[i] = hd[i];
+                    half.e[i] = he[i];
+                }
+            } else if (kind == Arithmetic::twofold) {
+                for (int i = 0; i <= n; ++i) half.c[i] = hc[i];
+            } else {
+                half.exact.swap(side == 0 ? s.left : s.right);
+                reserveIntegers(side == 0 ? s.left : s.right, n + 1);
+            }
+            if (side == 1 && zeros > 0) {
+                RootInterval& marker = push();
+                marker.a = marker.b = m;
+                marker.zeros = zeros;
+                marker.kind = Arithmetic::twofold;
+            }
         }
-        stack.push_back(std::move(left));
     }
     if (trailing > 0) roots.push_back({1, trailing, false});
 }
@@ -462,14 +752,18 @@ long double AxisPolynomial::slopeAt(long double t) const {
 
 void AxisPolynomial::monotoneRanges(std::vector<MonotoneRange>& out) const {
     out.clear();
-    std::vector<double> turns;
+    // (storage kept per thread; the root finder's callbacks do not come back here)
+    thread_local std::vector<double> turns;
+    thread_local std::vector<PolynomialRoot> roots;
+    thread_local BigInteger lower;
+    turns.clear();
     if (degree >= 2) {
         // the derivative's Bernstein coefficients, up to the positive factor degree, exactly
         Twofold d[32];
         for (int i = 0; i < degree; ++i) d[i] = twofoldDifference(c[i + 1], c[i]);
         double largest = 0;
         for (int i = 0; i < degree; ++i) largest = std::max(largest, std::fabs(d[i].hi));
-        const ExactCoefficients exact = [&](std::vector<BigInteger>& differences) {
+        const auto differences = [&](BigInteger* exactDifferences) {
             int low = 0;
             bool any = false;
             for (int i = 0; i <= degree; ++i) {
@@ -477,13 +771,13 @@ void AxisPolynomial::monotoneRanges(std::vector<MonotoneRange>& out) const {
                 low = any ? std::min(low, lowestBitExponent(c[i])) : lowestBitExponent(c[i]);
                 any = true;
             }
-            differences.clear();
             for (int i = 0; i < degree; ++i) {
-                differences.push_back(exactInteger(c[i + 1], low) - exactInteger(c[i], low));
+                setInteger(exactDifferences[i], c[i + 1], low);
+                setInteger(lower, c[i], low);
+                subtract(exactDifferences[i], lower, exactDifferences[i]);
             }
         };
-        std::vector<PolynomialRoot> roots;
-        bernsteinRoots(d, degree - 1, std::ldexp(largest, -95), exact, roots);
+        bernsteinRoots(d, degree - 1, std::ldexp(largest, -95), differences, roots);
         // it turns back where the derivative changes sign: at roots of odd multiplicity inside
         for (const PolynomialRoot& r : roots) {
             if (r.t > 0 && r.t < 1 && r.multiplicity % 2 == 1) turns.push_back(r.t);

@@ -3,7 +3,6 @@
 // stretches of a polynomial between its turning points.
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include "intersect/exact/integer.h"
@@ -42,15 +41,30 @@ struct PolynomialRoot {
 constexpr double rootResolution = 1.0 / (1LL << 50);
 
 // The exact Bernstein coefficients of a polynomial, all multiplied by one positive number, made when
-// first needed.
-using ExactCoefficients = std::function<void(std::vector<BigInteger>&)>;
+// first needed: a reference to a callable that writes them into out[0..degree] (integers whose storage it
+// reuses). It refers to the callable, which must outlive it, and must not find roots itself.
+class ExactCoefficients {
+public:
+    ExactCoefficients() = default;
+    template <class Make>
+    ExactCoefficients(const Make& make)  // NOLINT: made from the callable where a root finder takes it
+        : object_(&make), call_([](const void* object, BigInteger* out) { (*static_cast<const Make*>(object))(out); }) {}
+    explicit operator bool() const { return call_ != nullptr; }
+    void operator()(BigInteger* out) const { call_(object_, out); }
+
+private:
+    const void* object_ = nullptr;
+    void (*call_)(const void*, BigInteger*) = nullptr;
+};
 
 // The roots in [0, 1] of the polynomial with the Bernstein coefficients c[0..degree] (each within noise
-// of the true one), in increasing order. Signs that the double-double coefficients decide (farther than
-// noise from zero) are taken from them; where one is within noise of zero, the part of [0, 1] in question
-// is examined again with the exact coefficients, so that every count of roots is certain: exact zeros
-// are multiple roots of their exact multiplicity, one sign change is one simple root. A polynomial whose
-// coefficients are all zero has no isolated roots: nothing is returned.
+// of the true one), in increasing order. Signs are taken first from the coefficients rounded to double,
+// subdivided in double with a bound on their error; where that bound does not decide a sign, from the
+// double-double coefficients (farther than noise from zero); where one is within noise of zero, the part
+// of [0, 1] in question is examined again with the exact coefficients, so that every count of roots is
+// certain: exact zeros are multiple roots of their exact multiplicity, one sign change is one simple
+// root. A polynomial whose coefficients are all zero has no isolated roots: nothing is returned. Working
+// storage is kept per thread (no heap allocation once it has grown); roots' own storage is reused.
 void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoefficients& exact,
                     std::vector<PolynomialRoot>& roots);
 
