@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 
 namespace exactmode {
 
@@ -172,17 +173,6 @@ constexpr double roundingUnit = DBL_EPSILON / 2;
 constexpr double subnormalStep = 0x1p-1074;
 // Coefficients larger than this are not subdivided in double (so that no sum overflows).
 constexpr double plainLimit = 0x1p1000;
-
-// the derivative of the polynomial with Bernstein coefficients c at t, in double (for Newton steps)
-double slopeAt(const Twofold* c, int degree, double t) {
-    if (degree == 0) return 0;
-    double d[32];
-    for (int i = 0; i < degree; ++i) d[i] = degree * ((c[i + 1].hi - c[i].hi) + (c[i + 1].lo - c[i].lo));
-    for (int j = 1; j < degree; ++j) {
-        for (int k = 0; k < degree - j; ++k) d[k] = (1 - t) * d[k] + t * d[k + 1];
-    }
-    return d[0];
-}
 
 int signChanges(const Twofold* c, int degree) {
     int changes = 0;
@@ -385,22 +375,52 @@ struct PlainPolynomial {
     double bound = 0;
 };
 
+// The polynomial in double-double, with its derivative's coefficients (up to the factor degree), for
+// Newton steps whose slope keeps its digits where the coefficients cancel.
+struct TwofoldPolynomial {
+    const Twofold* c;
+    int degree;
+    Twofold differences[32];
+
+    TwofoldPolynomial(const Twofold* coefficients, int n) : c(coefficients), degree(n) {
+        for (int i = 0; i < n; ++i) differences[i] = c[i + 1] - c[i];
+    }
+    double slopeAt(double x) const {
+        if (degree == 0) return 0;
+        const Twofold d = bernsteinAt(differences, degree - 1, x);
+        return degree * (d.hi + d.lo);
+    }
+};
+
+// Newton's step from x within the bracket (lo, hi), or the bracket's middle where the step would leave it
+// or does not halve the previous one (progress too slow: a slope too small, or rounded away), so that the
+// bracket halves at least every second step. lastStep: the previous step's length, updated.
+double safeguardedStep(double x, double step, double lo, double hi, double& lastStep) {
+    const double length = std::fabs(step - x);
+    if (step > lo && step < hi && !(length > 0.5 * lastStep)) {
+        lastStep = length;
+        return step;
+    }
+    lastStep = 0.5 * (hi - lo);
+    return 0.5 * (lo + hi);
+}
+
 // A bracket around the one root in the open interval (lo, hi), where the polynomial runs from the sign
 // `first` to the other, narrowed by double-double values, with the point of the smallest value seen.
 struct RootBracket {
-    const Twofold* c;
-    int degree;
+    const TwofoldPolynomial& p;
     int first;
     double lo;  // the polynomial has the sign `first` just right of lo, the other just left of hi
     double hi;
     double best;
+    double lastStep;
     double bestValue = INFINITY;
 
-    // The value at x, which narrows the bracket; its sign (0: x is the root). Where the bracket is not yet
-    // down to neighbouring doubles, `next` is the Newton step from x, or the bracket's middle where the
-    // step would leave it (`step` is the step itself).
+    // The value at x, which narrows the bracket; its sign (0: x is the root). `closed` where the bracket
+    // is down to neighbouring doubles; otherwise `step` is Newton's step from x and `next` the point to
+    // go to (safeguardedStep).
     int narrow(double x, double& step, double& next, bool& closed) {
-        const Twofold f = bernsteinAt(c, degree, x);
+        const Twofold f = bernsteinAt(p.c, p.degree, x);
         const int s = signOf(f);
         if (s == 0) return 0;
         if (std::fabs(f.hi) < bestValue) {
@@ -409,23 +429,24 @@ struct RootBracket {
         }
         (s == first ? lo : hi) = x;
         const double mid = 0.5 * (lo + hi);
-        closed = !(mid > lo && mid < hi);  // neighbouring doubles
-        const double slope = slopeAt(c, degree, x);
+        closed = !(mid > lo && mid < hi);
+        if (closed) return s;
+        const double slope = p.slopeAt(x);
         step = slope != 0 ? x - (f.hi + f.lo) / slope : mid;
-        next = step > lo && step < hi ? step : mid;
+        next = safeguardedStep(x, step, lo, hi, lastStep);
         return s;
     }
 };
 
-// The root in (a, b) placed by double-double values alone: Newton's method kept inside the bracket from
-// the middle, halving where a step would leave it or would stay where it is, down to neighbouring
-// doubles; the point of the smallest value seen. (Up to 200 values.)
-double halvedRoot(const Twofold* c, int degree, double a, double b, int first) {
-    RootBracket bracket{c, degree, first, a, b, 0.5 * (a + b)};
+// The root in (a, b) placed by double-double values alone, from the middle: Newton's steps kept inside
+// the bracket (safeguardedStep) down to neighbouring doubles or a step that would stay where it is; the
+// point of the smallest value seen. (Up to 200 values; the bracket halves at least every second one.)
+double middleRoot(const TwofoldPolynomial& p, double a, double b, int first) {
+    RootBracket bracket{p, first, a, b, 0.5 * (a + b), b - a};
     double x = bracket.best;
     for (int i = 0; i < 200; ++i) {
-        double step, next;
-        bool closed;
+        double step = 0, next = 0;
+        bool closed = false;
         if (bracket.narrow(x, step, next, closed) == 0) return x;
         if (closed || next == x) break;
         x = next;
@@ -433,44 +454,46 @@ double halvedRoot(const Twofold* c, int degree, double a, double b, int first) {
     return bracket.best;
 }
 
-// The same root faster: Newton's method from `start`, in double while the value's sign is certain there,
-// then in double-double until a step is below rounding; the root is then within a unit of x, and of x and
-// its neighbour on the root's side the one with the smaller value is taken. Where the value changes by
-// less than the noise across that unit (roots closer together than the noise resolves), the placing
-// among the doubles there is left to halvedRoot, so that it does not depend on the start.
-double refineSimpleRoot(const Twofold* c, const PlainPolynomial& plain, int degree, double noise, double a, double b,
+// The one root in the open interval (a, b), where the polynomial runs from the sign `first` to the other:
+// Newton's method from `start` kept inside a shrinking bracket (safeguardedStep), in double while the
+// value's sign is certain there, then in double-double until a step is below rounding; the root is then
+// within a unit of x, and of x and its neighbour on the root's side the one with the smaller value is
+// taken. Where the value changes by less than the noise across that unit (roots closer together than the
+// noise resolves), the root is placed from the middle of (a, b) instead (middleRoot), so that where it
+// lands among the doubles there does not depend on the start. (At most 200 values in all, and once more
+// that many from the middle.)
+double refineSimpleRoot(const TwofoldPolynomial& p, const PlainPolynomial& plain, double noise, double a, double b,
                         int first, double start) {
     double lo = a;  // the polynomial has the sign `first` just right of lo, the other just left of hi
     double hi = b;
     double x = start > a && start < b ? start : 0.5 * (a + b);
+    double lastStep = b - a;
     int i = 0;
     if (plain.usable) {
         for (; i < 200; ++i) {
             double slope;
-            const double f = plainAt(plain.g, degree, x, slope);
+            const double f = plainAt(plain.g, p.degree, x, slope);
             if (!(std::fabs(f) > plain.bound)) break;  // the sign is not certain in double
             (f > 0 ? 1 : -1) == first ? lo = x : hi = x;
             const double mid = 0.5 * (lo + hi);
             if (!(mid > lo && mid < hi)) break;  // neighbouring doubles
-            double next = slope != 0 ? x - f / slope : mid;
-            if (next == x) break;  // a step below rounding: on in double-double from here
-            if (!(next > lo && next < hi)) next = mid;
-            x = next;
+            const double step = slope != 0 ? x - f / slope : mid;
+            if (step == x) break;  // a step below rounding: on in double-double from here
+            x = safeguardedStep(x, step, lo, hi, lastStep);
         }
     }
-    RootBracket bracket{c, degree, first, lo, hi, x};
+    RootBracket bracket{p, first, lo, hi, x, lastStep};
     for (; i < 200; ++i) {
-        double step, next;
-        bool closed;
+        double step = 0, next = 0;
+        bool closed = false;
         const int s = bracket.narrow(x, step, next, closed);
         if (s == 0) return x;
         if (closed) break;
         if (step == x) {
             const double beside = std::nextafter(x, s == first ? bracket.hi : bracket.lo);
-            const double slope = slopeAt(c, degree, x);
-            if (std::fabs(slope) * std::fabs(beside - x) <= 4 * noise) return halvedRoot(c, degree, a, b, first);
+            if (std::fabs(p.slopeAt(x)) * std::fabs(beside - x) <= 4 * noise) return middleRoot(p, a, b, first);
             if (beside > bracket.lo && beside < bracket.hi) {
-                const Twofold g = bernsteinAt(c, degree, beside);
+                const Twofold g = bernsteinAt(p.c, p.degree, beside);
                 if (signOf(g) == 0 || std::fabs(g.hi) < bracket.bestValue) return beside;
             }
             break;
@@ -570,7 +593,7 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     double e0[32];
     double largest = 0;
     double largestError = 0;
-    plain.usable = std::isfinite(noise);
+    plain.usable = std::isfinite(noise) && !getenv("NOPLAIN");
     for (int i = 0; i <= n; ++i) {
         plain.g[i] = c[i].hi;
         e0[i] = (noise + std::fabs(c[i].lo)) * (1 + 2 * roundingUnit) + subnormalStep;
@@ -580,6 +603,8 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     }
     plain.bound = (largestError + (3 * n + 1) * roundingUnit * largest) * (1 + 4 * roundingUnit) +
                   2 * (n + 1) * (n + 1) * subnormalStep;
+
+    const TwofoldPolynomial polynomial(c, n);
 
     // depth first, left before right, so that the roots come out in order; the stack's entries keep their
     // storage from one call to the next
@@ -652,7 +677,7 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
                               : kind == Arithmetic::twofold ? firstSign(tc, n)
                                                             : firstSign(s.piece.data(), n);
             const double start = kind == Arithmetic::plain ? polygonCrossing(d, n, a, b) : 0.5 * (a + b);
-            roots.push_back({refineSimpleRoot(c, plain, n, noise, a, b, first, start), 1, false});
+            roots.push_back({refineSimpleRoot(polynomial, plain, noise, a, b, first, start), 1, false});
             continue;
         }
         const double m = 0.5 * (a + b);
