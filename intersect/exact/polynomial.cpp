@@ -285,9 +285,16 @@ void twofoldOn(const Twofold* whole, int n, double a, double b, Twofold* out) {
 }
 
 // Integers kept per thread for the exact subdivision. Vectors only ever grow, so that their integers keep
-// their storage.
+// their storage; integers are copied from one to another, never swapped, so that each place in the work
+// (an entry of the stack, a half) has storage of its own, grown to what it needed before.
 void reserveIntegers(std::vector<BigInteger>& v, int n) {
     if (v.size() < static_cast<size_t>(n)) v.resize(static_cast<size_t>(n));
+}
+
+// out[0..n] = from[0..n] (each entry of out keeps its storage, so that the same work repeated allocates nothing)
+void copyIntegers(const std::vector<BigInteger>& from, int n, std::vector<BigInteger>& out) {
+    reserveIntegers(out, n + 1);
+    for (int i = 0; i <= n; ++i) copyInteger(from[static_cast<size_t>(i)], out[static_cast<size_t>(i)]);
 }
 
 // the exact coefficients on both halves of e's interval, both multiplied by 2^degree (q: room for n + 1)
@@ -343,7 +350,7 @@ void exactOn(RootScratch& s, int n, double a, double b) {
     while ((lo != a || hi != b) && hi - lo > b - a) {
         const double m = 0.5 * (lo + hi);
         splitExact(s.piece.data(), n, s.onLeft.data(), s.onRight.data(), s.q.data());
-        s.piece.swap(a < m ? s.onLeft : s.onRight);
+        copyIntegers(a < m ? s.onLeft : s.onRight, n, s.piece);
         (a < m ? hi : lo) = m;
     }
 }
@@ -646,7 +653,7 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
         } else if (kind == Arithmetic::twofold) {
             for (int i = 0; i <= n; ++i) tc[i] = entry.c[i];
         } else {
-            s.piece.swap(entry.exact);
+            copyIntegers(entry.exact, n, s.piece);
         }
 
         int changes = 0;
@@ -734,8 +741,7 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
             } else if (kind == Arithmetic::twofold) {
                 for (int i = 0; i <= n; ++i) half.c[i] = hc[i];
             } else {
-                half.exact.swap(side == 0 ? s.left : s.right);
-                reserveIntegers(side == 0 ? s.left : s.right, n + 1);
+                copyIntegers(side == 0 ? s.left : s.right, n, half.exact);
             }
             if (side == 1 && zeros > 0) {
                 RootInterval& marker = push();
