@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstdlib>
 
 namespace exactmode {
 
@@ -336,8 +335,7 @@ struct RootScratch {
     std::vector<BigInteger> left;
     std::vector<BigInteger> right;
     std::vector<BigInteger> q;
-    std::vector<BigInteger> on;  // for reaching an interval from [0, 1]
-    std::vector<BigInteger> onLeft;
+    std::vector<BigInteger> onLeft;  // for reaching an interval from [0, 1]
     std::vector<BigInteger> onRight;
 };
 
@@ -564,12 +562,12 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     roots.clear();
     RootScratch& s = rootScratch;
     const int n = degree;
-    for (std::vector<BigInteger>* v : {&s.whole, &s.piece, &s.left, &s.right, &s.q, &s.on, &s.onLeft, &s.onRight}) {
-        reserveIntegers(*v, n + 1);
-    }
-    bool wholeMade = false;  // the exact coefficients on [0, 1], once needed
+    bool wholeMade = false;  // the exact coefficients on [0, 1], once needed (and room for the exact work)
     const auto haveExact = [&]() {
         if (!wholeMade && exact) {
+            for (std::vector<BigInteger>* v : {&s.whole, &s.piece, &s.left, &s.right, &s.q, &s.onLeft, &s.onRight}) {
+                reserveIntegers(*v, n + 1);
+            }
             exact(s.whole.data());
             wholeMade = true;
         }
@@ -600,7 +598,7 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     double e0[32];
     double largest = 0;
     double largestError = 0;
-    plain.usable = std::isfinite(noise) && !getenv("NOPLAIN");
+    plain.usable = std::isfinite(noise);
     for (int i = 0; i <= n; ++i) {
         plain.g[i] = c[i].hi;
         e0[i] = (noise + std::fabs(c[i].lo)) * (1 + 2 * roundingUnit) + subnormalStep;
