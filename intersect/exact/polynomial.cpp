@@ -227,8 +227,8 @@ int plainSignChanges(const double* d, const double* e, int degree) {
 
 // The coefficients of both halves of the interval of d, in double, with bounds on their errors: each
 // midpoint (p + q) / 2 is rounded once (halving is exact above the subnormal range), so its error is at
-// most the mean of p's and q's plus a rounding unit of its magnitude; the factor 1 + 4u and the subnormal
-// step keep the bound itself (rounded three times) above that.
+// most the mean of p's and q's plus a rounding unit of its magnitude; the factor 1 + 8u and the subnormal
+// steps keep the bound itself (rounded four times, each time by at most a factor 1 - u) above that.
 void splitPlain(const double* d, const double* e, int n, double* leftD, double* leftE, double* rightD,
                 double* rightE) {
     double q[32], qe[32];
@@ -243,7 +243,8 @@ void splitPlain(const double* d, const double* e, int n, double* leftD, double* 
     for (int j = 1; j <= n; ++j) {
         for (int k = 0; k <= n - j; ++k) {
             const double v = 0.5 * (q[k] + q[k + 1]);
-            qe[k] = (0.5 * (qe[k] + qe[k + 1]) + roundingUnit * std::fabs(v)) * (1 + 4 * roundingUnit) + subnormalStep;
+            qe[k] = (0.5 * (qe[k] + qe[k + 1]) + roundingUnit * std::fabs(v)) * (1 + 8 * roundingUnit) +
+                    4 * subnormalStep;
             q[k] = v;
         }
         leftD[j] = q[0];
@@ -601,7 +602,7 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     plain.usable = std::isfinite(noise);
     for (int i = 0; i <= n; ++i) {
         plain.g[i] = c[i].hi;
-        e0[i] = (noise + std::fabs(c[i].lo)) * (1 + 2 * roundingUnit) + subnormalStep;
+        e0[i] = (noise + std::fabs(c[i].lo)) * (1 + 4 * roundingUnit) + subnormalStep;
         plain.usable = plain.usable && std::fabs(c[i].hi) <= plainLimit;
         largest = std::max(largest, std::fabs(c[i].hi));
         largestError = std::max(largestError, e0[i]);
