@@ -21,19 +21,6 @@ struct Binomials {
 };
 const Binomials binomials;
 
-// a + b where |a| >= |b| or a is zero
-Twofold quickSum(double a, double b) {
-    const double s = a + b;
-    return {s, b - (s - a)};
-}
-
-// the upper and lower halves of a's significand (Dekker's split, 27 bits each)
-void split(double a, double& hi, double& lo) {
-    const double t = 134217729.0 * a;  // 2^27 + 1
-    hi = t - (t - a);
-    lo = a - hi;
-}
-
 // The smallest sum of magnitudes of the two products the orientation trusts double with: far above the
 // normal range's floor, so that what a product loses below it is nothing beside the bound.
 constexpr double orientationFilterFloor = 0x1p-900;
@@ -43,39 +30,6 @@ constexpr int rootIntervalBudget = 4096;
 
 }  // namespace
 
-Twofold twofoldSum(double a, double b) {
-    const double s = a + b;
-    const double bb = s - a;
-    return {s, (a - (s - bb)) + (b - bb)};
-}
-
-Twofold twofoldDifference(double a, double b) { return twofoldSum(a, -b); }
-
-Twofold twofoldProduct(double a, double b) {
-    const double p = a * b;
-    double ah, al, bh, bl;
-    split(a, ah, al);
-    split(b, bh, bl);
-    return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
-}
-
-Twofold operator+(Twofold a, Twofold b) {
-    Twofold s = twofoldSum(a.hi, b.hi);
-    const Twofold t = twofoldSum(a.lo, b.lo);
-    s.lo += t.hi;
-    s = quickSum(s.hi, s.lo);
-    s.lo += t.lo;
-    return quickSum(s.hi, s.lo);
-}
-
-Twofold operator-(Twofold a, Twofold b) { return a + Twofold{-b.hi, -b.lo}; }
-
-Twofold operator*(Twofold a, Twofold b) {
-    Twofold p = twofoldProduct(a.hi, b.hi);
-    p.lo += a.hi * b.lo + a.lo * b.hi;
-    return quickSum(p.hi, p.lo);
-}
-
 Twofold operator/(Twofold a, Twofold b) {
     const double q1 = a.hi / b.hi;
     Twofold r = a - b * Twofold{q1, 0};
@@ -83,11 +37,6 @@ Twofold operator/(Twofold a, Twofold b) {
     r = r - b * Twofold{q2, 0};
     const double q3 = r.hi / b.hi;
     return quickSum(q1, q2) + Twofold{q3, 0};
-}
-
-int signOf(Twofold a) {
-    const double v = a.hi != 0 ? a.hi : a.lo;
-    return v > 0 ? 1 : (v < 0 ? -1 : 0);
 }
 
 int orientation(double ax, double ay, double bx, double by, double cx, double cy) {
@@ -356,14 +305,16 @@ void exactOn(RootScratch& s, int n, double a, double b) {
 
 // The polynomial with coefficients g in double at x, and its slope there (de Casteljau).
 double plainAt(const double* g, int n, double x, double& slope) {
-    if (n == 0) {
+    if (n <= 0) {
         slope = 0;
         return g[0];
     }
     double q[32];
-    for (int i = 0; i <= n; ++i) q[i] = g[i];
+    q[0] = g[0];
+    q[1] = g[1];
+    for (int i = 2; i <= n; ++i) q[i] = g[i];
     const double w = 1 - x;
-    slope = n * (q[1] - q[0]);
+    slope = n * (g[1] - g[0]);
     for (int j = 1; j <= n; ++j) {
         for (int k = 0; k <= n - j; ++k) q[k] = w * q[k] + x * q[k + 1];
         if (j == n - 1) slope = n * (q[1] - q[0]);
@@ -382,17 +333,26 @@ struct PlainPolynomial {
 };
 
 // The polynomial in double-double, with its derivative's coefficients (up to the factor degree), for
-// Newton steps whose slope keeps its digits where the coefficients cancel.
+// Newton steps: the slope from the polynomial in double where that is certain to a thousandth (its two
+// values at the last de Casteljau level are each within the plain bound), otherwise from the
+// derivative's double-double coefficients, which keep their digits where the coefficients cancel.
 struct TwofoldPolynomial {
     const Twofold* c;
     int degree;
+    const PlainPolynomial& plain;
     Twofold differences[32];
 
-    TwofoldPolynomial(const Twofold* coefficients, int n) : c(coefficients), degree(n) {
+    TwofoldPolynomial(const Twofold* coefficients, int n, const PlainPolynomial& rounded)
+        : c(coefficients), degree(n), plain(rounded) {
         for (int i = 0; i < n; ++i) differences[i] = c[i + 1] - c[i];
     }
     double slopeAt(double x) const {
         if (degree == 0) return 0;
+        if (plain.usable) {
+            double slope;
+            plainAt(plain.g, degree, x, slope);
+            if (std::fabs(slope) > 2048.0 * degree * plain.bound) return slope;
+        }
         const Twofold d = bernsteinAt(differences, degree - 1, x);
         return degree * (d.hi + d.lo);
     }
@@ -421,12 +381,15 @@ struct RootBracket {
     double best;
     double lastStep;
     double bestValue = INFINITY;
+    Twofold value{};  // at the last x
+    double slope = 0;
 
     // The value at x, which narrows the bracket; its sign (0: x is the root). `closed` where the bracket
     // is down to neighbouring doubles; otherwise `step` is Newton's step from x and `next` the point to
     // go to (safeguardedStep).
     int narrow(double x, double& step, double& next, bool& closed) {
         const Twofold f = bernsteinAt(p.c, p.degree, x);
+        value = f;
         const int s = signOf(f);
         if (s == 0) return 0;
         if (std::fabs(f.hi) < bestValue) {
@@ -437,7 +400,7 @@ struct RootBracket {
         const double mid = 0.5 * (lo + hi);
         closed = !(mid > lo && mid < hi);
         if (closed) return s;
-        const double slope = p.slopeAt(x);
+        slope = p.slopeAt(x);
         step = slope != 0 ? x - (f.hi + f.lo) / slope : mid;
         next = safeguardedStep(x, step, lo, hi, lastStep);
         return s;
@@ -497,8 +460,11 @@ double refineSimpleRoot(const TwofoldPolynomial& p, const PlainPolynomial& plain
         if (closed) break;
         if (step == x) {
             const double beside = std::nextafter(x, s == first ? bracket.hi : bracket.lo);
-            if (std::fabs(p.slopeAt(x)) * std::fabs(beside - x) <= 4 * noise) return middleRoot(p, a, b, first);
-            if (beside > bracket.lo && beside < bracket.hi) {
+            const double change = std::fabs(bracket.slope) * std::fabs(beside - x);  // across the unit
+            if (change <= 4 * noise) return middleRoot(p, a, b, first);
+            // the root is about |f / slope| from x: the neighbour is nearer only where that is near half a unit
+            const double f = std::fabs(bracket.value.hi + bracket.value.lo);
+            if (f > 0.25 * change && beside > bracket.lo && beside < bracket.hi) {
                 const Twofold g = bernsteinAt(p.c, p.degree, beside);
                 if (signOf(g) == 0 || std::fabs(g.hi) < bracket.bestValue) return beside;
             }
@@ -609,8 +575,8 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     }
     plain.bound = (largestError + (3 * n + 1) * roundingUnit * largest) * (1 + 4 * roundingUnit) +
                   2 * (n + 1) * (n + 1) * subnormalStep;
+    const TwofoldPolynomial polynomial(c, n, plain);
 
-    const TwofoldPolynomial polynomial(c, n);
 
     // depth first, left before right, so that the roots come out in order; the stack's entries keep their
     // storage from one call to the next

@@ -16,14 +16,58 @@ struct Twofold {
     double lo = 0;
 };
 
-Twofold twofoldSum(double a, double b);         // a + b, exactly
-Twofold twofoldDifference(double a, double b);  // a - b, exactly
-Twofold twofoldProduct(double a, double b);     // a * b, exactly (barring overflow and underflow)
-Twofold operator+(Twofold a, Twofold b);
-Twofold operator-(Twofold a, Twofold b);
-Twofold operator*(Twofold a, Twofold b);
+// (the arithmetic defined here, so that it is inlined into the loops that use it)
+inline Twofold quickSum(double a, double b) {  // a + b where |a| >= |b| or a is zero, exactly
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+inline Twofold twofoldSum(double a, double b) {  // a + b, exactly
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+inline Twofold twofoldDifference(double a, double b) { return twofoldSum(a, -b); }  // a - b, exactly
+
+// the upper and lower halves of a's significand (Dekker's split, 27 bits each)
+inline void splitSignificand(double a, double& hi, double& lo) {
+    const double t = 134217729.0 * a;  // 2^27 + 1
+    hi = t - (t - a);
+    lo = a - hi;
+}
+
+inline Twofold twofoldProduct(double a, double b) {  // a * b, exactly (barring overflow and underflow)
+    const double p = a * b;
+    double ah, al, bh, bl;
+    splitSignificand(a, ah, al);
+    splitSignificand(b, bh, bl);
+    return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+}
+
+inline Twofold operator+(Twofold a, Twofold b) {
+    Twofold s = twofoldSum(a.hi, b.hi);
+    const Twofold t = twofoldSum(a.lo, b.lo);
+    s.lo += t.hi;
+    s = quickSum(s.hi, s.lo);
+    s.lo += t.lo;
+    return quickSum(s.hi, s.lo);
+}
+
+inline Twofold operator-(Twofold a, Twofold b) { return a + Twofold{-b.hi, -b.lo}; }
+
+inline Twofold operator*(Twofold a, Twofold b) {
+    Twofold p = twofoldProduct(a.hi, b.hi);
+    p.lo += a.hi * b.lo + a.lo * b.hi;
+    return quickSum(p.hi, p.lo);
+}
+
 Twofold operator/(Twofold a, Twofold b);
-int signOf(Twofold a);
+
+inline int signOf(Twofold a) {
+    const double v = a.hi != 0 ? a.hi : a.lo;
+    return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
 
 // The exact sign of (b - a) x (c - a) for points given by their coordinates.
 int orientation(double ax, double ay, double bx, double by, double cx, double cy);
