@@ -57,6 +57,8 @@ LineAxis axisOf(const PointD* a, int na, const PointD* b, int nb) {
 
 bool allOnLine(const LineAxis& l, const PointD* p, int n) {
     for (int i = 0; i < n; ++i) {
+        const bool end = (p[i].x == l.low.x && p[i].y == l.low.y) || (p[i].x == l.high.x && p[i].y == l.high.y);
+        if (end) continue;  // on the line through it, exactly
         if (orientation(l.low.x, l.low.y, l.high.x, l.high.y, p[i].x, p[i].y) != 0) return false;
     }
     return true;

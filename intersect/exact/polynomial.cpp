@@ -287,6 +287,9 @@ struct RootScratch {
     std::vector<BigInteger> q;
     std::vector<BigInteger> onLeft;  // for reaching an interval from [0, 1]
     std::vector<BigInteger> onRight;
+    // the interval at hand and its halves, in double and double-double
+    double d[32], e[32], leftD[32], leftE[32], rightD[32], rightE[32];
+    Twofold c[32], leftC[32], rightC[32];
 };
 
 thread_local RootScratch rootScratch;
@@ -608,8 +611,9 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
             continue;
         }
         Arithmetic kind = entry.kind;
-        double d[32], e[32];
-        Twofold tc[32];
+        double* d = s.d;
+        double* e = s.e;
+        Twofold* tc = s.c;
         if (kind == Arithmetic::plain) {
             for (int i = 0; i <= n; ++i) {
                 d[i] = entry.d[i];
@@ -663,8 +667,12 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
 
         // the halves, and the multiplicity of a root exactly at m
         int zeros = 0;
-        double leftD[32], leftE[32], rightD[32], rightE[32];
-        Twofold leftC[32], rightC[32];
+        double* leftD = s.leftD;
+        double* leftE = s.leftE;
+        double* rightD = s.rightD;
+        double* rightE = s.rightE;
+        Twofold* leftC = s.leftC;
+        Twofold* rightC = s.rightC;
         if (kind == Arithmetic::plain) {
             splitPlain(d, e, n, leftD, leftE, rightD, rightE);
             if (!(std::fabs(rightD[0]) > rightE[0])) {
