@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "intersect/exact/polynomial.h"
+#include "tests/support/wide_integer.h"
 #include "testing.h"
 
 namespace {
@@ -17,8 +18,6 @@ namespace {
 using exactmode::BigInteger;
 using exactmode::PolynomialRoot;
 using exactmode::Twofold;
-
-__extension__ typedef __int128 Wide;
 
 // A linear factor q t - p, root p / q.
 struct Factor {
@@ -69,15 +68,6 @@ Twofold twofoldOf(Wide v) {
     const double hi = static_cast<double>(v);
     const double lo = static_cast<double>(v - static_cast<Wide>(hi));
     return exactmode::twofoldSum(hi, lo);
-}
-
-void integerOf(Wide v, BigInteger& out) {
-    const double hi = static_cast<double>(v);
-    const double lo = static_cast<double>(v - static_cast<Wide>(hi));
-    BigInteger low;
-    exactmode::setInteger(out, hi, 0);
-    exactmode::setInteger(low, lo, 0);
-    exactmode::add(out, low, out);
 }
 
 struct Expected {
@@ -134,7 +124,7 @@ TEST_P(RootCases, FindsTheRootsTheFactorsGive) {
     int exactCalls = 0;
     const auto exact = [&](BigInteger* out) {
         ++exactCalls;
-        for (int i = 0; i <= degree; ++i) integerOf(w[static_cast<size_t>(i)], out[i]);
+        for (int i = 0; i <= degree; ++i) setWide(out[i], w[static_cast<size_t>(i)]);
     };
     std::vector<PolynomialRoot> roots;
     exactmode::bernsteinRoots(c, degree, std::ldexp(largest, -90), exact, roots);
@@ -182,7 +172,7 @@ TEST(ExactRootsRandom, ClustersOfCloseRootsAreCountedOneByOne) {
             largest = std::max(largest, std::fabs(c[i].hi));
         }
         const auto exact = [&](BigInteger* out) {
-            for (int i = 0; i <= n; ++i) integerOf(w[static_cast<size_t>(i)], out[i]);
+            for (int i = 0; i <= n; ++i) setWide(out[i], w[static_cast<size_t>(i)]);
         };
         std::vector<PolynomialRoot> roots;
         exactmode::bernsteinRoots(c, n, std::ldexp(largest, -90), exact, roots);
