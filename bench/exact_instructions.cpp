@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
             found += static_cast<long>(result.crossings.size() + result.overlaps.size());
         }
     }
-    std::printf("%ld pairs, %ld meeting points and stretches\n", static_cast<long>(repetitions) * static_cast<long>(pairs.size()), found);
+    std::printf("%ld pairs, %ld meeting points and stretches\n",
+                static_cast<long>(repetitions) * static_cast<long>(pairs.size()), found);
     return 0;
 }

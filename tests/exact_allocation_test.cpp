@@ -43,7 +43,8 @@ std::vector<AllocationCase> allocationCases() {
     Polygon elevated{mirrored[0]};
     for (int i = 1; i < 4; ++i) {
         const double f = i / 4.0;
-        elevated.push_back({f * mirrored[i - 1].x + (1 - f) * mirrored[i].x, f * mirrored[i - 1].y + (1 - f) * mirrored[i].y});
+        elevated.push_back(
+            {f * mirrored[i - 1].x + (1 - f) * mirrored[i].x, f * mirrored[i - 1].y + (1 - f) * mirrored[i].y});
     }
     elevated.push_back(mirrored[3]);
     return {
@@ -56,7 +57,11 @@ std::vector<AllocationCase> allocationCases() {
         {"HighContactWithALine", powerCurve(30), {{0, -2}, {0, 2}}, 1, 0},
         // y = -(1-s)^3 + 9 s (1-s)^2 - 9 s^2 (1-s) + s^3, x = 2 s - 1: y < 0 at 0, > 0 at 1/4, 0 at 1/2, < 0
         // at 3/4, > 0 at 1: three crossings of the axis within x in [-1, 1]
-        {"CurveAgainstAStraightQuadratic", {{-1, -1}, {-1.0 / 3, 3}, {1.0 / 3, -3}, {1, 1}}, {{-2, 0}, {0, 0}, {2, 0}}, 3, 0},
+        {"CurveAgainstAStraightQuadratic",
+         {{-1, -1}, {-1.0 / 3, 3}, {1.0 / 3, -3}, {1, 1}},
+         {{-2, 0}, {0, 0}, {2, 0}},
+         3,
+         0},
         // y = x^2 and y = (1 - x^2) / 2 cross at x = +-1/sqrt(3)
         {"QuadraticsCrossingTwice", {{-1, 1}, {0, -1}, {1, 1}}, {{-1, 0}, {0, 1}, {1, 0}}, 2, 0},
         // y = x^2 and y = -2 x^2 touch at the origin

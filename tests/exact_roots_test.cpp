@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "intersect/exact/polynomial.h"
-#include "tests/support/wide_integer.h"
 #include "testing.h"
+#include "tests/support/wide_integer.h"
 
 namespace {
 
@@ -59,7 +59,8 @@ std::vector<Wide> coefficients(const std::vector<Factor>& factors, long long shi
     long long multiple = 1;
     for (int k = 0; k <= n; ++k) multiple = lcm(multiple, choose(n, k));
     std::vector<Wide> out;
-    for (int k = 0; k <= n; ++k) out.push_back(scaled[static_cast<size_t>(k)] * (multiple / choose(n, k)) + Wide{shift} * multiple);
+    for (int k = 0; k <= n; ++k)
+        out.push_back(scaled[static_cast<size_t>(k)] * (multiple / choose(n, k)) + Wide{shift} * multiple);
     return out;
 }
 
@@ -78,7 +79,7 @@ struct Expected {
 struct RootCase {
     std::string name;
     std::vector<Factor> factors;
-    long long shift;                // added to the product
+    long long shift;                 // added to the product
     std::vector<Expected> expected;  // in increasing order
     double tolerance;                // on each root's place
 };
@@ -87,23 +88,38 @@ std::vector<RootCase> rootCases() {
     const long long third30 = 3LL << 30;  // roots p / (3 2^30): never a subdivision point
     const long long third45 = 3LL << 45;
     return {
-        {"TwoRootsTwoToTheMinus30Apart", {{1000000000, third30}, {1000000003, third30}, {7, 8}}, 0,
-         {{1000000000.0 / third30, 1}, {1000000003.0 / third30, 1}, {7.0 / 8, 1}}, 1e-15},
-        {"TwoRootsTwoToTheMinus45Apart", {{30000000000000, third45}, {30000000000003, third45}}, 0,
-         {{30000000000000.0 / third45, 1}, {30000000000003.0 / third45, 1}}, 1e-15},
+        {"TwoRootsTwoToTheMinus30Apart",
+         {{1000000000, third30}, {1000000003, third30}, {7, 8}},
+         0,
+         {{1000000000.0 / third30, 1}, {1000000003.0 / third30, 1}, {7.0 / 8, 1}},
+         1e-15},
+        {"TwoRootsTwoToTheMinus45Apart",
+         {{30000000000000, third45}, {30000000000003, third45}},
+         0,
+         {{30000000000000.0 / third45, 1}, {30000000000003.0 / third45, 1}},
+         1e-15},
         {"RootsBelowTheResolutionAreOneCluster", {{1, 3}, {1, 3}}, 0, {{1.0 / 3, 2}}, 1e-12},
         {"TripleRootAtOneHalfIsExact", {{1, 2}, {1, 2}, {1, 2}, {-1, 1}}, 0, {{0.5, 3}}, 0},
         {"RootsAtAQuarterAndThreeQuartersAreExact", {{1, 4}, {3, 4}, {5, 3}}, 0, {{0.25, 1}, {0.75, 1}}, 0},
-        {"DoubleRootAtAQuarterAmongSimpleOnes", {{1, 4}, {1, 4}, {1, 3}, {9, 10}}, 0,
-         {{0.25, 2}, {1.0 / 3, 1}, {0.9, 1}}, 1e-15},
+        {"DoubleRootAtAQuarterAmongSimpleOnes",
+         {{1, 4}, {1, 4}, {1, 3}, {9, 10}},
+         0,
+         {{0.25, 2}, {1.0 / 3, 1}, {0.9, 1}},
+         1e-15},
         {"RootsAtBothEnds", {{0, 1}, {0, 1}, {1, 1}, {2, 5}}, 0, {{0, 2}, {0.4, 1}, {1, 1}}, 1e-15},
         // (3 2^30 t - p)^2 lifted by 1 has no real root; lowered by 1, two roots 2 / (3 2^30) apart
         {"NearDoubleRootLiftedIsNoRoot", {{1000000001, third30}, {1000000001, third30}}, 1, {}, 0},
-        {"NearDoubleRootLoweredIsTwoRoots", {{1000000001, third30}, {1000000001, third30}}, -1,
-         {{1000000000.0 / third30, 1}, {1000000002.0 / third30, 1}}, 1e-15},
+        {"NearDoubleRootLoweredIsTwoRoots",
+         {{1000000001, third30}, {1000000001, third30}},
+         -1,
+         {{1000000000.0 / third30, 1}, {1000000002.0 / third30, 1}},
+         1e-15},
         // the same times (5 t - 1) (t + 1), positive near the pair: roots near (p -+ 1.06) / q, and 0.2
-        {"NearDoubleRootOfDegreeFourLowered", {{1000000001, third30}, {1000000001, third30}, {1, 5}, {-1, 1}}, -1,
-         {{0.2, 1}, {1000000000.0 / third30, 1}, {1000000002.0 / third30, 1}}, 1e-10},
+        {"NearDoubleRootOfDegreeFourLowered",
+         {{1000000001, third30}, {1000000001, third30}, {1, 5}, {-1, 1}},
+         -1,
+         {{0.2, 1}, {1000000000.0 / third30, 1}, {1000000002.0 / third30, 1}},
+         1e-10},
     };
 }
 
@@ -180,7 +196,8 @@ TEST(ExactRootsRandom, ClustersOfCloseRootsAreCountedOneByOne) {
         for (const Factor& f : factors) text += " " + std::to_string(f.p);
         text += " found";
         for (const PolynomialRoot& r : roots) {
-            text += " " + std::to_string(r.t * static_cast<double>(q)) + "x" + std::to_string(r.multiplicity) + (r.cluster ? "c" : "");
+            text += " " + std::to_string(r.t * static_cast<double>(q)) + "x" + std::to_string(r.multiplicity) +
+                    (r.cluster ? "c" : "");
         }
         SCOPED_TRACE(text);
         ASSERT_EQ(roots.size(), distinct.size());

@@ -215,7 +215,6 @@ bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
     return true;
 }
 
-
 namespace {
 
 // Arithmetic on the three kinds of numbers the cubic's determinant is computed in: double-double, double
@@ -261,14 +260,14 @@ void combine(const T* p, const T* q, int n, bool subtract, T* r) {
 // Room for the determinant below along a curve of at most 11 control points (degree 10).
 template <class T>
 struct BezoutWork {
-    T l[6][11];     // the six lines along the curve
-    T e[11];        // L03 + L12
-    T inner[21];    // a product of two lines, then a minor
-    T other[21];    // the other product of the minor
-    T term[31];     // a line times a minor
-    T total[31];    // the determinant
-    T value;        // a line's value at one control point
-    T weight;       // a constant
+    T l[6][11];   // the six lines along the curve
+    T e[11];      // L03 + L12
+    T inner[21];  // a product of two lines, then a minor
+    T other[21];  // the other product of the minor
+    T term[31];   // a line times a minor
+    T total[31];  // the determinant
+    T value;      // a line's value at one control point
+    T weight;     // a constant
     T product;
 };
 
@@ -356,7 +355,9 @@ void cubicAt(const PointD* cubic, long double x, long double y, double near, std
 bool intersectWithCubic(const PointD* curve, int n, const PointD* cubic, std::vector<MeetingParameters>& meetings) {
     meetings.clear();
     const int d = n - 1;
-    const auto twofoldLine = [&](int k, int m, int i, Twofold& out) { out = orientationOf(curve[i], cubic[k], cubic[m]); };
+    const auto twofoldLine = [&](int k, int m, int i, Twofold& out) {
+        out = orientationOf(curve[i], cubic[k], cubic[m]);
+    };
     const auto twofoldConstant = [](double c, Twofold& out) { out = Twofold{c, 0}; };
     BezoutWork<Twofold> scaled;
     bezoutAlong(d, twofoldLine, twofoldConstant, false, scaled);

@@ -178,8 +178,7 @@ int plainSignChanges(const double* d, const double* e, int degree) {
 // midpoint (p + q) / 2 is rounded once (halving is exact above the subnormal range), so its error is at
 // most the mean of p's and q's plus a rounding unit of its magnitude; the factor 1 + 8u and the subnormal
 // steps keep the bound itself (rounded four times, each time by at most a factor 1 - u) above that.
-void splitPlain(const double* d, const double* e, int n, double* leftD, double* leftE, double* rightD,
-                double* rightE) {
+void splitPlain(const double* d, const double* e, int n, double* leftD, double* leftE, double* rightD, double* rightE) {
     double q[32], qe[32];
     for (int i = 0; i <= n; ++i) {
         q[i] = d[i];
@@ -192,8 +191,8 @@ void splitPlain(const double* d, const double* e, int n, double* leftD, double* 
     for (int j = 1; j <= n; ++j) {
         for (int k = 0; k <= n - j; ++k) {
             const double v = 0.5 * (q[k] + q[k + 1]);
-            qe[k] = (0.5 * (qe[k] + qe[k + 1]) + roundingUnit * std::fabs(v)) * (1 + 8 * roundingUnit) +
-                    4 * subnormalStep;
+            qe[k] =
+                (0.5 * (qe[k] + qe[k + 1]) + roundingUnit * std::fabs(v)) * (1 + 8 * roundingUnit) + 4 * subnormalStep;
             q[k] = v;
         }
         leftD[j] = q[0];
@@ -579,7 +578,6 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     plain.bound = (largestError + (3 * n + 1) * roundingUnit * largest) * (1 + 4 * roundingUnit) +
                   2 * (n + 1) * (n + 1) * subnormalStep;
     const TwofoldPolynomial polynomial(c, n, plain);
-
 
     // depth first, left before right, so that the roots come out in order; the stack's entries keep their
     // storage from one call to the next

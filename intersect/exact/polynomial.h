@@ -92,7 +92,8 @@ public:
     ExactCoefficients() = default;
     template <class Make>
     ExactCoefficients(const Make& make)  // NOLINT: made from the callable where a root finder takes it
-        : object_(&make), call_([](const void* object, BigInteger* out) { (*static_cast<const Make*>(object))(out); }) {}
+        : object_(&make),
+          call_([](const void* object, BigInteger* out) { (*static_cast<const Make*>(object))(out); }) {}
     explicit operator bool() const { return call_ != nullptr; }
     void operator()(BigInteger* out) const { call_(object_, out); }
 
