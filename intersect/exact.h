@@ -26,12 +26,14 @@
 //    Roots of one polynomial (in 1 and 2), certified. The polynomial's Bernstein coefficients are
 //    computed in double-double with a bound on their rounding. Subdivision at midpoints counts sign
 //    changes: none means no root, one means exactly one simple root (then refined by Newton's method kept
-//    in a bracket), more means halving again. Where a coefficient lies within the rounding bound of zero,
-//    that interval is examined again in exact integer arithmetic on the dyadic inputs (floats and doubles
-//    are integers times a power of two), so counts are never guessed: a root exactly at a subdivision
-//    point shows as exact zeros of its exact multiplicity, curves 2^-48 apart are apart, and two
-//    crossings 2^-25 apart are two. Roots closer than 2^-50 that are not exact are one root of their
-//    combined multiplicity.
+//    in a bracket), more means halving again. The subdivision and the first Newton steps run in double,
+//    each coefficient and value with a bound on its error; where that bound does not decide a sign, the
+//    interval is taken again in double-double. Where a double-double coefficient lies within the rounding
+//    bound of zero, that interval is examined again in exact integer arithmetic on the dyadic inputs
+//    (floats and doubles are integers times a power of two), so counts are never guessed: a root exactly
+//    at a subdivision point shows as exact zeros of its exact multiplicity, curves 2^-48 apart are apart,
+//    and two crossings 2^-25 apart are two. Roots closer than 2^-50 that are not exact are one root of
+//    their combined multiplicity.
 //
 // 3. Ends and coincidence. Each end point of each curve is projected onto the other curve (subdivision
 //    to isolate, then Newton on the squared distance), and so are points where a curve turns back on
@@ -130,9 +132,9 @@ constexpr long exactWorkBound = 6 * exactWorkLimit;
 // Intersects two curves given by their control polygons of n1 and n2 points. A curve whose control points
 // all coincide is a single point: where it lies on the other curve it meets it as a touch at parameter 0.
 // Counts outside 1..maxControlPoints, or a coordinate that is not finite, give an empty result. The result
-// is cleared first; its storage is reused, and so is working storage kept per thread, so that pairs taken
-// by clipping (steps 3 to 5) allocate no heap memory once both have grown; straight curves, quadratics and
-// the second, exact answer of step 5 still allocate for their polynomials.
+// is cleared first; its storage is reused, and so is working storage kept per thread (the root finder's
+// intervals, at most three per level of halving, and the exact integers, each place in the work keeping
+// its own), so that a pair of any kind allocates no heap memory once both have grown to what it needs.
 void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, ExactIntersections& result);
 
 // The same for control polygons as the program reads them (float coordinates, taken exactly).

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <utility>
 
 #include "intersect/exact/polynomial.h"
@@ -22,7 +21,7 @@ long double orientationOf(long double ax, long double ay, PointD b, PointD c) {
 }
 
 // C(n, k) for n up to 30, exact in double
-double choose(int n, int k) {
+double chooseOnce(int n, int k) {
     double c = 1;
     for (int i = 1; i <= k; ++i) c = c * (n - k + i) / i;
     return c;
@@ -30,11 +29,11 @@ double choose(int n, int k) {
 
 // lcm(C(n, 0), ..., C(n, n)) = lcm(1, ..., n + 1) / (n + 1), below 2^53 for n up to 30: multiplied by it,
 // a polynomial's Bernstein coefficients of degree n come from its scaled ones without a division
-double binomialMultiple(int n) {
+double binomialMultipleOnce(int n) {
     double multiple = 1;
     for (int i = 2; i <= n + 1; ++i) {
         double a = multiple, b = i;
-        while (b != 0) {
+        while (b != 0) {  // Euclid's algorithm: at most about 2 log2(i) + 2 steps
             const double r = std::fmod(a, b);
             a = b;
             b = r;
@@ -43,6 +42,22 @@ double binomialMultiple(int n) {
     }
     return multiple / (n + 1);
 }
+
+// both of the above for n up to 31, computed once
+struct BinomialTables {
+    double choose[32][32];
+    double multiple[32];
+    BinomialTables() {
+        for (int n = 0; n < 32; ++n) {
+            for (int k = 0; k < 32; ++k) choose[n][k] = k <= n ? chooseOnce(n, k) : 0;
+            multiple[n] = n <= 30 ? binomialMultipleOnce(n) : 0;
+        }
+    }
+};
+const BinomialTables binomialTables;
+
+double choose(int n, int k) { return binomialTables.choose[n][k]; }
+double binomialMultiple(int n) { return binomialTables.multiple[n]; }
 
 // How near the other curve must be, at a parameter read off a point approximately, for the point to be
 // its: a billionth of the largest coordinate, far above rounding (a parameter read off a point far out on
@@ -55,22 +70,50 @@ double nearness(const PointD* a, int na, const PointD* b, int nb) {
 }
 
 // The roots of the polynomial f of the given degree, whose coefficients are within noise of the exact
-// ones that makeExact puts into exact; false when the polynomial vanishes exactly.
-bool certifiedRoots(const Twofold* f, int degree, double noise, const std::function<void()>& makeExact,
-                    const std::vector<BigInteger>& exact, std::vector<PolynomialRoot>& roots) {
+// ones that makeExact writes into its argument; false when the polynomial vanishes exactly.
+template <class MakeExact>
+bool certifiedRoots(const Twofold* f, int degree, double noise, const MakeExact& makeExact,
+                    std::vector<PolynomialRoot>& roots) {
     bool vanishes = true;
     for (int k = 0; k <= degree; ++k) vanishes = vanishes && std::fabs(f[k].hi) <= noise;
     if (vanishes) {
-        makeExact();
-        for (const BigInteger& v : exact) vanishes = vanishes && v.sign() == 0;
+        thread_local std::vector<BigInteger> exact;  // grows only, so that its integers keep their storage
+        if (exact.size() < static_cast<size_t>(degree + 1)) exact.resize(static_cast<size_t>(degree + 1));
+        makeExact(exact.data());
+        for (int k = 0; k <= degree; ++k) vanishes = vanishes && exact[static_cast<size_t>(k)].sign() == 0;
         if (vanishes) return false;
     }
-    const ExactCoefficients exactCoefficients = [&](std::vector<BigInteger>& out) {
-        if (exact.empty()) makeExact();
-        out = exact;
-    };
-    bernsteinRoots(f, degree, noise, exactCoefficients, roots);
+    bernsteinRoots(f, degree, noise, makeExact, roots);
     return true;
+}
+
+// A point's coordinates as integers (times 2^-low), and the orientation of three such points, exactly,
+// in storage kept per thread.
+struct IntegerPoint {
+    BigInteger x;
+    BigInteger y;
+    void set(PointD p, int low) {
+        setInteger(x, p.x, low);
+        setInteger(y, p.y, low);
+    }
+};
+
+void integerOrientation(const IntegerPoint& a, const IntegerPoint& b, const IntegerPoint& c, BigInteger& out) {
+    thread_local BigInteger u, v, first, second;
+    subtract(b.x, a.x, u);
+    subtract(c.y, a.y, v);
+    multiply(u, v, first);
+    subtract(b.y, a.y, u);
+    subtract(c.x, a.x, v);
+    multiply(u, v, second);
+    subtract(first, second, out);
+}
+
+// out = v * c for a whole number c below 2^53
+void multiplyByWhole(const BigInteger& v, double c, BigInteger& out) {
+    thread_local BigInteger whole;
+    setInteger(whole, c, 0);
+    multiply(v, whole, out);
 }
 
 }  // namespace
@@ -114,38 +157,39 @@ bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
         }
         terms = std::max(terms, sum * multiple / choose(2 * d, k));
     }
-    std::vector<BigInteger> exactF;
-    const auto makeExact = [&]() {
+    const auto makeExact = [&](BigInteger* out) {
+        // (storage kept per thread)
+        thread_local IntegerPoint q0, q1, q2, x;
+        thread_local BigInteger e0[16], e1[16], e2[16], sum, term, product, weighted;
         const int low = lowestExponent(curve, n, quadratic, 3);
-        const auto at = [&](PointD p) { return std::pair<BigInteger, BigInteger>{exactInteger(p.x, low), exactInteger(p.y, low)}; };
-        const auto orient = [](const std::pair<BigInteger, BigInteger>& a, const std::pair<BigInteger, BigInteger>& b,
-                               const std::pair<BigInteger, BigInteger>& c) {
-            return (b.first - a.first) * (c.second - a.second) - (b.second - a.second) * (c.first - a.first);
-        };
-        const auto q0 = at(p0), q1 = at(p1), q2 = at(p2);
-        std::vector<BigInteger> e0, e1, e2;
+        q0.set(p0, low);
+        q1.set(p1, low);
+        q2.set(p2, low);
         for (int i = 0; i < n; ++i) {
-            const auto x = at(curve[i]);
-            e0.push_back(orient(x, q1, q2));
-            e1.push_back(orient(q0, x, q2));
-            e2.push_back(orient(q0, q1, x));
+            x.set(curve[i], low);
+            integerOrientation(x, q1, q2, e0[i]);
+            integerOrientation(q0, x, q2, e1[i]);
+            integerOrientation(q0, q1, x, e2[i]);
         }
-        const BigInteger four = exactInteger(4, 0);
-        exactF.clear();
         for (int k = 0; k <= 2 * d; ++k) {
-            BigInteger sum;
+            sum.limbs.clear();
+            sum.negative = false;
             for (int i = std::max(0, k - d); i <= std::min(d, k); ++i) {
                 const int j = k - i;
-                const BigInteger term = e1[static_cast<size_t>(i)] * e1[static_cast<size_t>(j)] -
-                                        four * (e0[static_cast<size_t>(i)] * e2[static_cast<size_t>(j)]);
-                sum = sum + term * exactInteger(choose(d, i) * choose(d, j), 0);
+                // e1_i e1_j - 4 e0_i e2_j, weighted
+                multiply(e0[i], e2[j], product);
+                shiftLeft(product, 2, product);
+                multiply(e1[i], e1[j], term);
+                subtract(term, product, term);
+                multiplyByWhole(term, choose(d, i) * choose(d, j), weighted);
+                add(sum, weighted, sum);
             }
-            exactF.push_back(sum * exactInteger(multiple / choose(2 * d, k), 0));
+            multiplyByWhole(sum, multiple / choose(2 * d, k), out[k]);
         }
     };
     // (a curve on the parabola: every coefficient zero, exactly)
-    std::vector<PolynomialRoot> roots;
-    if (!certifiedRoots(f, 2 * d, std::ldexp(terms, -90), makeExact, exactF, roots)) return false;
+    thread_local std::vector<PolynomialRoot> roots;
+    if (!certifiedRoots(f, 2 * d, std::ldexp(terms, -90), makeExact, roots)) return false;
 
     // where the curve is on the parabola, the quadratic's parameter is its share a2 + a1 / 2
     const AxisPolynomial x = alongAxis(curve, n, 0);
@@ -171,57 +215,107 @@ bool intersectWithQuadratic(const PointD* curve, int n, const PointD* quadratic,
     return true;
 }
 
-
 namespace {
 
-// Polynomials in the scaled Bernstein basis t^k (1 - t)^(n - k) (Bernstein coefficients times C(n, k)):
-// products are plain convolutions.
-template <class T>
-std::vector<T> product(const std::vector<T>& p, const std::vector<T>& q) {
-    std::vector<T> r(p.size() + q.size() - 1);
-    for (size_t i = 0; i < p.size(); ++i) {
-        for (size_t j = 0; j < q.size(); ++j) r[i + j] = r[i + j] + p[i] * q[j];
+// Arithmetic on the three kinds of numbers the cubic's determinant is computed in: double-double, double
+// (sizes of terms) and exact integers (into storage the caller keeps).
+void clearNumber(Twofold& v) { v = Twofold{}; }
+void clearNumber(double& v) { v = 0; }
+void clearNumber(BigInteger& v) {
+    v.limbs.clear();
+    v.negative = false;
+}
+void sumInto(const Twofold& a, const Twofold& b, bool subtract, Twofold& out) { out = subtract ? a - b : a + b; }
+void sumInto(double a, double b, bool subtract, double& out) { out = subtract ? a - b : a + b; }
+void sumInto(const BigInteger& a, const BigInteger& b, bool subtract, BigInteger& out) {
+    if (subtract) {
+        exactmode::subtract(a, b, out);
+    } else {
+        add(a, b, out);
     }
-    return r;
+}
+void productInto(const Twofold& a, const Twofold& b, Twofold& out) { out = a * b; }
+void productInto(double a, double b, double& out) { out = a * b; }
+void productInto(const BigInteger& a, const BigInteger& b, BigInteger& out) { multiply(a, b, out); }
+
+// Polynomials in the scaled Bernstein basis t^k (1 - t)^(n - k) (Bernstein coefficients times C(n, k)):
+// products are plain convolutions. r[0..np + nq] = p[0..np] q[0..nq].
+template <class T>
+void convolve(const T* p, int np, const T* q, int nq, T* r, T& product) {
+    for (int k = 0; k <= np + nq; ++k) clearNumber(r[k]);
+    for (int i = 0; i <= np; ++i) {
+        for (int j = 0; j <= nq; ++j) {
+            productInto(p[i], q[j], product);
+            sumInto(r[i + j], product, false, r[i + j]);
+        }
+    }
 }
 
+// r[0..n] = p[0..n] + q[0..n], or p - q (r may be p)
 template <class T>
-std::vector<T> sum(const std::vector<T>& p, const std::vector<T>& q, bool subtract) {
-    std::vector<T> r(p.size());
-    for (size_t i = 0; i < p.size(); ++i) r[i] = subtract ? p[i] - q[i] : p[i] + q[i];
-    return r;
+void combine(const T* p, const T* q, int n, bool subtract, T* r) {
+    for (int i = 0; i <= n; ++i) sumInto(p[i], q[i], subtract, r[i]);
 }
+
+// Room for the determinant below along a curve of at most 11 control points (degree 10).
+template <class T>
+struct BezoutWork {
+    T l[6][11];   // the six lines along the curve
+    T e[11];      // L03 + L12
+    T inner[21];  // a product of two lines, then a minor
+    T other[21];  // the other product of the minor
+    T term[31];   // a line times a minor
+    T total[31];  // the determinant
+    T value;      // a line's value at one control point
+    T weight;     // a constant
+    T product;
+};
 
 // The determinant of the cubic's Bezout matrix
 //     | L01  L02        L03 |
 //     | L02  L03 + L12  L13 |      Lkl = C(3, k) C(3, l) [X, Pk, Pl] (twice the signed area)
 //     | L03  L13        L23 |
-// along a curve of degree d, in the scaled basis of degree 3d. line(k, l, m) gives [Qm, Pk, Pl] at the
-// curve's control point Qm, and constant(c) a constant; where `magnitude`, every difference is a sum,
-// which bounds the size of the terms instead.
+// along a curve of degree d, in the scaled basis of degree 3d, into w.total. line(k, l, m, out) gives
+// [Qm, Pk, Pl] at the curve's control point Qm, and constant(c, out) a constant; where `magnitude`, every
+// difference is a sum, which bounds the size of the terms instead.
 template <class T, class Line, class Constant>
-std::vector<T> bezoutAlong(int d, const Line& line, const Constant& constant, bool magnitude) {
+void bezoutAlong(int d, const Line& line, const Constant& constant, bool magnitude, BezoutWork<T>& w) {
     const int pairs[6][2] = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
     const double cubicBinomial[4] = {1, 3, 3, 1};
-    std::vector<T> l[6];
     for (int p = 0; p < 6; ++p) {
         const int k = pairs[p][0];
         const int m = pairs[p][1];
         for (int i = 0; i <= d; ++i) {
-            l[p].push_back(constant(cubicBinomial[k] * cubicBinomial[m] * choose(d, i)) * line(k, m, i));
+            constant(cubicBinomial[k] * cubicBinomial[m] * choose(d, i), w.weight);
+            line(k, m, i, w.value);
+            productInto(w.weight, w.value, w.l[p][i]);
         }
     }
-    const std::vector<T>& a = l[0];  // L01
-    const std::vector<T>& b = l[1];  // L02
-    const std::vector<T>& c = l[2];  // L03
-    const std::vector<T> e = sum(l[2], l[3], false);
-    const std::vector<T>& f = l[4];  // L13
-    const std::vector<T>& g = l[5];  // L23
+    const T* a = w.l[0];  // L01
+    const T* b = w.l[1];  // L02
+    const T* c = w.l[2];  // L03
+    combine(w.l[2], w.l[3], d, false, w.e);
+    const T* e = w.e;
+    const T* f = w.l[4];  // L13
+    const T* g = w.l[5];  // L23
     const bool s = !magnitude;
-    const std::vector<T> first = product(a, sum(product(e, g), product(f, f), s));
-    const std::vector<T> second = product(b, sum(product(b, g), product(f, c), s));
-    const std::vector<T> third = product(c, sum(product(b, f), product(e, c), s));
-    return sum(sum(first, second, s), third, false);
+    // first: a (e g - f f)
+    convolve(e, d, g, d, w.inner, w.product);
+    convolve(f, d, f, d, w.other, w.product);
+    combine(w.inner, w.other, 2 * d, s, w.inner);
+    convolve(a, d, w.inner, 2 * d, w.total, w.product);
+    // second: b (b g - f c)
+    convolve(b, d, g, d, w.inner, w.product);
+    convolve(f, d, c, d, w.other, w.product);
+    combine(w.inner, w.other, 2 * d, s, w.inner);
+    convolve(b, d, w.inner, 2 * d, w.term, w.product);
+    combine(w.total, w.term, 3 * d, s, w.total);
+    // third: c (b f - e c)
+    convolve(b, d, f, d, w.inner, w.product);
+    convolve(e, d, c, d, w.other, w.product);
+    combine(w.inner, w.other, 2 * d, s, w.inner);
+    convolve(c, d, w.inner, 2 * d, w.term, w.product);
+    combine(w.total, w.term, 3 * d, false, w.total);
 }
 
 // The parameters where the cubic passes the point (x, y), each once, found from the roots of either
@@ -230,13 +324,15 @@ void cubicAt(const PointD* cubic, long double x, long double y, double near, std
     out.clear();
     const AxisPolynomial cx = alongAxis(cubic, 4, 0);
     const AxisPolynomial cy = alongAxis(cubic, 4, 1);
-    std::vector<std::pair<double, long double>> found;  // parameter, distance from the point
+    // (storage kept per thread)
+    thread_local std::vector<std::pair<double, long double>> found;  // parameter, distance from the point
+    thread_local std::vector<PolynomialRoot> roots;
+    found.clear();
     for (int axis = 0; axis < 2; ++axis) {
         const long double v = axis == 0 ? x : y;
         const Twofold value{static_cast<double>(v), static_cast<double>(v - static_cast<double>(v))};
         Twofold c[4];
         for (int i = 0; i < 4; ++i) c[i] = Twofold{axis == 0 ? cubic[i].x : cubic[i].y, 0} - value;
-        std::vector<PolynomialRoot> roots;
         bernsteinRoots(c, 3, 0, ExactCoefficients(), roots);
         for (const PolynomialRoot& r : roots) {
             const long double gap = std::hypot(cx.at(r.t) - x, cy.at(r.t) - y);
@@ -259,12 +355,18 @@ void cubicAt(const PointD* cubic, long double x, long double y, double near, std
 bool intersectWithCubic(const PointD* curve, int n, const PointD* cubic, std::vector<MeetingParameters>& meetings) {
     meetings.clear();
     const int d = n - 1;
-    const auto twofoldLine = [&](int k, int m, int i) { return orientationOf(curve[i], cubic[k], cubic[m]); };
-    const auto twofoldConstant = [](double c) { return Twofold{c, 0}; };
-    const std::vector<Twofold> scaled = bezoutAlong<Twofold>(d, twofoldLine, twofoldConstant, false);
-    const auto sizeLine = [&](int k, int m, int i) { return std::fabs(orientationOf(curve[i], cubic[k], cubic[m]).hi); };
-    const auto sizeConstant = [](double c) { return c; };
-    const std::vector<double> sizes = bezoutAlong<double>(d, sizeLine, sizeConstant, true);
+    const auto twofoldLine = [&](int k, int m, int i, Twofold& out) {
+        out = orientationOf(curve[i], cubic[k], cubic[m]);
+    };
+    const auto twofoldConstant = [](double c, Twofold& out) { out = Twofold{c, 0}; };
+    BezoutWork<Twofold> scaled;
+    bezoutAlong(d, twofoldLine, twofoldConstant, false, scaled);
+    const auto sizeLine = [&](int k, int m, int i, double& out) {
+        out = std::fabs(orientationOf(curve[i], cubic[k], cubic[m]).hi);
+    };
+    const auto sizeConstant = [](double c, double& out) { out = c; };
+    BezoutWork<double> sizes;
+    bezoutAlong(d, sizeLine, sizeConstant, true, sizes);
 
     // Bernstein coefficients times the least common multiple of the C(3d, k)
     const int degree = 3 * d;
@@ -272,32 +374,31 @@ bool intersectWithCubic(const PointD* curve, int n, const PointD* cubic, std::ve
     Twofold f[32];
     double terms = 0;
     for (int k = 0; k <= degree; ++k) {
-        f[k] = scaled[static_cast<size_t>(k)] * Twofold{multiple / choose(degree, k), 0};
-        terms = std::max(terms, sizes[static_cast<size_t>(k)] * multiple / choose(degree, k));
+        f[k] = scaled.total[k] * Twofold{multiple / choose(degree, k), 0};
+        terms = std::max(terms, sizes.total[k] * multiple / choose(degree, k));
     }
     const double noise = std::ldexp(terms, -88);
-    std::vector<BigInteger> exactF;
-    const auto makeExact = [&]() {
+    const auto makeExact = [&](BigInteger* out) {
+        // (storage kept per thread)
+        thread_local IntegerPoint q, p[4];
+        thread_local BezoutWork<BigInteger> exact;
         const int low = lowestExponent(curve, n, cubic, 4);
-        const auto integerLine = [&](int k, int m, int i) {
-            const BigInteger qx = exactInteger(curve[i].x, low), qy = exactInteger(curve[i].y, low);
-            return (exactInteger(cubic[k].x, low) - qx) * (exactInteger(cubic[m].y, low) - qy) -
-                   (exactInteger(cubic[k].y, low) - qy) * (exactInteger(cubic[m].x, low) - qx);
+        for (int k = 0; k < 4; ++k) p[k].set(cubic[k], low);
+        const auto integerLine = [&](int k, int m, int i, BigInteger& value) {
+            q.set(curve[i], low);
+            integerOrientation(q, p[k], p[m], value);
         };
-        const auto integerConstant = [](double c) { return exactInteger(c, 0); };
-        const std::vector<BigInteger> e = bezoutAlong<BigInteger>(d, integerLine, integerConstant, false);
-        exactF.clear();
-        for (int k = 0; k <= degree; ++k) {
-            exactF.push_back(e[static_cast<size_t>(k)] * exactInteger(multiple / choose(degree, k), 0));
-        }
+        const auto integerConstant = [](double c, BigInteger& value) { setInteger(value, c, 0); };
+        bezoutAlong(d, integerLine, integerConstant, false, exact);
+        for (int k = 0; k <= degree; ++k) multiplyByWhole(exact.total[k], multiple / choose(degree, k), out[k]);
     };
-    // (a curve on the cubic's algebraic curve: every coefficient zero, exactly)
-    std::vector<PolynomialRoot> roots;
-    if (!certifiedRoots(f, degree, noise, makeExact, exactF, roots)) return false;
+    // (a curve on the cubic's algebraic curve: every coefficient zero, exactly; storage kept per thread)
+    thread_local std::vector<PolynomialRoot> roots;
+    thread_local std::vector<double> parameters;
+    if (!certifiedRoots(f, degree, noise, makeExact, roots)) return false;
 
     const AxisPolynomial x = alongAxis(curve, n, 0);
     const AxisPolynomial y = alongAxis(curve, n, 1);
-    std::vector<double> parameters;
     for (const PolynomialRoot& root : roots) {
         // where the curve is on the cubic's algebraic curve, the cubic's parameters that reach the point
         cubicAt(cubic, x.at(root.t), y.at(root.t), nearness(curve, n, cubic, 4), parameters);

@@ -57,6 +57,8 @@ LineAxis axisOf(const PointD* a, int na, const PointD* b, int nb) {
 
 bool allOnLine(const LineAxis& l, const PointD* p, int n) {
     for (int i = 0; i < n; ++i) {
+        const bool end = (p[i].x == l.low.x && p[i].y == l.low.y) || (p[i].x == l.high.x && p[i].y == l.high.y);
+        if (end) continue;  // on the line through it, exactly
         if (orientation(l.low.x, l.low.y, l.high.x, l.high.y, p[i].x, p[i].y) != 0) return false;
     }
     return true;
@@ -126,13 +128,15 @@ void intersectOnOneLine(const PointD* a, int na, const PointD* b, int nb, std::v
     const AxisPolynomial fa = alongAxis(a, na, axis);
     const AxisPolynomial fb = alongAxis(b, nb, axis);
     const double tolerance = sameValue * std::max(largestCoordinate(fa), largestCoordinate(fb));
-    std::vector<MonotoneRange> ra;
-    std::vector<MonotoneRange> rb;
+    // (storage kept per thread)
+    thread_local std::vector<MonotoneRange> ra;
+    thread_local std::vector<MonotoneRange> rb;
+    thread_local std::vector<MeetingParameters> touches;
     fa.monotoneRanges(ra);
     fb.monotoneRanges(rb);
+    touches.clear();
 
     // each pair of one-way stretches shares the part of the line both cover
-    std::vector<MeetingParameters> touches;
     for (const MonotoneRange& p : ra) {
         const long double loA = std::min(p.v0, p.v1), hiA = std::max(p.v0, p.v1);
         for (const MonotoneRange& q : rb) {
@@ -204,16 +208,28 @@ void intersectWithLine(const PointD* curve, int n, const PointD* line, int m, st
     for (int i = 0; i < n; ++i) {
         terms = std::max(terms, std::fabs(dx.hi * (curve[i].y - l.low.y)) + std::fabs(dy.hi * (curve[i].x - l.low.x)));
     }
-    const ExactCoefficients exact = [&](std::vector<BigInteger>& out) {
+    // (storage kept per thread, for the exact coefficients and the roots)
+    thread_local BigInteger lx, ly, ex, ey, coordinate, first, second;
+    thread_local std::vector<PolynomialRoot> roots;
+    const auto exact = [&](BigInteger* out) {
         const int low = lowestExponent(curve, n, line, m);
-        const BigInteger lx = exactInteger(l.low.x, low), ly = exactInteger(l.low.y, low);
-        const BigInteger ex = exactInteger(l.high.x, low) - lx, ey = exactInteger(l.high.y, low) - ly;
-        out.clear();
+        setInteger(lx, l.low.x, low);
+        setInteger(ly, l.low.y, low);
+        setInteger(ex, l.high.x, low);
+        subtract(ex, lx, ex);
+        setInteger(ey, l.high.y, low);
+        subtract(ey, ly, ey);
         for (int i = 0; i < n; ++i) {
-            out.push_back(ex * (exactInteger(curve[i].y, low) - ly) - ey * (exactInteger(curve[i].x, low) - lx));
+            setInteger(coordinate, curve[i].y, low);
+            subtract(coordinate, ly, coordinate);
+            multiply(ex, coordinate, first);
+            setInteger(coordinate, curve[i].x, low);
+            subtract(coordinate, lx, coordinate);
+            multiply(ey, coordinate, second);
+            subtract(first, second, out[i]);
         }
     };
-    std::vector<PolynomialRoot> roots;
+    roots.clear();
     bool point = true;
     for (int i = 1; i < n; ++i) point = point && curve[i].x == curve[0].x && curve[i].y == curve[0].y;
     if (point) {
@@ -230,7 +246,7 @@ void intersectWithLine(const PointD* curve, int n, const PointD* line, int m, st
     const AxisPolynomial fl = alongAxis(line, m, l.axis);
     const double scale = std::max(largestCoordinate(along), largestCoordinate(fl));
     const double tolerance = sameValue * scale;
-    std::vector<MonotoneRange> ranges;
+    thread_local std::vector<MonotoneRange> ranges;
     fl.monotoneRanges(ranges);
     for (const PolynomialRoot& root : roots) {
         // where the curve is on the line, the line's curve passes it once on each stretch that covers it

@@ -21,19 +21,6 @@ struct Binomials {
 };
 const Binomials binomials;
 
-// a + b where |a| >= |b| or a is zero
-Twofold quickSum(double a, double b) {
-    const double s = a + b;
-    return {s, b - (s - a)};
-}
-
-// the upper and lower halves of a's significand (Dekker's split, 27 bits each)
-void split(double a, double& hi, double& lo) {
-    const double t = 134217729.0 * a;  // 2^27 + 1
-    hi = t - (t - a);
-    lo = a - hi;
-}
-
 // The smallest sum of magnitudes of the two products the orientation trusts double with: far above the
 // normal range's floor, so that what a product loses below it is nothing beside the bound.
 constexpr double orientationFilterFloor = 0x1p-900;
@@ -43,39 +30,6 @@ constexpr int rootIntervalBudget = 4096;
 
 }  // namespace
 
-Twofold twofoldSum(double a, double b) {
-    const double s = a + b;
-    const double bb = s - a;
-    return {s, (a - (s - bb)) + (b - bb)};
-}
-
-Twofold twofoldDifference(double a, double b) { return twofoldSum(a, -b); }
-
-Twofold twofoldProduct(double a, double b) {
-    const double p = a * b;
-    double ah, al, bh, bl;
-    split(a, ah, al);
-    split(b, bh, bl);
-    return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
-}
-
-Twofold operator+(Twofold a, Twofold b) {
-    Twofold s = twofoldSum(a.hi, b.hi);
-    const Twofold t = twofoldSum(a.lo, b.lo);
-    s.lo += t.hi;
-    s = quickSum(s.hi, s.lo);
-    s.lo += t.lo;
-    return quickSum(s.hi, s.lo);
-}
-
-Twofold operator-(Twofold a, Twofold b) { return a + Twofold{-b.hi, -b.lo}; }
-
-Twofold operator*(Twofold a, Twofold b) {
-    Twofold p = twofoldProduct(a.hi, b.hi);
-    p.lo += a.hi * b.lo + a.lo * b.hi;
-    return quickSum(p.hi, p.lo);
-}
-
 Twofold operator/(Twofold a, Twofold b) {
     const double q1 = a.hi / b.hi;
     Twofold r = a - b * Twofold{q1, 0};
@@ -83,11 +37,6 @@ Twofold operator/(Twofold a, Twofold b) {
     r = r - b * Twofold{q2, 0};
     const double q3 = r.hi / b.hi;
     return quickSum(q1, q2) + Twofold{q3, 0};
-}
-
-int signOf(Twofold a) {
-    const double v = a.hi != 0 ? a.hi : a.lo;
-    return v > 0 ? 1 : (v < 0 ? -1 : 0);
 }
 
 int orientation(double ax, double ay, double bx, double by, double cx, double cy) {
@@ -166,16 +115,12 @@ Twofold bernsteinAt(const Twofold* c, int degree, double t) {
 
 namespace {
 
-// the derivative of the polynomial with Bernstein coefficients c at t, in double (for Newton steps)
-double slopeAt(const Twofold* c, int degree, double t) {
-    if (degree == 0) return 0;
-    double d[32];
-    for (int i = 0; i < degree; ++i) d[i] = degree * ((c[i + 1].hi - c[i].hi) + (c[i + 1].lo - c[i].lo));
-    for (int j = 1; j < degree; ++j) {
-        for (int k = 0; k < degree - j; ++k) d[k] = (1 - t) * d[k] + t * d[k + 1];
-    }
-    return d[0];
-}
+// Half a unit in the last place of 1: a rounded sum or product is within this share of its magnitude.
+constexpr double roundingUnit = DBL_EPSILON / 2;
+// What one operation can lose where its result is below the normal range, at most.
+constexpr double subnormalStep = 0x1p-1074;
+// Coefficients larger than this are not subdivided in double (so that no sum overflows).
+constexpr double plainLimit = 0x1p1000;
 
 int signChanges(const Twofold* c, int degree) {
     int changes = 0;
@@ -189,51 +134,11 @@ int signChanges(const Twofold* c, int degree) {
     return changes;
 }
 
-// The one root in the open interval (a, b), where the polynomial runs from the sign `first` to the other:
-// Newton's method kept inside a shrinking bracket, halving where a step would leave it.
-double refineSimpleRoot(const Twofold* c, int degree, double a, double b, int first) {
-    double lo = a;  // the polynomial has the sign `first` just right of lo, the other just left of hi
-    double hi = b;
-    double x = 0.5 * (a + b);
-    double best = x;
-    double bestValue = INFINITY;
-    for (int i = 0; i < 200; ++i) {
-        const Twofold f = bernsteinAt(c, degree, x);
-        const int s = signOf(f);
-        if (s == 0) return x;
-        if (std::fabs(f.hi) < bestValue) {
-            bestValue = std::fabs(f.hi);
-            best = x;
-        }
-        (s == first ? lo : hi) = x;
-        const double mid = 0.5 * (lo + hi);
-        if (!(mid > lo && mid < hi)) break;  // neighbouring doubles
-        const double slope = slopeAt(c, degree, x);
-        double next = slope != 0 ? x - (f.hi + f.lo) / slope : mid;
-        if (!(next > lo && next < hi)) next = mid;
-        if (next == x) break;
-        x = next;
-    }
-    return best;
-}
-
-// An interval [a, b] with the polynomial's Bernstein coefficients on it (in double-double, or exactly
-// when `exact`, all multiplied by one power of two); or, where a == b, a root exactly at a subdivision
-// point, of the multiplicity `zeros`, waiting for the roots left of it to be reported.
-struct RootInterval {
-    double a;
-    double b;
-    int zeros;
-    bool exact;
-    Twofold c[32];
-    std::vector<BigInteger> e;
-};
-
-int signChanges(const std::vector<BigInteger>& e) {
+int signChanges(const BigInteger* e, int degree) {
     int changes = 0;
     int last = 0;
-    for (const BigInteger& v : e) {
-        const int s = v.sign();
+    for (int i = 0; i <= degree; ++i) {
+        const int s = e[i].sign();
         if (s == 0) continue;
         if (last != 0 && s != last) ++changes;
         last = s;
@@ -241,45 +146,347 @@ int signChanges(const std::vector<BigInteger>& e) {
     return changes;
 }
 
-// the exact coefficients on both halves of e's interval, both multiplied by 2^degree
-void splitExact(const std::vector<BigInteger>& e, std::vector<BigInteger>& left, std::vector<BigInteger>& right) {
-    const size_t n = e.size() - 1;
-    std::vector<BigInteger> q = e;
-    left.assign(e.size(), BigInteger());
-    right.assign(e.size(), BigInteger());
-    left[0] = shiftedLeft(e[0], static_cast<int>(n));
-    right[n] = shiftedLeft(e[n], static_cast<int>(n));
-    for (size_t j = 1; j <= n; ++j) {
-        // level j holds 2^j times the de Casteljau points
-        for (size_t k = 0; k + j <= n; ++k) q[k] = q[k] + q[k + 1];
-        left[j] = shiftedLeft(q[0], static_cast<int>(n - j));
-        right[n - j] = shiftedLeft(q[n - j], static_cast<int>(n - j));
-    }
-}
-
-// the exact coefficients on [a, b], reached from [0, 1] by halving
-void exactOn(const std::vector<BigInteger>& whole, double a, double b, std::vector<BigInteger>& out) {
-    out = whole;
-    double lo = 0, hi = 1;
-    std::vector<BigInteger> left, right;
-    while ((lo != a || hi != b) && hi - lo > b - a) {
-        const double m = 0.5 * (lo + hi);
-        splitExact(out, left, right);
-        if (a < m) {
-            out.swap(left);
-            hi = m;
-        } else {
-            out.swap(right);
-            lo = m;
-        }
-    }
-}
-
 int firstSign(const Twofold* c, int degree) {
     for (int i = 0; i <= degree; ++i) {
         if (signOf(c[i]) != 0) return signOf(c[i]);
     }
     return 0;
+}
+
+int firstSign(const BigInteger* e, int degree) {
+    for (int i = 0; i <= degree; ++i) {
+        if (e[i].sign() != 0) return e[i].sign();
+    }
+    return 0;
+}
+
+// Coefficients in double, d[i] within e[i] of the true ones: the sign changes of the true coefficients, or
+// -1 where a coefficient is too near zero for its sign to be certain.
+int plainSignChanges(const double* d, const double* e, int degree) {
+    int changes = 0;
+    int last = 0;
+    for (int i = 0; i <= degree; ++i) {
+        if (!(std::fabs(d[i]) > e[i])) return -1;
+        const int s = d[i] > 0 ? 1 : -1;
+        if (last != 0 && s != last) ++changes;
+        last = s;
+    }
+    return changes;
+}
+
+// The coefficients of both halves of the interval of d, in double, with bounds on their errors: each
+// midpoint (p + q) / 2 is rounded once (halving is exact above the subnormal range), so its error is at
+// most the mean of p's and q's plus a rounding unit of its magnitude; the factor 1 + 8u and the subnormal
+// steps keep the bound itself (rounded four times, each time by at most a factor 1 - u) above that.
+void splitPlain(const double* d, const double* e, int n, double* leftD, double* leftE, double* rightD, double* rightE) {
+    double q[32], qe[32];
+    for (int i = 0; i <= n; ++i) {
+        q[i] = d[i];
+        qe[i] = e[i];
+    }
+    leftD[0] = q[0];
+    leftE[0] = qe[0];
+    rightD[n] = q[n];
+    rightE[n] = qe[n];
+    for (int j = 1; j <= n; ++j) {
+        for (int k = 0; k <= n - j; ++k) {
+            const double v = 0.5 * (q[k] + q[k + 1]);
+            qe[k] =
+                (0.5 * (qe[k] + qe[k + 1]) + roundingUnit * std::fabs(v)) * (1 + 8 * roundingUnit) + 4 * subnormalStep;
+            q[k] = v;
+        }
+        leftD[j] = q[0];
+        leftE[j] = qe[0];
+        rightD[n - j] = q[n - j];
+        rightE[n - j] = qe[n - j];
+    }
+}
+
+Twofold halved(Twofold v) { return {0.5 * v.hi, 0.5 * v.lo}; }
+
+// the double-double coefficients on both halves of c's interval
+void splitTwofold(const Twofold* c, int n, Twofold* left, Twofold* right) {
+    Twofold q[32];
+    for (int i = 0; i <= n; ++i) q[i] = c[i];
+    left[0] = q[0];
+    right[n] = q[n];
+    for (int j = 1; j <= n; ++j) {
+        for (int k = 0; k <= n - j; ++k) q[k] = halved(q[k] + q[k + 1]);
+        left[j] = q[0];
+        right[n - j] = q[n - j];
+    }
+}
+
+// the double-double coefficients on [a, b], reached from [0, 1] by halving (at most 52 times: a and b are
+// ends of intervals halved from [0, 1])
+void twofoldOn(const Twofold* whole, int n, double a, double b, Twofold* out) {
+    for (int i = 0; i <= n; ++i) out[i] = whole[i];
+    double lo = 0, hi = 1;
+    Twofold left[32], right[32];
+    while ((lo != a || hi != b) && hi - lo > b - a) {
+        const double m = 0.5 * (lo + hi);
+        splitTwofold(out, n, left, right);
+        const Twofold* half = a < m ? left : right;
+        for (int i = 0; i <= n; ++i) out[i] = half[i];
+        (a < m ? hi : lo) = m;
+    }
+}
+
+// Integers kept per thread for the exact subdivision. Vectors only ever grow, so that their integers keep
+// their storage; integers are copied from one to another, never swapped, so that each place in the work
+// (an entry of the stack, a half) has storage of its own, grown to what it needed before.
+void reserveIntegers(std::vector<BigInteger>& v, int n) {
+    if (v.size() < static_cast<size_t>(n)) v.resize(static_cast<size_t>(n));
+}
+
+// out[0..n] = from[0..n] (each entry of out keeps its storage, so that the same work repeated allocates nothing)
+void copyIntegers(const std::vector<BigInteger>& from, int n, std::vector<BigInteger>& out) {
+    reserveIntegers(out, n + 1);
+    for (int i = 0; i <= n; ++i) copyInteger(from[static_cast<size_t>(i)], out[static_cast<size_t>(i)]);
+}
+
+// the exact coefficients on both halves of e's interval, both multiplied by 2^degree (q: room for n + 1)
+void splitExact(const BigInteger* e, int n, BigInteger* left, BigInteger* right, BigInteger* q) {
+    for (int i = 0; i <= n; ++i) copyInteger(e[i], q[i]);
+    shiftLeft(e[0], n, left[0]);
+    shiftLeft(e[n], n, right[n]);
+    for (int j = 1; j <= n; ++j) {
+        // level j holds 2^j times the de Casteljau points
+        for (int k = 0; k + j <= n; ++k) add(q[k], q[k + 1], q[k]);
+        shiftLeft(q[0], n - j, left[j]);
+        shiftLeft(q[n - j], n - j, right[n - j]);
+    }
+}
+
+// An interval [a, b] with the polynomial's Bernstein coefficients on it, in the arithmetic `kind`: in double
+// with bounds on their errors, in double-double, or exactly (all multiplied by one power of two); or, where
+// a == b, a root exactly at a subdivision point, of the multiplicity `zeros`, waiting for the roots left of
+// it to be reported.
+enum class Arithmetic { plain, twofold, exact };
+
+struct RootInterval {
+    double a;
+    double b;
+    int zeros;
+    Arithmetic kind;
+    double d[32];
+    double e[32];
+    Twofold c[32];
+    std::vector<BigInteger> exact;  // (at least degree + 1 entries when kind is exact)
+};
+
+// Working storage of the root finder, kept per thread: the stack of intervals (depth first: at most three
+// entries per level of halving, 52 levels) and the exact coefficients it works with.
+struct RootScratch {
+    std::vector<RootInterval> stack;
+    std::vector<BigInteger> whole;  // on [0, 1], once made
+    std::vector<BigInteger> piece;  // on the interval at hand
+    std::vector<BigInteger> left;
+    std::vector<BigInteger> right;
+    std::vector<BigInteger> q;
+    std::vector<BigInteger> onLeft;  // for reaching an interval from [0, 1]
+    std::vector<BigInteger> onRight;
+    // the interval at hand and its halves, in double and double-double
+    double d[32], e[32], leftD[32], leftE[32], rightD[32], rightE[32];
+    Twofold c[32], leftC[32], rightC[32];
+};
+
+thread_local RootScratch rootScratch;
+
+// the exact coefficients on [a, b], reached from [0, 1] by halving, into s.piece
+void exactOn(RootScratch& s, int n, double a, double b) {
+    for (int i = 0; i <= n; ++i) copyInteger(s.whole[static_cast<size_t>(i)], s.piece[static_cast<size_t>(i)]);
+    double lo = 0, hi = 1;
+    while ((lo != a || hi != b) && hi - lo > b - a) {
+        const double m = 0.5 * (lo + hi);
+        splitExact(s.piece.data(), n, s.onLeft.data(), s.onRight.data(), s.q.data());
+        copyIntegers(a < m ? s.onLeft : s.onRight, n, s.piece);
+        (a < m ? hi : lo) = m;
+    }
+}
+
+// The polynomial with coefficients g in double at x, and its slope there (de Casteljau).
+double plainAt(const double* g, int n, double x, double& slope) {
+    if (n <= 0) {
+        slope = 0;
+        return g[0];
+    }
+    double q[32];
+    q[0] = g[0];
+    q[1] = g[1];
+    for (int i = 2; i <= n; ++i) q[i] = g[i];
+    const double w = 1 - x;
+    slope = n * (g[1] - g[0]);
+    for (int j = 1; j <= n; ++j) {
+        for (int k = 0; k <= n - j; ++k) q[k] = w * q[k] + x * q[k + 1];
+        if (j == n - 1) slope = n * (q[1] - q[0]);
+    }
+    return q[0];
+}
+
+// The polynomial rounded to double for Newton steps, and a bound on the error of its value computed by
+// plainAt: each de Casteljau value carries three roundings per level (of 1 - x, a product and the sum),
+// so the computed value is within gamma(3n) < (3n + 1) u of the sum of |g_i| times the basis, at most
+// the largest |g_i|; to that the coefficients' own errors, and what products below the normal range lose.
+struct PlainPolynomial {
+    bool usable = false;
+    double g[32];
+    double bound = 0;
+};
+
+// The polynomial in double-double, with its derivative's coefficients (up to the factor degree), for
+// Newton steps: the slope from the polynomial in double where that is certain to a thousandth (its two
+// values at the last de Casteljau level are each within the plain bound), otherwise from the
+// derivative's double-double coefficients, which keep their digits where the coefficients cancel.
+struct TwofoldPolynomial {
+    const Twofold* c;
+    int degree;
+    const PlainPolynomial& plain;
+    Twofold differences[32];
+
+    TwofoldPolynomial(const Twofold* coefficients, int n, const PlainPolynomial& rounded)
+        : c(coefficients), degree(n), plain(rounded) {
+        for (int i = 0; i < n; ++i) differences[i] = c[i + 1] - c[i];
+    }
+    double slopeAt(double x) const {
+        if (degree == 0) return 0;
+        if (plain.usable) {
+            double slope;
+            plainAt(plain.g, degree, x, slope);
+            if (std::fabs(slope) > 2048.0 * degree * plain.bound) return slope;
+        }
+        const Twofold d = bernsteinAt(differences, degree - 1, x);
+        return degree * (d.hi + d.lo);
+    }
+};
+
+// Newton's step from x within the bracket (lo, hi), or the bracket's middle where the step would leave it
+// or does not halve the previous one (progress too slow: a slope too small, or rounded away), so that the
+// bracket halves at least every second step. lastStep: the previous step's length, updated.
+double safeguardedStep(double x, double step, double lo, double hi, double& lastStep) {
+    const double length = std::fabs(step - x);
+    if (step > lo && step < hi && !(length > 0.5 * lastStep)) {
+        lastStep = length;
+        return step;
+    }
+    lastStep = 0.5 * (hi - lo);
+    return 0.5 * (lo + hi);
+}
+
+// A bracket around the one root in the open interval (lo, hi), where the polynomial runs from the sign
+// `first` to the other, narrowed by double-double values, with the point of the smallest value seen.
+struct RootBracket {
+    const TwofoldPolynomial& p;
+    int first;
+    double lo;  // the polynomial has the sign `first` just right of lo, the other just left of hi
+    double hi;
+    double best;
+    double lastStep;
+    double bestValue = INFINITY;
+    Twofold value{};  // at the last x
+    double slope = 0;
+
+    // The value at x, which narrows the bracket; its sign (0: x is the root). `closed` where the bracket
+    // is down to neighbouring doubles; otherwise `step` is Newton's step from x and `next` the point to
+    // go to (safeguardedStep).
+    int narrow(double x, double& step, double& next, bool& closed) {
+        const Twofold f = bernsteinAt(p.c, p.degree, x);
+        value = f;
+        const int s = signOf(f);
+        if (s == 0) return 0;
+        if (std::fabs(f.hi) < bestValue) {
+            bestValue = std::fabs(f.hi);
+            best = x;
+        }
+        (s == first ? lo : hi) = x;
+        const double mid = 0.5 * (lo + hi);
+        closed = !(mid > lo && mid < hi);
+        if (closed) return s;
+        slope = p.slopeAt(x);
+        step = slope != 0 ? x - (f.hi + f.lo) / slope : mid;
+        next = safeguardedStep(x, step, lo, hi, lastStep);
+        return s;
+    }
+};
+
+// The root in (a, b) placed by double-double values alone, from the middle: Newton's steps kept inside
+// the bracket (safeguardedStep) down to neighbouring doubles or a step that would stay where it is; the
+// point of the smallest value seen. (Up to 200 values; the bracket halves at least every second one.)
+double middleRoot(const TwofoldPolynomial& p, double a, double b, int first) {
+    RootBracket bracket{p, first, a, b, 0.5 * (a + b), b - a};
+    double x = bracket.best;
+    for (int i = 0; i < 200; ++i) {
+        double step = 0, next = 0;
+        bool closed = false;
+        if (bracket.narrow(x, step, next, closed) == 0) return x;
+        if (closed || next == x) break;
+        x = next;
+    }
+    return bracket.best;
+}
+
+// The one root in the open interval (a, b), where the polynomial runs from the sign `first` to the other:
+// Newton's method from `start` kept inside a shrinking bracket (safeguardedStep), in double while the
+// value's sign is certain there, then in double-double until a step is below rounding; the root is then
+// within a unit of x, and of x and its neighbour on the root's side the one with the smaller value is
+// taken. Where the value changes by less than the noise across that unit (roots closer together than the
+// noise resolves), the root is placed from the middle of (a, b) instead (middleRoot), so that where it
+// lands among the doubles there does not depend on the start. (At most 200 values in all, and once more
+// that many from the middle.)
+double refineSimpleRoot(const TwofoldPolynomial& p, const PlainPolynomial& plain, double noise, double a, double b,
+                        int first, double start) {
+    double lo = a;  // the polynomial has the sign `first` just right of lo, the other just left of hi
+    double hi = b;
+    double x = start > a && start < b ? start : 0.5 * (a + b);
+    double lastStep = b - a;
+    int i = 0;
+    if (plain.usable) {
+        for (; i < 200; ++i) {
+            double slope;
+            const double f = plainAt(plain.g, p.degree, x, slope);
+            if (!(std::fabs(f) > plain.bound)) break;  // the sign is not certain in double
+            (f > 0 ? 1 : -1) == first ? lo = x : hi = x;
+            const double mid = 0.5 * (lo + hi);
+            if (!(mid > lo && mid < hi)) break;  // neighbouring doubles
+            const double step = slope != 0 ? x - f / slope : mid;
+            if (step == x) break;  // a step below rounding: on in double-double from here
+            x = safeguardedStep(x, step, lo, hi, lastStep);
+        }
+    }
+    RootBracket bracket{p, first, lo, hi, x, lastStep};
+    for (; i < 200; ++i) {
+        double step = 0, next = 0;
+        bool closed = false;
+        const int s = bracket.narrow(x, step, next, closed);
+        if (s == 0) return x;
+        if (closed) break;
+        if (step == x) {
+            const double beside = std::nextafter(x, s == first ? bracket.hi : bracket.lo);
+            const double change = std::fabs(bracket.slope) * std::fabs(beside - x);  // across the unit
+            if (change <= 4 * noise) return middleRoot(p, a, b, first);
+            // the root is about |f / slope| from x: the neighbour is nearer only where that is near half a unit
+            const double f = std::fabs(bracket.value.hi + bracket.value.lo);
+            if (f > 0.25 * change && beside > bracket.lo && beside < bracket.hi) {
+                const Twofold g = bernsteinAt(p.c, p.degree, beside);
+                if (signOf(g) == 0 || std::fabs(g.hi) < bracket.bestValue) return beside;
+            }
+            break;
+        }
+        x = next;
+    }
+    return bracket.best;
+}
+
+// Where the control polygon of the coefficients d on [a, b] (one sign change) crosses zero: a start for
+// Newton's method near the root.
+double polygonCrossing(const double* d, int n, double a, double b) {
+    for (int k = 0; k < n; ++k) {
+        if ((d[k] > 0) != (d[k + 1] > 0)) {
+            const double r = (k + d[k] / (d[k] - d[k + 1])) / n;
+            return a + (b - a) * r;
+        }
+    }
+    return 0.5 * (a + b);
 }
 
 // Where, near the cluster [a, b] of `count` roots, the derivative of order count - 1 changes sign; the
@@ -311,15 +518,29 @@ double clusterCentre(const Twofold* c, int degree, int count, double a, double b
     return 0.5 * (lo + hi);
 }
 
+int leadingZeros(const BigInteger* e, int degree) {
+    int zeros = 0;
+    while (zeros <= degree && e[zeros].sign() == 0) ++zeros;
+    return zeros;
+}
+
 }  // namespace
 
 void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoefficients& exact,
                     std::vector<PolynomialRoot>& roots) {
     roots.clear();
-    std::vector<BigInteger> whole;  // the exact coefficients on [0, 1], once needed
+    RootScratch& s = rootScratch;
+    const int n = degree;
+    bool wholeMade = false;  // the exact coefficients on [0, 1], once needed (and room for the exact work)
     const auto haveExact = [&]() {
-        if (whole.empty() && exact) exact(whole);
-        return !whole.empty();
+        if (!wholeMade && exact) {
+            for (std::vector<BigInteger>* v : {&s.whole, &s.piece, &s.left, &s.right, &s.q, &s.onLeft, &s.onRight}) {
+                reserveIntegers(*v, n + 1);
+            }
+            exact(s.whole.data());
+            wholeMade = true;
+        }
+        return wholeMade;
     };
     const auto uncertain = [&](const Twofold& v) { return std::fabs(v.hi) <= noise; };
 
@@ -327,108 +548,179 @@ void bernsteinRoots(const Twofold* c, int degree, double noise, const ExactCoeff
     int leading = 0;
     int trailing = 0;
     bool doubtful = false;
-    for (int i = 0; i <= degree; ++i) doubtful = doubtful || uncertain(c[i]);
+    for (int i = 0; i <= n; ++i) doubtful = doubtful || uncertain(c[i]);
     if (doubtful && haveExact()) {
-        while (leading <= degree && whole[static_cast<size_t>(leading)].sign() == 0) ++leading;
-        if (leading > degree) return;  // the zero polynomial
-        while (whole[static_cast<size_t>(degree - trailing)].sign() == 0) ++trailing;
+        const BigInteger* whole = s.whole.data();
+        while (leading <= n && whole[leading].sign() == 0) ++leading;
+        if (leading > n) return;  // the zero polynomial
+        while (whole[n - trailing].sign() == 0) ++trailing;
     } else {
-        while (leading <= degree && signOf(c[leading]) == 0) ++leading;
-        if (leading > degree) return;
-        while (signOf(c[degree - trailing]) == 0) ++trailing;
+        while (leading <= n && signOf(c[leading]) == 0) ++leading;
+        if (leading > n) return;
+        while (signOf(c[n - trailing]) == 0) ++trailing;
     }
     if (leading > 0) roots.push_back({0, leading, false});
 
-    // depth first, left before right, so that the roots come out in order
-    std::vector<RootInterval> stack(1);
-    stack[0].a = 0;
-    stack[0].b = 1;
-    stack[0].zeros = 0;
-    stack[0].exact = false;
-    for (int i = 0; i <= degree; ++i) stack[0].c[i] = c[i];
+    // the coefficients in double with bounds on their errors (noise and what rounding to double loses),
+    // where none is so large that a sum of two could overflow
+    PlainPolynomial plain;
+    double e0[32];
+    double largest = 0;
+    double largestError = 0;
+    plain.usable = std::isfinite(noise);
+    for (int i = 0; i <= n; ++i) {
+        plain.g[i] = c[i].hi;
+        e0[i] = (noise + std::fabs(c[i].lo)) * (1 + 4 * roundingUnit) + subnormalStep;
+        plain.usable = plain.usable && std::fabs(c[i].hi) <= plainLimit;
+        largest = std::max(largest, std::fabs(c[i].hi));
+        largestError = std::max(largestError, e0[i]);
+    }
+    plain.bound = (largestError + (3 * n + 1) * roundingUnit * largest) * (1 + 4 * roundingUnit) +
+                  2 * (n + 1) * (n + 1) * subnormalStep;
+    const TwofoldPolynomial polynomial(c, n, plain);
+
+    // depth first, left before right, so that the roots come out in order; the stack's entries keep their
+    // storage from one call to the next
+    size_t top = 0;
+    const auto push = [&]() -> RootInterval& {
+        if (top == s.stack.size()) s.stack.emplace_back();
+        return s.stack[top++];
+    };
+    {
+        RootInterval& first = push();
+        first.a = 0;
+        first.b = 1;
+        first.zeros = 0;
+        first.kind = plain.usable ? Arithmetic::plain : Arithmetic::twofold;
+        for (int i = 0; i <= n; ++i) {
+            first.d[i] = plain.g[i];
+            first.e[i] = e0[i];
+            first.c[i] = c[i];
+        }
+    }
     int budget = rootIntervalBudget;
-    const Twofold half{0.5, 0};
-    while (!stack.empty() && budget-- > 0) {
-        RootInterval piece = std::move(stack.back());
-        stack.pop_back();
-        if (piece.a == piece.b) {
-            roots.push_back({piece.a, piece.zeros, false});
+    while (top > 0 && budget-- > 0) {
+        // the interval at hand, taken off the stack (its entry is free for its halves)
+        RootInterval& entry = s.stack[--top];
+        const double a = entry.a;
+        const double b = entry.b;
+        if (a == b) {
+            roots.push_back({a, entry.zeros, false});
             continue;
         }
-        if (!piece.exact) {
-            // a coefficient within the noise of zero: this interval again, exactly
-            bool doubt = false;
-            for (int i = 0; i <= degree; ++i) doubt = doubt || uncertain(piece.c[i]);
-            if (doubt && haveExact()) {
-                exactOn(whole, piece.a, piece.b, piece.e);
-                piece.exact = true;
+        Arithmetic kind = entry.kind;
+        double* d = s.d;
+        double* e = s.e;
+        Twofold* tc = s.c;
+        if (kind == Arithmetic::plain) {
+            for (int i = 0; i <= n; ++i) {
+                d[i] = entry.d[i];
+                e[i] = entry.e[i];
+            }
+        } else if (kind == Arithmetic::twofold) {
+            for (int i = 0; i <= n; ++i) tc[i] = entry.c[i];
+        } else {
+            copyIntegers(entry.exact, n, s.piece);
+        }
+
+        int changes = 0;
+        if (kind == Arithmetic::plain) {
+            changes = plainSignChanges(d, e, n);
+            if (changes < 0) {
+                // a sign in doubt in double: this interval again in double-double
+                kind = Arithmetic::twofold;
+                twofoldOn(c, n, a, b, tc);
             }
         }
-        const int changes = piece.exact ? signChanges(piece.e) : signChanges(piece.c, degree);
+        if (kind == Arithmetic::twofold) {
+            // a coefficient within the noise of zero: this interval again, exactly
+            bool doubt = false;
+            for (int i = 0; i <= n; ++i) doubt = doubt || uncertain(tc[i]);
+            if (doubt && haveExact()) {
+                exactOn(s, n, a, b);
+                kind = Arithmetic::exact;
+            } else {
+                changes = signChanges(tc, n);
+            }
+        }
+        if (kind == Arithmetic::exact) changes = signChanges(s.piece.data(), n);
         if (changes == 0) continue;
         if (changes == 1) {
             // exactly one root inside, and a simple one
-            int first = 0;
-            if (piece.exact) {
-                for (const BigInteger& v : piece.e) {
-                    if (first == 0) first = v.sign();
-                }
-            } else {
-                first = firstSign(piece.c, degree);
-            }
-            roots.push_back({refineSimpleRoot(c, degree, piece.a, piece.b, first), 1, false});
+            const int first = kind == Arithmetic::plain     ? (d[0] > 0 ? 1 : -1)
+                              : kind == Arithmetic::twofold ? firstSign(tc, n)
+                                                            : firstSign(s.piece.data(), n);
+            const double start = kind == Arithmetic::plain ? polygonCrossing(d, n, a, b) : 0.5 * (a + b);
+            roots.push_back({refineSimpleRoot(polynomial, plain, noise, a, b, first, start), 1, false});
             continue;
         }
-        const double m = 0.5 * (piece.a + piece.b);
-        if (piece.b - piece.a <= rootResolution || m <= piece.a || m >= piece.b) {
+        const double m = 0.5 * (a + b);
+        if (b - a <= rootResolution || m <= a || m >= b) {
             // a cluster the subdivision cannot separate: one root of the cluster's multiplicity, placed
             // where the derivative of one order less changes sign (a simple root there for an exact
             // multiple root)
-            roots.push_back({clusterCentre(c, degree, changes, piece.a, piece.b), changes, true});
+            roots.push_back({clusterCentre(c, n, changes, a, b), changes, true});
             continue;
         }
-        RootInterval left;
-        RootInterval right;
-        left.zeros = right.zeros = 0;
-        left.a = piece.a;
-        left.b = right.a = m;
-        right.b = piece.b;
-        left.exact = right.exact = piece.exact;
+
+        // the halves, and the multiplicity of a root exactly at m
         int zeros = 0;
-        if (piece.exact) {
-            splitExact(piece.e, left.e, right.e);
-            while (zeros <= degree && right.e[static_cast<size_t>(zeros)].sign() == 0) ++zeros;
-        } else {
-            Twofold q[32];
-            for (int i = 0; i <= degree; ++i) q[i] = piece.c[i];
-            left.c[0] = q[0];
-            right.c[degree] = q[degree];
-            for (int j = 1; j <= degree; ++j) {
-                for (int k = 0; k <= degree - j; ++k) q[k] = (q[k] + q[k + 1]) * half;
-                left.c[j] = q[0];
-                right.c[degree - j] = q[degree - j];
+        double* leftD = s.leftD;
+        double* leftE = s.leftE;
+        double* rightD = s.rightD;
+        double* rightE = s.rightE;
+        Twofold* leftC = s.leftC;
+        Twofold* rightC = s.rightC;
+        if (kind == Arithmetic::plain) {
+            splitPlain(d, e, n, leftD, leftE, rightD, rightE);
+            if (!(std::fabs(rightD[0]) > rightE[0])) {
+                // the value at m in doubt in double: the halves in double-double
+                kind = Arithmetic::twofold;
+                twofoldOn(c, n, a, b, tc);
             }
-            if (uncertain(right.c[0]) && haveExact()) {
+        }
+        if (kind == Arithmetic::twofold) {
+            splitTwofold(tc, n, leftC, rightC);
+            if (uncertain(rightC[0]) && haveExact()) {
                 // the value at m in doubt: both halves exactly, so that a root exactly at m shows as zeros
-                exactOn(whole, piece.a, piece.b, piece.e);
-                splitExact(piece.e, left.e, right.e);
-                left.exact = right.exact = true;
-                while (zeros <= degree && right.e[static_cast<size_t>(zeros)].sign() == 0) ++zeros;
+                exactOn(s, n, a, b);
+                kind = Arithmetic::exact;
             } else {
-                while (zeros <= degree && signOf(right.c[zeros]) == 0) ++zeros;
+                while (zeros <= n && signOf(rightC[zeros]) == 0) ++zeros;
             }
+        }
+        if (kind == Arithmetic::exact) {
+            splitExact(s.piece.data(), n, s.left.data(), s.right.data(), s.q.data());
+            zeros = leadingZeros(s.right.data(), n);
         }
         // the right half waits below a root exactly at m (its first coefficients are zero), which waits
         // below the left half
-        stack.push_back(std::move(right));
-        if (zeros > 0) {
-            RootInterval marker;
-            marker.a = marker.b = m;
-            marker.zeros = zeros;
-            marker.exact = false;
-            stack.push_back(std::move(marker));
+        for (int side = 1; side >= 0; --side) {
+            RootInterval& half = push();
+            half.a = side == 0 ? a : m;
+            half.b = side == 0 ? m : b;
+            half.zeros = 0;
+            half.kind = kind;
+            const double* hd = side == 0 ? leftD : rightD;
+            const double* he = side == 0 ? leftE : rightE;
+            const Twofold* hc = side == 0 ? leftC : rightC;
+            if (kind == Arithmetic::plain) {
+                for (int i = 0; i <= n; ++i) {
+                    half.d[i] = hd[i];
+                    half.e[i] = he[i];
+                }
+            } else if (kind == Arithmetic::twofold) {
+                for (int i = 0; i <= n; ++i) half.c[i] = hc[i];
+            } else {
+                copyIntegers(side == 0 ? s.left : s.right, n, half.exact);
+            }
+            if (side == 1 && zeros > 0) {
+                RootInterval& marker = push();
+                marker.a = marker.b = m;
+                marker.zeros = zeros;
+                marker.kind = Arithmetic::twofold;
+            }
         }
-        stack.push_back(std::move(left));
     }
     if (trailing > 0) roots.push_back({1, trailing, false});
 }
@@ -462,14 +754,18 @@ long double AxisPolynomial::slopeAt(long double t) const {
 
 void AxisPolynomial::monotoneRanges(std::vector<MonotoneRange>& out) const {
     out.clear();
-    std::vector<double> turns;
+    // (storage kept per thread; the root finder's callbacks do not come back here)
+    thread_local std::vector<double> turns;
+    thread_local std::vector<PolynomialRoot> roots;
+    thread_local BigInteger lower;
+    turns.clear();
     if (degree >= 2) {
         // the derivative's Bernstein coefficients, up to the positive factor degree, exactly
         Twofold d[32];
         for (int i = 0; i < degree; ++i) d[i] = twofoldDifference(c[i + 1], c[i]);
         double largest = 0;
         for (int i = 0; i < degree; ++i) largest = std::max(largest, std::fabs(d[i].hi));
-        const ExactCoefficients exact = [&](std::vector<BigInteger>& differences) {
+        const auto differences = [&](BigInteger* exactDifferences) {
             int low = 0;
             bool any = false;
             for (int i = 0; i <= degree; ++i) {
@@ -477,13 +773,13 @@ void AxisPolynomial::monotoneRanges(std::vector<MonotoneRange>& out) const {
                 low = any ? std::min(low, lowestBitExponent(c[i])) : lowestBitExponent(c[i]);
                 any = true;
             }
-            differences.clear();
             for (int i = 0; i < degree; ++i) {
-                differences.push_back(exactInteger(c[i + 1], low) - exactInteger(c[i], low));
+                setInteger(exactDifferences[i], c[i + 1], low);
+                setInteger(lower, c[i], low);
+                subtract(exactDifferences[i], lower, exactDifferences[i]);
             }
         };
-        std::vector<PolynomialRoot> roots;
-        bernsteinRoots(d, degree - 1, std::ldexp(largest, -95), exact, roots);
+        bernsteinRoots(d, degree - 1, std::ldexp(largest, -95), differences, roots);
         // it turns back where the derivative changes sign: at roots of odd multiplicity inside
         for (const PolynomialRoot& r : roots) {
             if (r.t > 0 && r.t < 1 && r.multiplicity % 2 == 1) turns.push_back(r.t);
