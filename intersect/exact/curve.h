@@ -102,6 +102,35 @@ void pointAndVelocity(const Horner& position, const Horner& velocity, T t, T& px
     py = ay * f;
 }
 
+// A curve, its derivative and its second derivative at one parameter, each as pointAt, velocityAt and
+// accelerationAt give it (the same operations, sharing u and the powers of (1 - t) or t).
+template <class T>
+void pointVelocityAcceleration(const Horner& position, const Horner& velocity, const Horner& acceleration, T t, T& px,
+                               T& py, T& vx, T& vy, T& ax, T& ay) {
+    if (acceleration.d < 0) {
+        pointAndVelocity(position, velocity, t, px, py, vx, vy);
+        acceleration.at(t, ax, ay);
+        return;
+    }
+    const bool nearStart = t <= T(0.5);
+    const T w = nearStart ? T(1) - t : t;
+    const T u = nearStart ? t / w : (T(1) - t) / w;
+    T sx, sy;
+    acceleration.sum(nearStart, u, sx, sy);
+    T f = 1;
+    for (int i = 0; i < acceleration.d; ++i) f *= w;
+    ax = sx * f;
+    ay = sy * f;
+    velocity.sum(nearStart, u, sx, sy);
+    f *= w;
+    vx = sx * f;
+    vy = sy * f;
+    position.sum(nearStart, u, sx, sy);
+    f *= w;
+    px = sx * f;
+    py = sy * f;
+}
+
 // One input curve in the local frame, with its derivatives.
 struct Curve {
     int n = 0;  // control points
@@ -138,6 +167,9 @@ inline double pointsApart(Vec a, Vec b) { return length(Vec{a.x - b.x, a.y - b.y
 
 // The curve, its velocity and its acceleration at t, in double.
 Vec pointAt(const Curve& c, double t);
+inline void pointVelocityAcceleration(const Curve& c, double t, Vec& p, Vec& v, Vec& a) {
+    pointVelocityAcceleration(c.position, c.velocity, c.acceleration, t, p.x, p.y, v.x, v.y, a.x, a.y);
+}
 Vec velocityAt(const Curve& c, double t);
 Vec accelerationAt(const Curve& c, double t);
 
