@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <type_traits>
 
 #include "geometry/geometry.h"
 #include "intersect/exact.h"
@@ -143,6 +144,24 @@ struct Curve {
     // Takes count control points and derives the hodograph twice, so that Newton's methods need no more.
     void set(const double* px, const double* py, int count);
 };
+
+// Calls f with std::integral_constant<int, n> for the counts of control points met most (3 to 10), so
+// that loops over control points are compiled for that count, and with the constant 0 (n given at run
+// time) for the others. The compiled forms do the same operations in the same order.
+template <class F>
+decltype(auto) byCount(int n, F&& f) {
+    switch (n) {
+        case 3: return f(std::integral_constant<int, 3>{});
+        case 4: return f(std::integral_constant<int, 4>{});
+        case 5: return f(std::integral_constant<int, 5>{});
+        case 6: return f(std::integral_constant<int, 6>{});
+        case 7: return f(std::integral_constant<int, 7>{});
+        case 8: return f(std::integral_constant<int, 8>{});
+        case 9: return f(std::integral_constant<int, 9>{});
+        case 10: return f(std::integral_constant<int, 10>{});
+        default: return f(std::integral_constant<int, 0>{});
+    }
+}
 
 // A point or direction in the local frame.
 struct Vec {

@@ -23,6 +23,51 @@ constexpr int fewestSamples = 3;
 // The work of one projection onto a curve, per control point: a few Newton steps.
 constexpr long projectionWork = 16;
 
+// The derivative is shown to stay away from zero on pieces of the hodograph halved at most this many
+// times (up to 2^4 pieces); where that does not settle it, the search for where it vanishes decides.
+constexpr int clearDepth = 6;
+// A piece of the hodograph is clear of zero when its control points lie beyond this many times the
+// tolerance of that search (and this many times its rounding) on one side of a line through zero: far
+// more than the rounding of the pieces and of evaluating the hodograph, so the search would find nothing.
+constexpr double clearMargin = 2;
+constexpr double clearRounding = 8;
+
+// Whether the hodograph's control points h[0..k) (a curve's derivative), halved up to `depth` more times,
+// are each on one side of a line through zero, beyond bound: then the derivative is at least bound long
+// all along, and the curve nowhere turns back on itself.
+bool derivativeClear(const Vec* h, int k, double bound, int depth) {
+    // the line across the mean direction of the control points, or the axes (the box around them)
+    Vec mean{0, 0};
+    double loX = h[0].x, hiX = h[0].x, loY = h[0].y, hiY = h[0].y;
+    for (int i = 0; i < k; ++i) {
+        mean.x += h[i].x;
+        mean.y += h[i].y;
+        loX = std::min(loX, h[i].x);
+        hiX = std::max(hiX, h[i].x);
+        loY = std::min(loY, h[i].y);
+        hiY = std::max(hiY, h[i].y);
+    }
+    if (loX > bound || hiX < -bound || loY > bound || hiY < -bound) return true;
+    const double m = length(mean);
+    if (m > 0) {
+        const Vec v{mean.x / m, mean.y / m};
+        bool clear = true;
+        for (int i = 0; clear && i < k; ++i) clear = dot(h[i], v) > bound;
+        if (clear) return true;
+    }
+    if (depth == 0) return false;
+    Vec left[maxPoints], right[maxPoints], q[maxPoints];
+    for (int i = 0; i < k; ++i) q[i] = h[i];
+    left[0] = q[0];
+    right[k - 1] = q[k - 1];
+    for (int j = 1; j < k; ++j) {
+        for (int i = 0; i < k - j; ++i) q[i] = Vec{0.5 * q[i].x + 0.5 * q[i + 1].x, 0.5 * q[i].y + 0.5 * q[i + 1].y};
+        left[j] = q[0];
+        right[k - 1 - j] = q[k - 1 - j];
+    }
+    return derivativeClear(left, k, bound, depth - 1) && derivativeClear(right, k, bound, depth - 1);
+}
+
 // Whether the curves have one direction at (t, s); a vanishing derivative has every direction.
 bool parallelAt(const Curve& a, double t, const Curve& b, double s, double err) {
     const Vec va = velocityAt(a, t);
@@ -99,16 +144,21 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
     }
     // where a turns back on itself (its derivative vanishes) on b
     if (a.n >= 3) {
-        Curve hodograph;
         double hx[maxPoints], hy[maxPoints];
+        Vec h[maxPoints];
         const int d = a.n - 1;
         for (int i = 0; i < d; ++i) {
             hx[i] = d * (a.x[i + 1] - a.x[i]);
             hy[i] = d * (a.y[i + 1] - a.y[i]);
+            h[i] = Vec{hx[i], hy[i]};
         }
+        const double hodographTolerance = 2.0 * hodographRounding * d * tolerance;
+        const double hodographErr = hodographRounding * d * err;
+        work.used += (1 << clearDepth) * d * d;
+        if (derivativeClear(h, d, clearMargin * hodographTolerance + clearRounding * hodographErr, clearDepth)) return;
+        Curve hodograph;
         hodograph.set(hx, hy, d);
-        pointOnCurve(hodograph, Vec{0, 0}, 2.0 * hodographRounding * d * tolerance, hodographRounding * d * err, turns,
-                     work);
+        pointOnCurve(hodograph, Vec{0, 0}, hodographTolerance, hodographErr, turns, work);
         for (double t : turns) {
             if (work.spent()) break;  // a derivative within rounding of zero all along: the result says so
             pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
