@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "intersect/exact/cubics.h"
 #include "intersect/exact/curve.h"
 #include "intersect/exact/implicit.h"
 #include "intersect/exact/isolate.h"
@@ -281,8 +282,12 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     Work checking;
     checking.limit = checkLimit;
     examineEndsAndStretches(pair, work, checking);  // 3
-    const int settled =
-        isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found, scratch.stretches);  // 4
+    // 4: two cubics meeting nowhere at their ends, algebraically where that is certain; else by clipping
+    const bool algebraic = scratch.found.empty() && scratch.ends.empty() &&
+                           crossCubics(pair.a, pair.b, pair.tolerance, work, scratch.found);
+    const int settled = algebraic ? 0
+                                  : isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found,
+                                                     scratch.stretches);
     settleResults(pair, settled, work, checking);                                                            // 5
 }
 
