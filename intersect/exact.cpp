@@ -281,13 +281,28 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     Work work;
     Work checking;
     checking.limit = checkLimit;
-    examineEndsAndStretches(pair, work, checking);  // 3
-    // 4: two cubics meeting nowhere at their ends, algebraically where that is certain; else by clipping
-    const bool algebraic = scratch.found.empty() && scratch.ends.empty() &&
-                           crossCubics(pair.a, pair.b, pair.tolerance, work, scratch.found);
+    // 3 and 4 for two cubics: where no end lies on the other curve and neither turns back on itself (shown
+    // without searching), the ends have nothing to add; then the crossings algebraically where that is
+    // certain. Otherwise the ends are searched, and the crossings taken algebraically (when no end meets
+    // the other curve) or by clipping.
+    bool algebraic = false;
+    bool triedAlgebraic = false;
+    if (endsOffCubics(pair.a, pair.b, pair.tolerance) && turnsNowhere(pair.a, pair.tolerance, pair.err, work) &&
+        turnsNowhere(pair.b, pair.tolerance, pair.err, work)) {
+        scratch.found.clear();
+        scratch.ends.clear();
+        scratch.stretches.clear();
+        triedAlgebraic = true;
+        algebraic = crossCubics(pair.a, pair.b, pair.tolerance, work, scratch.found);
+    }
+    if (!algebraic) {
+        examineEndsAndStretches(pair, work, checking);  // 3
+        algebraic = !triedAlgebraic && scratch.found.empty() && scratch.ends.empty() &&
+                    crossCubics(pair.a, pair.b, pair.tolerance, work, scratch.found);
+    }
     const int settled = algebraic ? 0
                                   : isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found,
-                                                     scratch.stretches);
+                                                     scratch.stretches);  // 4
     settleResults(pair, settled, work, checking);                                                            // 5
 }
 

@@ -12,6 +12,7 @@
 
 #include "intersect/exact.h"
 #include "intersect/exact/isolate.h"
+#include "intersect/exact/stretches.h"
 #include "testing.h"
 
 namespace {
@@ -222,6 +223,62 @@ TEST(ExactCubicsAlgebraic, DeclinedPairsAreStillAnsweredInFull) {
             EXPECT_EQ(atNode, 2) << c.name;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ExactCubicsEnds, AnEndOnOrWithinRoundingOfTheOtherCurveIsNeverShownOff) {
+    const Polygon bent = {{-1, -1}, {-0.5, 1}, {0.5, -0.75}, {1, 0.5}};
+    const PointD onBent = pointOf(bent, 0.375L);  // a dyadic parameter: the point is exact
+    // the end of a short cubic placed on the bent one, exactly and then a few rounding units short of it
+    // (across its direction there, so that the curves do not cross)
+    const Polygon exact = {{onBent.x - 1, onBent.y + 1}, {onBent.x - 0.5, onBent.y + 1}, {onBent.x - 0.25, onBent.y + 0.5},
+                           onBent};
+    struct Case {
+        std::string name;
+        Polygon a;
+        Polygon b;
+    };
+    std::vector<Case> cases = {{"StartOnTheOther", bent, Polygon(exact.rbegin(), exact.rend())},
+                               {"EndOnTheOther", exact, bent},
+                               {"SharedStart", bent, {bent[0], {0, 1}, {1, 1}, {1, 0}}},
+                               {"SameCurve", bent, bent}};
+    Polygon near = exact;
+    near[3].y += 8 * DBL_EPSILON;  // a few rounding units off the bent curve: within the tolerance
+    cases.push_back({"EndJustOffTheOther", near, bent});
+    for (const Case& c : cases) {
+        const CubicPair pair = makePair(c.a, c.b);
+        EXPECT_FALSE(endsOffCubics(pair.a, pair.b, pair.tolerance)) << c.name;
+        EXPECT_FALSE(endsOffCubics(pair.b, pair.a, pair.tolerance)) << c.name << " swapped";
+    }
+    // ordinary pairs: their ends are off the other curve, and shown to be so
+    std::mt19937 random(43);
+    std::uniform_real_distribution<float> coordinate(-1, 1);
+    int shown = 0;
+    for (int n = 0; n < 500; ++n) {
+        Polygon p(4), q(4);
+        for (Polygon* poly : {&p, &q}) {
+            for (PointD& v : *poly) v = {coordinate(random), coordinate(random)};
+        }
+        const CubicPair pair = makePair(p, q);
+        shown += endsOffCubics(pair.a, pair.b, pair.tolerance) ? 1 : 0;
+    }
+    EXPECT_GT(shown, 450);
+}
+
+TEST(ExactCubicsEnds, ACurveWithACuspIsNeverShownToTurnNowhere) {
+    Work work;
+    // (0,0) (1,1) (0,1) (1,0): its derivative, the quadratic of (3,3) (-3,0) (3,-3), vanishes at 1/2
+    const CubicPair cusp = makePair({{0, 0}, {1, 1}, {0, 1}, {1, 0}}, {{0, 0}, {1, 2}, {2, -1}, {3, 1}});
+    EXPECT_FALSE(turnsNowhere(cusp.a, cusp.tolerance, cusp.err, work));
+    // the other, an S-curve whose derivative stays right of zero (x' = 3 throughout), turns nowhere
+    EXPECT_TRUE(turnsNowhere(cusp.b, cusp.tolerance, cusp.err, work));
+    // a near cusp: the middle control points moved apart by a rounding unit leave a derivative far shorter
+    // than anything the clipping could tell from zero
+    const CubicPair nearCusp = makePair({{0, 0}, {1, 1}, {DBL_EPSILON, 1}, {1, 0}}, {{0, 0}, {1, 2}, {2, -1}, {3, 1}});
+    EXPECT_FALSE(turnsNowhere(nearCusp.a, nearCusp.tolerance, nearCusp.err, work));
 }
 
 }  // namespace

@@ -59,6 +59,13 @@ constexpr long polynomialWork = 600;
 constexpr long intervalWork = 100;
 constexpr long rootWork = 200;
 
+// The rounding of the implicit equation at a point, in units of the rounding unit times the sum of its six
+// products' sizes: each entry carries a few roundings, each product and sum one more.
+constexpr double pointRounding = 64;
+// A curve's end lies on the other curve when it is within the tolerance; the certificate that it is not
+// asks for twice that distance, for the rounding of the distance as evaluated.
+constexpr double endDistance = 2;
+
 constexpr double cubicBinomial[4] = {1, 3, 3, 1};
 constexpr double ninthBinomial[coefficients] = {1, 9, 36, 84, 126, 126, 84, 36, 9, 1};
 constexpr double eighthBinomial[degree] = {1, 8, 28, 56, 70, 56, 28, 8, 1};
@@ -223,6 +230,40 @@ bool parameterAt(const Curve& b, Vec p, double& s) {
     return true;
 }
 
+// Whether the point p is further than `distance` from the cubic c's algebraic curve, and so from every
+// point of c: the implicit equation there, f(p) = det M(p), exceeds distance times a bound on its gradient
+// near p, plus its rounding. Each entry of M is a sum of lines Lkl (an affine function of the point, with
+// gradient C(3, k) C(3, l) (Pk - Pl) turned a quarter); f's gradient is the sum over the entries of their
+// cofactors (each a difference of two products of entries) times their gradients.
+bool awayFromCubic(const Curve& c, Vec p, double distance) {
+    double line[6], size[6], slope[6];
+    for (int q = 0; q < 6; ++q) {
+        const int k = linePairs[q][0];
+        const int m = linePairs[q][1];
+        const double ux = c.x[k] - p.x, uy = c.y[k] - p.y;
+        const double vx = c.x[m] - p.x, vy = c.y[m] - p.y;
+        const double weight = cubicBinomial[k] * cubicBinomial[m];
+        line[q] = weight * (ux * vy - uy * vx);
+        size[q] = weight * (std::fabs(ux * vy) + std::fabs(uy * vx));
+        slope[q] = weight * (std::fabs(c.x[k] - c.x[m]) + std::fabs(c.y[k] - c.y[m]));
+    }
+    // the entries of M (symmetric): L01 L02 L03 / L03 + L12 L13 / L23
+    const double m11 = line[0], m12 = line[1], m13 = line[2], m22 = line[2] + line[3], m23 = line[4], m33 = line[5];
+    const double f = m11 * (m22 * m33 - m23 * m23) - m12 * (m12 * m33 - m23 * m13) + m13 * (m12 * m23 - m22 * m13);
+    double largest = 0;
+    for (int q = 0; q < 6; ++q) largest = std::max(largest, size[q]);
+    largest = size[2] + size[3] > largest ? size[2] + size[3] : largest;
+    double steepest = 0;
+    for (int q = 0; q < 6; ++q) steepest = std::max(steepest, slope[q]);
+    // entries within `distance` of p are at most this large
+    const double reach = largest + 2 * distance * steepest;
+    const double entrySlopes = slope[0] + slope[2] + slope[3] + slope[5] + 2 * (slope[1] + slope[2] + slope[4]);
+    const double gradient = 2 * reach * reach * entrySlopes;
+    // six products of three entries, each entry within a few roundings of its size
+    const double rounding = pointRounding * unitRoundoff * 6 * largest * largest * largest;
+    return std::fabs(f) > distance * gradient + rounding;
+}
+
 // One interval of the search for roots: the polynomial's Bernstein coefficients on [lo, hi], with a bound
 // on their rounding.
 struct Interval {
@@ -343,6 +384,13 @@ bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, s
     }
     found.insert(found.end(), crossings, crossings + crossingCount);
     return true;
+}
+
+bool endsOffCubics(const Curve& a, const Curve& b, double tolerance) {
+    if (a.n != 4 || b.n != 4) return false;
+    const double distance = endDistance * tolerance;
+    return awayFromCubic(b, Vec{a.x[0], a.y[0]}, distance) && awayFromCubic(b, Vec{a.x[3], a.y[3]}, distance) &&
+           awayFromCubic(a, Vec{b.x[0], b.y[0]}, distance) && awayFromCubic(a, Vec{b.x[3], b.y[3]}, distance);
 }
 
 }  // namespace exactmode

@@ -17,4 +17,8 @@ namespace exactmode {
 // curve and no point where one turns back lies on the other (the meetings at the ends are none).
 bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, std::vector<Candidate>& found);
 
+// Whether every end of the cubics a and b is shown to lie off the other cubic (further than twice the
+// tolerance from its algebraic curve): then no end meets the other curve.
+bool endsOffCubics(const Curve& a, const Curve& b, double tolerance);
+
 }  // namespace exactmode
