@@ -285,21 +285,21 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     // without searching), the ends have nothing to add; then the crossings algebraically where that is
     // certain. Otherwise the ends are searched, and the crossings taken algebraically (when no end meets
     // the other curve) or by clipping.
-    bool algebraic = false;
-    bool triedAlgebraic = false;
-    if (endsOffCubics(pair.a, pair.b, pair.tolerance) && turnsNowhere(pair.a, pair.tolerance, pair.err, work) &&
+    CubicAnswer answer = CubicAnswer::endsUnsure;
+    if (n1 == 4 && n2 == 4 && turnsNowhere(pair.a, pair.tolerance, pair.err, work) &&
         turnsNowhere(pair.b, pair.tolerance, pair.err, work)) {
         scratch.found.clear();
         scratch.ends.clear();
         scratch.stretches.clear();
-        triedAlgebraic = true;
-        algebraic = crossCubics(pair.a, pair.b, pair.tolerance, work, scratch.found);
+        answer = crossCubics(pair.a, pair.b, pair.tolerance, true, work, scratch.found);
     }
-    if (!algebraic) {
+    if (answer != CubicAnswer::answered) {
         examineEndsAndStretches(pair, work, checking);  // 3
-        algebraic = !triedAlgebraic && scratch.found.empty() && scratch.ends.empty() &&
-                    crossCubics(pair.a, pair.b, pair.tolerance, work, scratch.found);
+        if (n1 == 4 && n2 == 4 && answer == CubicAnswer::endsUnsure && scratch.found.empty() && scratch.ends.empty()) {
+            answer = crossCubics(pair.a, pair.b, pair.tolerance, false, work, scratch.found);
+        }
     }
+    const bool algebraic = answer == CubicAnswer::answered;
     const int settled = algebraic ? 0
                                   : isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found,
                                                      scratch.stretches);  // 4

@@ -110,7 +110,7 @@ TEST(ExactCubicsAlgebraic, TakesOrdinaryPairsAndFindsWhatClippingFinds) {
             const CubicPair pair = makePair(p, q);
             std::vector<Candidate> fast;
             Work work;
-            if (!crossCubics(pair.a, pair.b, pair.tolerance, work, fast)) continue;
+            if (crossCubics(pair.a, pair.b, pair.tolerance, false, work, fast) != CubicAnswer::answered) continue;
             ++taken;
             const std::vector<Candidate> clipped = byClipping(pair);
             ASSERT_EQ(fast.size(), clipped.size())
@@ -137,7 +137,7 @@ TEST(ExactCubicsAlgebraic, FindsCrossingsAtDyadicParametersAndThreeAtOnce) {
     const CubicPair pair = makePair(a, b);
     std::vector<Candidate> fast;
     Work work;
-    ASSERT_TRUE(crossCubics(pair.a, pair.b, pair.tolerance, work, fast));
+    ASSERT_EQ(crossCubics(pair.a, pair.b, pair.tolerance, true, work, fast), CubicAnswer::answered);
     ASSERT_EQ(fast.size(), 3u) << listed(fast);
     for (int i = 0; i < 3; ++i) {
         EXPECT_NEAR(fast[static_cast<size_t>(i)].t, expected[i], 4e-16);
@@ -186,8 +186,11 @@ TEST(ExactCubicsAlgebraic, DeclinesWhatItCannotCertify) {
         const CubicPair pair = makePair(c.a, c.b);
         std::vector<Candidate> found = {{0.25, 0.75, false}};  // left as it was when declined
         Work work;
-        EXPECT_FALSE(crossCubics(pair.a, pair.b, pair.tolerance, work, found)) << c.name << ":" << listed(found);
-        EXPECT_EQ(found.size(), 1u) << c.name;
+        for (const bool showEndsOff : {false, true}) {
+            EXPECT_NE(crossCubics(pair.a, pair.b, pair.tolerance, showEndsOff, work, found), CubicAnswer::answered)
+                << c.name << ":" << listed(found);
+            EXPECT_EQ(found.size(), 1u) << c.name;
+        }
     }
 }
 
@@ -249,9 +252,14 @@ TEST(ExactCubicsEnds, AnEndOnOrWithinRoundingOfTheOtherCurveIsNeverShownOff) {
     near[3].y += 8 * DBL_EPSILON;  // a few rounding units off the bent curve: within the tolerance
     cases.push_back({"EndJustOffTheOther", near, bent});
     for (const Case& c : cases) {
-        const CubicPair pair = makePair(c.a, c.b);
-        EXPECT_FALSE(endsOffCubics(pair.a, pair.b, pair.tolerance)) << c.name;
-        EXPECT_FALSE(endsOffCubics(pair.b, pair.a, pair.tolerance)) << c.name << " swapped";
+        for (const bool swapped : {false, true}) {
+            const CubicPair pair = swapped ? makePair(c.b, c.a) : makePair(c.a, c.b);
+            std::vector<Candidate> found;
+            Work work;
+            EXPECT_EQ(crossCubics(pair.a, pair.b, pair.tolerance, true, work, found), CubicAnswer::endsUnsure)
+                << c.name << (swapped ? " swapped" : "");
+            EXPECT_TRUE(found.empty()) << c.name;
+        }
     }
     // ordinary pairs: their ends are off the other curve, and shown to be so
     std::mt19937 random(43);
@@ -263,7 +271,9 @@ TEST(ExactCubicsEnds, AnEndOnOrWithinRoundingOfTheOtherCurveIsNeverShownOff) {
             for (PointD& v : *poly) v = {coordinate(random), coordinate(random)};
         }
         const CubicPair pair = makePair(p, q);
-        shown += endsOffCubics(pair.a, pair.b, pair.tolerance) ? 1 : 0;
+        std::vector<Candidate> found;
+        Work work;
+        shown += crossCubics(pair.a, pair.b, pair.tolerance, true, work, found) != CubicAnswer::endsUnsure ? 1 : 0;
     }
     EXPECT_GT(shown, 450);
 }

@@ -88,13 +88,13 @@ void combine(const double* p, const double* q, double sign, double* r) {
     for (int k = 0; k <= M; ++k) r[k] = p[k] + sign * q[k];
 }
 
-// The cubic b's implicit equation along the cubic a, in Bernstein form; returns a bound on the size of
+// The cubic b's implicit equation along the cubic a, in Bernstein form, and in size the largest sum of the
+// absolute values of each line's terms at a's control points; returns a bound on the size of
 // every coefficient's terms (each line's largest value taken with its terms' absolute values summed, the
 // products of those for the determinant's six products: a Bernstein product's coefficients are weighted
 // means of products of the factors' coefficients).
-double bezoutAlong(const Curve& a, const Curve& b, double* out) {
+double bezoutAlong(const Curve& a, const Curve& b, double* out, double* size) {
     double l[6][4];
-    double size[6];
     for (int p = 0; p < 6; ++p) {
         const int k = linePairs[p][0];
         const int m = linePairs[p][1];
@@ -142,23 +142,28 @@ double valueAt(const double* b, double u) {
     return q[0];
 }
 
-// A Bernstein polynomial of degree d given by its scaled coefficients, at u in [0, 1], by Horner's rule in
-// u / (1 - u) or its reciprocal.
-double hornerAt(const double* scaled, int d, double u) {
+// The Bernstein polynomial of degree 9 and its derivative (of degree 8), given by their scaled
+// coefficients, at u in [0, 1]: Horner's rule in u / (1 - u) or its reciprocal, sharing the powers.
+void valueAndSlopeAt(const double* scaled, const double* slope, double u, double& value, double& derivative) {
     const bool nearStart = u <= 0.5;
     const double w = nearStart ? 1 - u : u;
     const double r = nearStart ? u / w : (1 - u) / w;
-    double sum;
+    double v, d;
     if (nearStart) {
-        sum = scaled[d];
-        for (int i = d - 1; i >= 0; --i) sum = sum * r + scaled[i];
+        v = scaled[degree];
+        d = slope[degree - 1];
+        for (int i = degree - 1; i >= 0; --i) v = v * r + scaled[i];
+        for (int i = degree - 2; i >= 0; --i) d = d * r + slope[i];
     } else {
-        sum = scaled[0];
-        for (int i = 1; i <= d; ++i) sum = sum * r + scaled[i];
+        v = scaled[0];
+        d = slope[0];
+        for (int i = 1; i <= degree; ++i) v = v * r + scaled[i];
+        for (int i = 1; i < degree; ++i) d = d * r + slope[i];
     }
     double f = 1;
-    for (int i = 0; i < d; ++i) f *= w;
-    return sum * f;
+    for (int i = 1; i < degree; ++i) f *= w;
+    derivative = d * f;
+    value = v * (f * w);
 }
 
 // The one root in (0, 1) of the Bernstein polynomial b, whose end coefficients have opposite signs:
@@ -176,10 +181,10 @@ double rootBetween(const double* b) {
     double u = (k + b[k] / (b[k] - b[k + 1])) / degree;
     if (!(u > 0 && u < 1)) u = 0.5;
     for (int i = 0; i < rootSteps && hi - lo > rootSettled; ++i) {
-        const double v = hornerAt(scaled, degree, u);
+        double v, d;
+        valueAndSlopeAt(scaled, slope, u, v, d);
         if (v == 0) break;
         ((v < 0) == startNegative ? lo : hi) = u;
-        const double d = hornerAt(slope, degree - 1, u);
         const double step = v / d;
         if (std::fabs(step) <= rootSettled) {
             // the last step squares the error away
@@ -230,13 +235,40 @@ bool parameterAt(const Curve& b, Vec p, double& s) {
     return true;
 }
 
+// The largest of the entries of the cubic c's Bezout matrix M whose lines' terms are at most size[q] in
+// absolute value, summed.
+double largestEntry(const double* size) {
+    double largest = size[2] + size[3];  // L03 + L12
+    for (int q = 0; q < 6; ++q) largest = std::max(largest, size[q]);
+    return largest;
+}
+
+// A bound on the gradient of the cubic c's implicit equation f = det M within `distance` of a point where
+// the lines' terms are at most size[q] in absolute value. Each entry of M is a sum of lines Lkl (an affine
+// function of the point, with gradient C(3, k) C(3, l) (Pk - Pl) turned a quarter); f's gradient is the
+// sum over the entries of their cofactors (each a difference of two products of entries) times their
+// gradients.
+double gradientBound(const Curve& c, const double* size, double distance) {
+    double slope[6];
+    double steepest = 0;
+    for (int q = 0; q < 6; ++q) {
+        const int k = linePairs[q][0];
+        const int m = linePairs[q][1];
+        slope[q] = cubicBinomial[k] * cubicBinomial[m] * (std::fabs(c.x[k] - c.x[m]) + std::fabs(c.y[k] - c.y[m]));
+        steepest = std::max(steepest, slope[q]);
+    }
+    // entries within `distance` of the point are at most this large
+    const double reach = largestEntry(size) + 2 * distance * steepest;
+    // the entries L01 L02 L03 / L03 + L12 L13 / L23, the off-diagonal ones twice
+    const double entrySlopes = slope[0] + slope[2] + slope[3] + slope[5] + 2 * (slope[1] + slope[2] + slope[4]);
+    return 2 * reach * reach * entrySlopes;
+}
+
 // Whether the point p is further than `distance` from the cubic c's algebraic curve, and so from every
 // point of c: the implicit equation there, f(p) = det M(p), exceeds distance times a bound on its gradient
-// near p, plus its rounding. Each entry of M is a sum of lines Lkl (an affine function of the point, with
-// gradient C(3, k) C(3, l) (Pk - Pl) turned a quarter); f's gradient is the sum over the entries of their
-// cofactors (each a difference of two products of entries) times their gradients.
+// near p, plus its rounding.
 bool awayFromCubic(const Curve& c, Vec p, double distance) {
-    double line[6], size[6], slope[6];
+    double line[6], size[6];
     for (int q = 0; q < 6; ++q) {
         const int k = linePairs[q][0];
         const int m = linePairs[q][1];
@@ -245,23 +277,14 @@ bool awayFromCubic(const Curve& c, Vec p, double distance) {
         const double weight = cubicBinomial[k] * cubicBinomial[m];
         line[q] = weight * (ux * vy - uy * vx);
         size[q] = weight * (std::fabs(ux * vy) + std::fabs(uy * vx));
-        slope[q] = weight * (std::fabs(c.x[k] - c.x[m]) + std::fabs(c.y[k] - c.y[m]));
     }
     // the entries of M (symmetric): L01 L02 L03 / L03 + L12 L13 / L23
     const double m11 = line[0], m12 = line[1], m13 = line[2], m22 = line[2] + line[3], m23 = line[4], m33 = line[5];
     const double f = m11 * (m22 * m33 - m23 * m23) - m12 * (m12 * m33 - m23 * m13) + m13 * (m12 * m23 - m22 * m13);
-    double largest = 0;
-    for (int q = 0; q < 6; ++q) largest = std::max(largest, size[q]);
-    largest = size[2] + size[3] > largest ? size[2] + size[3] : largest;
-    double steepest = 0;
-    for (int q = 0; q < 6; ++q) steepest = std::max(steepest, slope[q]);
-    // entries within `distance` of p are at most this large
-    const double reach = largest + 2 * distance * steepest;
-    const double entrySlopes = slope[0] + slope[2] + slope[3] + slope[5] + 2 * (slope[1] + slope[2] + slope[4]);
-    const double gradient = 2 * reach * reach * entrySlopes;
     // six products of three entries, each entry within a few roundings of its size
+    const double largest = largestEntry(size);
     const double rounding = pointRounding * unitRoundoff * 6 * largest * largest * largest;
-    return std::fabs(f) > distance * gradient + rounding;
+    return std::fabs(f) > distance * gradientBound(c, size, distance) + rounding;
 }
 
 // One interval of the search for roots: the polynomial's Bernstein coefficients on [lo, hi], with a bound
@@ -275,18 +298,30 @@ struct Interval {
 
 }  // namespace
 
-bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, std::vector<Candidate>& found) {
-    if (a.n != 4 || b.n != 4) return false;
+CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool showEndsOff, Work& work,
+                        std::vector<Candidate>& found) {
+    if (a.n != 4 || b.n != 4) return CubicAnswer::endsUnsure;
+    const double distance = endDistance * tolerance;
+    if (showEndsOff && !(awayFromCubic(a, Vec{b.x[0], b.y[0]}, distance) &&
+                         awayFromCubic(a, Vec{b.x[3], b.y[3]}, distance))) {
+        return CubicAnswer::endsUnsure;
+    }
     work.used += polynomialWork;
     Interval whole;
-    whole.rounding = coefficientRounding * unitRoundoff * bezoutAlong(a, b, whole.b);
+    double lineSize[6];
+    whole.rounding = coefficientRounding * unitRoundoff * bezoutAlong(a, b, whole.b, lineSize);
     whole.lo = 0;
     whole.hi = 1;
     whole.depth = 0;
+    if (showEndsOff) {
+        // the polynomial's end coefficients are b's implicit equation at a's ends
+        const double beyond = distance * gradientBound(b, lineSize, distance) + whole.rounding;
+        if (!(std::fabs(whole.b[0]) > beyond && std::fabs(whole.b[degree]) > beyond)) return CubicAnswer::endsUnsure;
+    }
 
     // no root at or near either end, inside or just beyond
     const double clear = clearOfZero * whole.rounding;
-    if (!(std::fabs(whole.b[0]) > clear && std::fabs(whole.b[degree]) > clear)) return false;
+    if (!(std::fabs(whole.b[0]) > clear && std::fabs(whole.b[degree]) > clear)) return CubicAnswer::declined;
     // the derivative is at most 2 degree times the largest coefficient (a little more just beyond [0, 1]):
     // an end value larger than it can change over endMargin keeps its sign there; else the value just
     // beyond decides
@@ -295,11 +330,11 @@ bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, s
     const double reach = 2.5 * degree * endMargin * greatest + 2 * whole.rounding;
     if (!(std::fabs(whole.b[0]) > reach)) {
         const double before = valueAt(whole.b, -endMargin);
-        if (!((before < 0) == (whole.b[0] < 0) && std::fabs(before) > 2 * whole.rounding)) return false;
+        if (!((before < 0) == (whole.b[0] < 0) && std::fabs(before) > 2 * whole.rounding)) return CubicAnswer::declined;
     }
     if (!(std::fabs(whole.b[degree]) > reach)) {
         const double after = valueAt(whole.b, 1 + endMargin);
-        if (!((after < 0) == (whole.b[degree] < 0) && std::fabs(after) > 2 * whole.rounding)) return false;
+        if (!((after < 0) == (whole.b[degree] < 0) && std::fabs(after) > 2 * whole.rounding)) return CubicAnswer::declined;
     }
 
     // roots isolated by halving: depth first, so that at most one interval per level waits
@@ -309,7 +344,7 @@ bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, s
     double roots[degree];
     int rootCount = 0;
     for (int looked = 0; waiting > 0; ++looked) {
-        if (looked == maxIntervals) return false;
+        if (looked == maxIntervals) return CubicAnswer::declined;
         const Interval piece = stack[--waiting];
         work.used += intervalWork;
         double largest = 0;
@@ -328,11 +363,11 @@ bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, s
                                std::fabs(piece.b[degree]) > clearOfZero * piece.rounding;
         if (certain && changes == 1 && endsClear) {
             // exactly one root, a simple one (Descartes' rule of signs in the Bernstein basis)
-            if (rootCount == degree) return false;
+            if (rootCount == degree) return CubicAnswer::declined;
             roots[rootCount++] = piece.lo + rootBetween(piece.b) * (piece.hi - piece.lo);
             continue;
         }
-        if (piece.depth == maxDepth) return false;
+        if (piece.depth == maxDepth) return CubicAnswer::declined;
         // the two parts, by de Casteljau at splitAt; each level adds at most two roundings of the largest
         Interval left, right;
         double q[coefficients];
@@ -361,16 +396,17 @@ bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, s
         work.used += rootWork;
         const double root = roots[i];
         double s;
-        if (!parameterAt(b, pointAt(a, root), s)) return false;
+        if (!parameterAt(b, pointAt(a, root), s)) return CubicAnswer::declined;
         if (!(s >= -farBeyond && s <= 1 + farBeyond)) continue;  // past the second cubic's ends
         double t = root;
-        if (!newtonCrossing(a, b, t, s) || std::fabs(t - root) > polishReach) return false;
+        if (!newtonCrossing(a, b, t, s) || std::fabs(t - root) > polishReach) return CubicAnswer::declined;
         if (s < -endMargin || s > 1 + endMargin) continue;
-        if (s < endMargin || s > 1 - endMargin || t < endMargin || t > 1 - endMargin) return false;
-        if (pointsApart(pointAt(a, t), pointAt(b, s)) > tolerance) return false;
-        const Vec va = velocityAt(a, t);
-        const Vec vb = velocityAt(b, s);
-        if (!(std::fabs(cross(va, vb)) >= transversalSine * length(va) * length(vb))) return false;
+        if (s < endMargin || s > 1 - endMargin || t < endMargin || t > 1 - endMargin) return CubicAnswer::declined;
+        Vec pa, pb, va, vb;
+        pointAndVelocity(a.position, a.velocity, t, pa.x, pa.y, va.x, va.y);
+        pointAndVelocity(b.position, b.velocity, s, pb.x, pb.y, vb.x, vb.y);
+        if (pointsApart(pa, pb) > tolerance) return CubicAnswer::declined;  // (the points as pointAt gives them)
+        if (!(std::fabs(cross(va, vb)) >= transversalSine * length(va) * length(vb))) return CubicAnswer::declined;
         crossings[crossingCount++] = Candidate{t, s, false};
     }
     // in order (at most 9: insertion)
@@ -380,17 +416,10 @@ bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, s
         }
     }
     for (int i = 1; i < crossingCount; ++i) {
-        if (crossings[i].t - crossings[i - 1].t < apartCrossings) return false;
+        if (crossings[i].t - crossings[i - 1].t < apartCrossings) return CubicAnswer::declined;
     }
     found.insert(found.end(), crossings, crossings + crossingCount);
-    return true;
-}
-
-bool endsOffCubics(const Curve& a, const Curve& b, double tolerance) {
-    if (a.n != 4 || b.n != 4) return false;
-    const double distance = endDistance * tolerance;
-    return awayFromCubic(b, Vec{a.x[0], a.y[0]}, distance) && awayFromCubic(b, Vec{a.x[3], a.y[3]}, distance) &&
-           awayFromCubic(a, Vec{b.x[0], b.y[0]}, distance) && awayFromCubic(a, Vec{b.x[3], b.y[3]}, distance);
+    return CubicAnswer::answered;
 }
 
 }  // namespace exactmode

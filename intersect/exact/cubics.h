@@ -11,14 +11,20 @@
 
 namespace exactmode {
 
-// Appends to found every meeting of the cubics a and b (in the local frame) and returns true, when each is
-// a transversal crossing away from the curves' ends and from every other, and the curves come nowhere else
-// near each other; otherwise returns false and leaves found as it was. Called only when no end of either
-// curve and no point where one turns back lies on the other (the meetings at the ends are none).
-bool crossCubics(const Curve& a, const Curve& b, double tolerance, Work& work, std::vector<Candidate>& found);
+// What crossCubics made of a pair.
+enum class CubicAnswer {
+    answered,    // every meeting found
+    declined,    // a meeting it cannot certify (or none where the curves come near each other)
+    endsUnsure,  // asked to show the curves' ends off the other curve, it could not
+};
 
-// Whether every end of the cubics a and b is shown to lie off the other cubic (further than twice the
-// tolerance from its algebraic curve): then no end meets the other curve.
-bool endsOffCubics(const Curve& a, const Curve& b, double tolerance);
+// Appends to found every meeting of the cubics a and b (in the local frame) and answers, when each is a
+// transversal crossing away from the curves' ends and from every other, and the curves come nowhere else
+// near each other; otherwise leaves found as it was. Either no end of either curve lies on the other (the
+// meetings at the ends are none, and so are the points where one turns back on the other), or, with
+// showEndsOff, it shows first that every end lies off the other curve (further than twice the tolerance
+// from its algebraic curve, so that no end meets it), and is endsUnsure where it cannot.
+CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool showEndsOff, Work& work,
+                        std::vector<Candidate>& found);
 
 }  // namespace exactmode
