@@ -152,12 +152,16 @@ void valueAndSlopeAt(const double* scaled, const double* slope, double u, double
     if (nearStart) {
         v = scaled[degree];
         d = slope[degree - 1];
+#pragma GCC unroll 9
         for (int i = degree - 1; i >= 0; --i) v = v * r + scaled[i];
+#pragma GCC unroll 9
         for (int i = degree - 2; i >= 0; --i) d = d * r + slope[i];
     } else {
         v = scaled[0];
         d = slope[0];
+#pragma GCC unroll 9
         for (int i = 1; i <= degree; ++i) v = v * r + scaled[i];
+#pragma GCC unroll 9
         for (int i = 1; i < degree; ++i) d = d * r + slope[i];
     }
     double f = 1;
@@ -351,6 +355,7 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
         bool certain = true;
         bool allClear = true;
         int changes = 0;
+#pragma GCC unroll 10
         for (int k = 0; k < coefficients; ++k) {
             const double c = piece.b[k];
             largest = std::max(largest, std::fabs(c));
@@ -374,7 +379,9 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
         for (int k = 0; k < coefficients; ++k) q[k] = piece.b[k];
         left.b[0] = q[0];
         right.b[degree] = q[degree];
+#pragma GCC unroll 9
         for (int j = 1; j < coefficients; ++j) {
+#pragma GCC unroll 9
             for (int k = 0; k + j < coefficients; ++k) q[k] = (1 - splitAt) * q[k] + splitAt * q[k + 1];
             left.b[j] = q[0];
             right.b[degree - j] = q[degree - j];
