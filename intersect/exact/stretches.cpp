@@ -36,7 +36,9 @@ constexpr double clearRounding = 8;
 // times, are each on one side of a line through zero, beyond bound: then the derivative is longer than
 // bound all along, and the curve nowhere turns back on itself. The lines tried: the axes (the box around
 // the control points) and the line across their mean direction.
-bool derivativeClear(const Vec* h, int k, double bound, int depth) {
+template <int K>
+bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
+    const int k = K > 0 ? K : count;
     double loX = h[0].x, hiX = h[0].x, loY = h[0].y, hiY = h[0].y;
     Vec mean{0, 0};
     for (int i = 0; i < k; ++i) {
@@ -48,18 +50,15 @@ bool derivativeClear(const Vec* h, int k, double bound, int depth) {
         mean.y += h[i].y;
     }
     if (loX > bound || hiX < -bound || loY > bound || hiY < -bound) return true;
-    // every control point beyond bound along the unit direction of v
-    const auto beyond = [&](Vec v) {
-        const double m = length(v);
-        if (!(m > 0)) return false;
-        for (int i = 0; i < k; ++i) {
-            if (!(dot(h[i], v) > bound * m)) return false;
-        }
-        return true;
-    };
-    if (beyond(mean)) return true;
+    // every control point beyond bound along the unit direction of the mean
+    const double m = length(mean);
+    if (m > 0) {
+        bool clear = true;
+        for (int i = 0; i < k; ++i) clear = clear && dot(h[i], mean) > bound * m;
+        if (clear) return true;
+    }
     if (depth == 0) return false;
-    Vec left[maxPoints], right[maxPoints], q[maxPoints];
+    Vec left[K > 0 ? K : maxPoints], right[K > 0 ? K : maxPoints], q[K > 0 ? K : maxPoints];
     for (int i = 0; i < k; ++i) q[i] = h[i];
     left[0] = h[0];
     right[k - 1] = h[k - 1];
@@ -68,7 +67,11 @@ bool derivativeClear(const Vec* h, int k, double bound, int depth) {
         left[j] = q[0];
         right[k - 1 - j] = q[k - 1 - j];
     }
-    return derivativeClear(left, k, bound, depth - 1) && derivativeClear(right, k, bound, depth - 1);
+    return derivativeClearN<K>(left, k, bound, depth - 1) && derivativeClearN<K>(right, k, bound, depth - 1);
+}
+
+bool derivativeClear(const Vec* h, int k, double bound, int depth) {
+    return byCount(k, [&](auto K) { return derivativeClearN<decltype(K)::value>(h, k, bound, depth); });
 }
 
 // The hodograph of a (its control points d (P[i + 1] - P[i])), and the tolerance and rounding of the
