@@ -7,7 +7,7 @@
 //                              (exit status 1 when a count or kind differs, or a crossing moved by more
 //                              than 1e-15)
 //   exact_dump run CASE [N]    the benchmarks' pairs of one case (issue, default, cubics, quadratics,
-//                              ten), each intersected N times (default 100): for counting instructions,
+//                              ten, thirtytwo), each intersected N times (default 100): for counting instructions,
 //                              valgrind --tool=callgrind --toggle-collect='*intersectExact*'
 //
 // The pairs: random cubics, quadratics against cubics, random quadratics, curves of 5, 10 and 32 points,
@@ -264,6 +264,7 @@ int runCase(const char* name, int repeats) {
     else if (std::strcmp(name, "cubics") == 0) pairs = randomCurves(4, 200, 4);
     else if (std::strcmp(name, "quadratics") == 0) pairs = randomCurves(3, 200, 3);
     else if (std::strcmp(name, "ten") == 0) pairs = randomTenPointPairs();
+    else if (std::strcmp(name, "thirtytwo") == 0) pairs = randomCurves(32, 16, 31);
     else return 2;
     ExactIntersections result;
     size_t found = 0;

@@ -24,7 +24,8 @@ constexpr int fewestSamples = 3;
 constexpr long projectionWork = 16;
 
 // The derivative is shown to stay away from zero on pieces of the hodograph halved at most this many
-// times (up to 2^4 pieces); where that does not settle it, the search for where it vanishes decides.
+// times (up to 2^6 pieces, 2^7 - 1 looked at); where that does not settle it, the search for where it
+// vanishes decides.
 constexpr int clearDepth = 6;
 // A piece of the hodograph is clear of zero when its control points lie beyond this many times the
 // tolerance of that search (and this many times its rounding) on one side of a line through zero: far
@@ -100,7 +101,7 @@ Hodograph hodographOf(const Curve& a, double tolerance, double err) {
 bool hodographClear(const Hodograph& h, Work& work) {
     Vec v[maxPoints];
     for (int i = 0; i < h.d; ++i) v[i] = Vec{h.hx[i], h.hy[i]};
-    work.used += (1 << clearDepth) * h.d * h.d;
+    work.used += (2 << clearDepth) * h.d * h.d;  // each piece looked at, and halved
     return derivativeClear(v, h.d, clearMargin * h.tolerance + clearRounding * h.err, clearDepth);
 }
 
