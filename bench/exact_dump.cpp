@@ -209,6 +209,37 @@ std::vector<TestPair> makePairs() {
             pairs.push_back({"swapped-points", a, b});
         }
     }
+    // near touches: the touching cubics moved apart or together by 10^-3 to 10^-15 (two crossings close
+    // together, or none); near ends: a cubic crossing another at 10^-3 to 10^-12 inside or beyond its end
+    const double shifts[] = {1e-3, 1e-6, 1e-9, 1e-12, 1e-14, 1e-15};
+    for (int i = 0; i < 3000; ++i) {
+        const double w = 1 + std::abs(dyadic(random, 4)), v = dyadic(random, 4), h = 1 + std::abs(dyadic(random, 4));
+        const double w2 = 1 + std::abs(dyadic(random, 4)), v2 = dyadic(random, 4), h2 = dyadic(random, 4);
+        const double c = 0.75 * (h + h2) + (i % 2 ? 1 : -1) * shifts[(i / 2) % 6];
+        Polygon a = {{-w, 0}, {-v, h}, {v, h}, {w, 0}};
+        Polygon b = {{-w2, c}, {-v2, c - h2}, {v2, c - h2}, {w2, c}};
+        pairs.push_back({"near-touch", turned(a, i % 4, 0, 0), turned(b, i % 4, 0, 0)});
+    }
+    for (int i = 0; i < 3000; ++i) {
+        Polygon a = randomPolygon(random, 4, -1, 1);
+        const long double u = (i % 2 ? -1.0L : 1.0L) * shifts[(i / 2) % 4] + ((i / 8) % 2 ? 1.0L : 0.0L);
+        long double x[4], y[4];
+        for (int k = 0; k < 4; ++k) {
+            x[k] = a[static_cast<size_t>(k)].x;
+            y[k] = a[static_cast<size_t>(k)].y;
+        }
+        for (int j = 1; j < 4; ++j) {
+            for (int k = 0; k + j < 4; ++k) {
+                x[k] = (1 - u) * x[k] + u * x[k + 1];
+                y[k] = (1 - u) * y[k] + u * y[k + 1];
+            }
+        }
+        // a cubic whose point at 1/2 is a's point at u (as nearly as doubles allow)
+        Polygon b = randomPolygon(random, 3, -1, 1);
+        b.push_back({static_cast<double>(8 * x[0]) - b[0].x - 3 * b[1].x - 3 * b[2].x,
+                     static_cast<double>(8 * y[0]) - b[0].y - 3 * b[1].y - 3 * b[2].y});
+        pairs.push_back({"near-end", a, b});
+    }
     // the benchmark's named pairs
     pairs.push_back({"named", {{0, 0}, {1, 2}, {2, -1}, {3, 1}}, {{0, 1}, {1, -1}, {2, 2}, {3, 0}}});
     pairs.push_back({"named", {{0, 2}, {3, 9.5}, {6, 1.5}, {10, 8}}, {{0, 6.5}, {4, 1.5}, {7, 9.5}, {10, 2.5}}});

@@ -55,8 +55,10 @@
 //    the same Newton's method as in 4 (long double last step). This is taken only where it is certain and
 //    agrees with 4: every root simple (one sign change) and at least 1e-6 from the others, from the ends
 //    of both parameter ranges (inside or beyond), a sine of at least 1e-3 between the curves' directions,
-//    and the polynomial 64 times its rounding away from zero wherever it has no root (the curves nowhere
-//    within about the tolerance without crossing). Anything else (touches, near misses, roots at or near
+//    a rounding unit of the largest Horner coefficient moving the parameters by at most 1e-14 (beyond
+//    that, Newton's result depends on its start in more than the last bits), and the polynomial 64 times
+//    its rounding away from zero wherever it has no root (the curves nowhere within about the tolerance
+//    without crossing). Anything else (touches, near misses, roots at or near
 //    the ends, a curve through the other's node, shared stretches) goes on to 4.
 //
 // 4. Isolation by Bezier clipping, in a local frame (both curves moved so that the box around their

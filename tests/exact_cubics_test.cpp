@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -178,6 +179,16 @@ std::vector<Declined> declinedPairs() {
     const long double tn = (1 - std::sqrt(0.6L)) / 2;
     const PointD node = pointOf(loop, tn);
     cases.push_back({"ThroughTheOthersNode", cubicThrough(node, {-1, node.y + 1}, {-0.5, node.y + 0.5}, {0, node.y}), loop});
+    // a crossing at a sine of 0.013 next to a control point 6.5 from the frame's centre: a rounding unit of
+    // that coordinate moves the crossing's parameters by about 2e-15, so Newton's result depends on where
+    // it starts, and the clipping's start is not ours. The second cubic is built to pass the first's point
+    // at t = 0.999 at s = 1/2.
+    const auto hex = [](const char* x, const char* y) { return PointD{std::strtod(x, nullptr), std::strtod(y, nullptr)}; };
+    cases.push_back({"PoorlyConditionedCrossing",
+                     {hex("-0x1.00f0aep-1", "0x1.6e6d4p-2"), hex("0x1.ca78p-5", "-0x1.e53acp-2"),
+                      hex("-0x1.082c28p-3", "0x1.c50b5p-3"), hex("0x1.afe664p-1", "-0x1.77116cp-1")},
+                     {hex("0x1.911dp-2", "0x1.e4f37p-3"), hex("0x1.c0b74p-3", "-0x1.1ded48p-1"),
+                      hex("-0x1.08035p-2", "0x1.8974f4p-1"), hex("0x1.9cc60ddc2fa37p+2", "-0x1.ad1584767f552p+2")}});
     return cases;
 }
 
@@ -219,6 +230,11 @@ TEST(ExactCubicsAlgebraic, DeclinedPairsAreStillAnsweredInFull) {
         } else if (c.name == "SharedStretch") {
             ASSERT_EQ(r.overlaps.size(), 1u) << c.name;
             EXPECT_NEAR(r.overlaps[0].s1 - r.overlaps[0].s0, 0.5, 1e-9) << c.name;
+        } else if (c.name == "PoorlyConditionedCrossing") {
+            ASSERT_EQ(r.crossings.size(), 1u) << c.name;
+            EXPECT_NEAR(r.crossings[0].t, 0.999, 1e-13) << c.name;
+            EXPECT_NEAR(r.crossings[0].s, 0.5, 1e-13) << c.name;
+            EXPECT_FALSE(r.crossings[0].touch) << c.name;
         } else if (c.name == "ThroughTheOthersNode") {
             // the line meets the loop twice at its node (once on each branch)
             int atNode = 0;

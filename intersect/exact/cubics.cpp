@@ -38,6 +38,11 @@ constexpr double endMargin = 1e-6;
 constexpr double apartCrossings = 1e-6;
 // A crossing whose directions have a smaller sine is too near a touch to be taken here.
 constexpr double transversalSine = 1e-3;
+// Newton's method settles a crossing only as far as the curves' evaluation allows: a rounding unit of the
+// largest Horner coefficient moves the point, and so the parameters by that over the rate at which the
+// curves part (|A' x B'| / |B'| for t). Where that spread exceeds this, the parameter the clipping finds
+// (from a Newton start of its own) may differ from ours in more than the last bits: the pair is handed on.
+constexpr double crossingSpread = 1e-14;
 // The kernel of the Bezout matrix at a point is read off the cross product of two of its rows; where that
 // is shorter than this share of the rows' lengths, the point is near the cubic's singular point and the
 // pair is handed on.
@@ -397,6 +402,13 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
     }
 
     // each root's point on the second cubic, polished as the clipping polishes its crossings
+    double largestCoefficient = 0;
+    for (const Curve* c : {&a, &b}) {
+        for (int i = 0; i < 4; ++i) {
+            largestCoefficient = std::max({largestCoefficient, std::fabs(c->position.x[i]), std::fabs(c->position.y[i])});
+        }
+    }
+    const double moved = unitRoundoff * largestCoefficient;
     Candidate crossings[degree];
     int crossingCount = 0;
     for (int i = 0; i < rootCount; ++i) {
@@ -413,7 +425,10 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
         pointAndVelocity(a.position, a.velocity, t, pa.x, pa.y, va.x, va.y);
         pointAndVelocity(b.position, b.velocity, s, pb.x, pb.y, vb.x, vb.y);
         if (pointsApart(pa, pb) > tolerance) return CubicAnswer::declined;  // (the points as pointAt gives them)
-        if (!(std::fabs(cross(va, vb)) >= transversalSine * length(va) * length(vb))) return CubicAnswer::declined;
+        const double parting = std::fabs(cross(va, vb));
+        const double la = length(va), lb = length(vb);
+        if (!(parting >= transversalSine * la * lb)) return CubicAnswer::declined;
+        if (!(moved * std::max(la, lb) <= crossingSpread * parting)) return CubicAnswer::declined;
         crossings[crossingCount++] = Candidate{t, s, false};
     }
     // in order (at most 9: insertion)
