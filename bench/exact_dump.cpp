@@ -7,7 +7,7 @@
 //                              (exit status 1 when a count or kind differs, or a crossing moved by more
 //                              than 1e-15)
 //   exact_dump run CASE [N]    the benchmarks' pairs of one case (issue, default, cubics, quadratics,
-//                              ten, thirtytwo), each intersected N times (default 100): for counting instructions,
+//                              ten, thirtytwo, tencrossings, loop), each intersected N times (default 100): for counting instructions,
 //                              valgrind --tool=callgrind --toggle-collect='*intersectExact*'
 //
 // The pairs: random cubics, quadratics against cubics, random quadratics, curves of 5, 10 and 32 points,
@@ -296,6 +296,11 @@ int runCase(const char* name, int repeats) {
     else if (std::strcmp(name, "quadratics") == 0) pairs = randomCurves(3, 200, 3);
     else if (std::strcmp(name, "ten") == 0) pairs = randomTenPointPairs();
     else if (std::strcmp(name, "thirtytwo") == 0) pairs = randomCurves(32, 16, 31);
+    else if (std::strcmp(name, "tencrossings") == 0) pairs = tenPointsTenCrossings();
+    else if (std::strcmp(name, "loop") == 0) {
+        const benchpairs::Polygon loop = {Point(0, 0), Point(2, 2), Point(-1, 2), Point(1, 0)};
+        pairs = {{loop, loop}, {loop, benchpairs::Polygon(loop.rbegin(), loop.rend())}};
+    }
     else return 2;
     ExactIntersections result;
     size_t found = 0;
