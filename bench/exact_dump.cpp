@@ -7,8 +7,8 @@
 //                              (exit status 1 when a count or kind differs, or a crossing moved by more
 //                              than 1e-15)
 //   exact_dump run CASE [N]    the benchmarks' pairs of one case (issue, default, cubics, quadratics,
-//                              ten, thirtytwo, tencrossings, loop), each intersected N times (default 100): for counting instructions,
-//                              valgrind --tool=callgrind --toggle-collect='*intersectExact*'
+//                              ten, thirtytwo, tencrossings, loop), each intersected N times (default 100): for
+//                              counting instructions, valgrind --tool=callgrind --toggle-collect='*intersectExact*'
 //
 // The pairs: random cubics, quadratics against cubics, random quadratics, curves of 5, 10 and 32 points,
 // lines against curves, pairs built to touch (exactly, in dyadic coordinates), pairs sharing a stretch
@@ -157,17 +157,25 @@ std::vector<TestPair> makePairs() {
         Polygon b;
         const char* kind = "stretch-half";
         switch (i % 4) {
-            case 0: b = half(a, false); break;
-            case 1: b = reversed(half(a, true)); break;
+            case 0:
+                b = half(a, false);
+                break;
+            case 1:
+                b = reversed(half(a, true));
+                break;
             case 2:
                 for (PointD& q : a) q = {q.x * 8 * n, q.y * 8 * n};
                 b = elevated(a);
                 kind = "stretch-elevated";
                 break;
-            default: b = half(half(a, false), true); break;
+            default:
+                b = half(half(a, false), true);
+                break;
         }
-        if (i % 8 >= 4) pairs.push_back({kind, b, a});
-        else pairs.push_back({kind, a, b});
+        if (i % 8 >= 4)
+            pairs.push_back({kind, b, a});
+        else
+            pairs.push_back({kind, a, b});
     }
     // meetings at ends: b starts where a is at 1/2, b ends where a ends, both start together
     for (int i = 0; i < 3000; ++i) {
@@ -176,10 +184,19 @@ std::vector<TestPair> makePairs() {
         for (PointD& q : a) q = {dyadic(random, 4), dyadic(random, 4)};
         for (PointD& q : b) q = {dyadic(random, 4), dyadic(random, 4)};
         switch (i % 4) {
-            case 0: b[0] = middle(a); break;
-            case 1: b.back() = a.back(); break;
-            case 2: b[0] = a[0]; break;
-            default: b[0] = a[0]; b.back() = a.back(); break;
+            case 0:
+                b[0] = middle(a);
+                break;
+            case 1:
+                b.back() = a.back();
+                break;
+            case 2:
+                b[0] = a[0];
+                break;
+            default:
+                b[0] = a[0];
+                b.back() = a.back();
+                break;
         }
         pairs.push_back({"ends", a, b});
     }
@@ -195,7 +212,8 @@ std::vector<TestPair> makePairs() {
         } else if (i % 4 == 1) {
             b = randomPolygon(random, 4, -1, 1);
             for (int k = 0; k < n; ++k) {
-                a[static_cast<size_t>(k)] = {a[0].x + k * 0.25, static_cast<float>(a[0].y + 1e-6 * ((k * 7919 + i) % 5))};
+                a[static_cast<size_t>(k)] = {a[0].x + k * 0.25,
+                                             static_cast<float>(a[0].y + 1e-6 * ((k * 7919 + i) % 5))};
             }
             pairs.push_back({"near-line", a, b});
         } else if (i % 4 == 2) {
@@ -261,7 +279,8 @@ Record run(const TestPair& p, ExactIntersections& result) {
 void write(FILE* f, size_t index, const Record& r) {
     std::fprintf(f, "pair %zu %s %d %zu %zu\n", index, r.kind.c_str(), r.complete ? 1 : 0, r.crossings.size(),
                  r.overlaps.size());
-    for (const CurveCrossing& c : r.crossings) std::fprintf(f, "x %a %a %a %a %d\n", c.t, c.s, c.x, c.y, c.touch ? 1 : 0);
+    for (const CurveCrossing& c : r.crossings)
+        std::fprintf(f, "x %a %a %a %a %d\n", c.t, c.s, c.x, c.y, c.touch ? 1 : 0);
     for (const CurveOverlap& o : r.overlaps) std::fprintf(f, "o %a %a %a %a\n", o.t0, o.t1, o.s0, o.s1);
 }
 
@@ -290,18 +309,25 @@ bool read(FILE* f, Record& r) {
 int runCase(const char* name, int repeats) {
     using namespace benchpairs;
     std::vector<benchpairs::Pair> pairs;
-    if (std::strcmp(name, "issue") == 0) pairs = issueCubics();
-    else if (std::strcmp(name, "default") == 0) pairs = defaultExample();
-    else if (std::strcmp(name, "cubics") == 0) pairs = randomCurves(4, 200, 4);
-    else if (std::strcmp(name, "quadratics") == 0) pairs = randomCurves(3, 200, 3);
-    else if (std::strcmp(name, "ten") == 0) pairs = randomTenPointPairs();
-    else if (std::strcmp(name, "thirtytwo") == 0) pairs = randomCurves(32, 16, 31);
-    else if (std::strcmp(name, "tencrossings") == 0) pairs = tenPointsTenCrossings();
+    if (std::strcmp(name, "issue") == 0)
+        pairs = issueCubics();
+    else if (std::strcmp(name, "default") == 0)
+        pairs = defaultExample();
+    else if (std::strcmp(name, "cubics") == 0)
+        pairs = randomCurves(4, 200, 4);
+    else if (std::strcmp(name, "quadratics") == 0)
+        pairs = randomCurves(3, 200, 3);
+    else if (std::strcmp(name, "ten") == 0)
+        pairs = randomTenPointPairs();
+    else if (std::strcmp(name, "thirtytwo") == 0)
+        pairs = randomCurves(32, 16, 31);
+    else if (std::strcmp(name, "tencrossings") == 0)
+        pairs = tenPointsTenCrossings();
     else if (std::strcmp(name, "loop") == 0) {
         const benchpairs::Polygon loop = {Point(0, 0), Point(2, 2), Point(-1, 2), Point(1, 0)};
         pairs = {{loop, loop}, {loop, benchpairs::Polygon(loop.rbegin(), loop.rend())}};
-    }
-    else return 2;
+    } else
+        return 2;
     ExactIntersections result;
     size_t found = 0;
     for (int r = 0; r < repeats; ++r) {
@@ -367,15 +393,16 @@ int main(int argc, char** argv) {
         for (size_t k = 0; same && k < now.overlaps.size(); ++k) {
             const CurveOverlap& p = old.overlaps[k];
             const CurveOverlap& q = now.overlaps[k];
-            maxOverlap = std::max({maxOverlap, std::fabs(p.t0 - q.t0), std::fabs(p.t1 - q.t1),
-                                   std::fabs(p.s0 - q.s0), std::fabs(p.s1 - q.s1)});
+            maxOverlap = std::max({maxOverlap, std::fabs(p.t0 - q.t0), std::fabs(p.t1 - q.t1), std::fabs(p.s0 - q.s0),
+                                   std::fabs(p.s1 - q.s1)});
         }
         if (!same) {
             ++differing;
-            std::printf("pair %zu (%s) differs: was complete %d, %zu crossings, %zu stretches;"
-                        " now complete %d, %zu crossings, %zu stretches\n",
-                        i, now.kind.c_str(), old.complete, old.crossings.size(), old.overlaps.size(), now.complete,
-                        now.crossings.size(), now.overlaps.size());
+            std::printf(
+                "pair %zu (%s) differs: was complete %d, %zu crossings, %zu stretches;"
+                " now complete %d, %zu crossings, %zu stretches\n",
+                i, now.kind.c_str(), old.complete, old.crossings.size(), old.overlaps.size(), now.complete,
+                now.crossings.size(), now.overlaps.size());
             for (const CurveCrossing& c : old.crossings) std::printf("  was %.17g %.17g touch %d\n", c.t, c.s, c.touch);
             for (const CurveCrossing& c : now.crossings) std::printf("  now %.17g %.17g touch %d\n", c.t, c.s, c.touch);
         }

@@ -303,7 +303,7 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     const int settled = algebraic ? 0
                                   : isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found,
                                                      scratch.stretches);  // 4
-    settleResults(pair, settled, work, checking);                                                            // 5
+    settleResults(pair, settled, work, checking);                         // 5
 }
 
 void intersectExact(const Point* curve1, int n1, const Point* curve2, int n2, ExactIntersections& result) {

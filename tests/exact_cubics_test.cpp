@@ -1,8 +1,6 @@
 // The algebraic answer for two cubics (intersect/exact/cubics.h) beside the clipping it stands in for: on
 // pairs it takes, the same crossings; pairs it cannot certify (touches, meetings at or just beyond an end,
 // shared stretches, near misses, a curve through the other's node) it declines.
-#include "intersect/exact/cubics.h"
-
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "intersect/exact.h"
+#include "intersect/exact/cubics.h"
 #include "intersect/exact/isolate.h"
 #include "intersect/exact/stretches.h"
 #include "testing.h"
@@ -158,16 +157,17 @@ std::vector<Declined> declinedPairs() {
     // symmetric cubics touching at their middles: a's highest point (1.5 at x = 0) is b's lowest
     cases.push_back({"TouchAtTheMiddles", {{-2, 0}, {-1, 2}, {1, 2}, {2, 0}}, {{-3, 3}, {-1, 1}, {1, 1}, {3, 3}}});
     // the same touch moved apart by a few rounding units: closer than the tolerance, no crossing
-    cases.push_back({"NearMissWithinRounding",
-                     {{-2, 0}, {-1, 2}, {1, 2}, {2, 0}},
-                     {{-3, 3 + 4 * DBL_EPSILON}, {-1, 1 + 4 * DBL_EPSILON}, {1, 1 + 4 * DBL_EPSILON}, {3, 3 + 4 * DBL_EPSILON}}});
+    cases.push_back(
+        {"NearMissWithinRounding",
+         {{-2, 0}, {-1, 2}, {1, 2}, {2, 0}},
+         {{-3, 3 + 4 * DBL_EPSILON}, {-1, 1 + 4 * DBL_EPSILON}, {1, 1 + 4 * DBL_EPSILON}, {3, 3 + 4 * DBL_EPSILON}}});
     // crossing at the first curve's start, and at the second's end
     const Polygon bent = {{-1, -1}, {-0.5, 1}, {0.5, -0.75}, {1, 0.5}};
     cases.push_back({"CrossingAtAStart", bent, cubicThrough(bent[0], {-1.5, 0.5}, {-1.25, 0.25}, {-0.5, -0.5})});
     cases.push_back({"CrossingAtAnEnd", cubicThrough(bent[3], {0.5, 1.5}, {0.75, 1}, {1.5, 0}), bent});
     // crossing the first curve's extension a hair before its start (t = -1e-9) and after its end
-    cases.push_back(
-        {"CrossingJustBeforeAStart", bent, cubicThrough(pointOf(bent, -1e-9L), {-1.5, 0.5}, {-1.25, 0.25}, {-0.5, -0.5})});
+    cases.push_back({"CrossingJustBeforeAStart", bent,
+                     cubicThrough(pointOf(bent, -1e-9L), {-1.5, 0.5}, {-1.25, 0.25}, {-0.5, -0.5})});
     cases.push_back(
         {"CrossingJustAfterAnEnd", bent, cubicThrough(pointOf(bent, 1 + 1e-9L), {0.5, 1.5}, {0.75, 1}, {1.5, 0})});
     // the first half of a cubic against the cubic: a shared stretch
@@ -178,12 +178,15 @@ std::vector<Declined> declinedPairs() {
     const Polygon loop = {{0, 0}, {2, 2}, {-1, 2}, {1, 0}};
     const long double tn = (1 - std::sqrt(0.6L)) / 2;
     const PointD node = pointOf(loop, tn);
-    cases.push_back({"ThroughTheOthersNode", cubicThrough(node, {-1, node.y + 1}, {-0.5, node.y + 0.5}, {0, node.y}), loop});
+    cases.push_back(
+        {"ThroughTheOthersNode", cubicThrough(node, {-1, node.y + 1}, {-0.5, node.y + 0.5}, {0, node.y}), loop});
     // a crossing at a sine of 0.013 next to a control point 6.5 from the frame's centre: a rounding unit of
     // that coordinate moves the crossing's parameters by about 2e-15, so Newton's result depends on where
     // it starts, and the clipping's start is not ours. The second cubic is built to pass the first's point
     // at t = 0.999 at s = 1/2.
-    const auto hex = [](const char* x, const char* y) { return PointD{std::strtod(x, nullptr), std::strtod(y, nullptr)}; };
+    const auto hex = [](const char* x, const char* y) {
+        return PointD{std::strtod(x, nullptr), std::strtod(y, nullptr)};
+    };
     cases.push_back({"PoorlyConditionedCrossing",
                      {hex("-0x1.00f0aep-1", "0x1.6e6d4p-2"), hex("0x1.ca78p-5", "-0x1.e53acp-2"),
                       hex("-0x1.082c28p-3", "0x1.c50b5p-3"), hex("0x1.afe664p-1", "-0x1.77116cp-1")},
@@ -253,8 +256,8 @@ TEST(ExactCubicsEnds, AnEndOnOrWithinRoundingOfTheOtherCurveIsNeverShownOff) {
     const PointD onBent = pointOf(bent, 0.375L);  // a dyadic parameter: the point is exact
     // the end of a short cubic placed on the bent one, exactly and then a few rounding units short of it
     // (across its direction there, so that the curves do not cross)
-    const Polygon exact = {{onBent.x - 1, onBent.y + 1}, {onBent.x - 0.5, onBent.y + 1}, {onBent.x - 0.25, onBent.y + 0.5},
-                           onBent};
+    const Polygon exact = {
+        {onBent.x - 1, onBent.y + 1}, {onBent.x - 0.5, onBent.y + 1}, {onBent.x - 0.25, onBent.y + 0.5}, onBent};
     struct Case {
         std::string name;
         Polygon a;

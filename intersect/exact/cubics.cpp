@@ -22,8 +22,9 @@ constexpr double coefficientRounding = 256;
 // tolerance, 2 (8 n + 32) rounding units of the frame's scale, corresponds to a few times the rounding of
 // the coefficients), so the clipping would find no meeting there either.
 constexpr double clearOfZero = 64;
-// Halvings of the parameter range before a root that is still not isolated hands the pair on (roots closer
-// than about 5e-5, or a polynomial near zero without a sign change: the curves nearly touching).
+// Cuts of the parameter range, one inside another, before a root still not isolated hands the pair on
+// (roots closer than about 5e-5, or a polynomial near zero without a sign change: the curves nearly
+// touching).
 constexpr int maxDepth = 16;
 // Intervals are cut a little before their middle: a root exactly at a middle (1/2, 1/4, ..., common in
 // symmetric figures) would leave a coefficient within rounding of zero on both sides.
@@ -311,8 +312,8 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
                         std::vector<Candidate>& found) {
     if (a.n != 4 || b.n != 4) return CubicAnswer::endsUnsure;
     const double distance = endDistance * tolerance;
-    if (showEndsOff && !(awayFromCubic(a, Vec{b.x[0], b.y[0]}, distance) &&
-                         awayFromCubic(a, Vec{b.x[3], b.y[3]}, distance))) {
+    if (showEndsOff &&
+        !(awayFromCubic(a, Vec{b.x[0], b.y[0]}, distance) && awayFromCubic(a, Vec{b.x[3], b.y[3]}, distance))) {
         return CubicAnswer::endsUnsure;
     }
     work.used += polynomialWork;
@@ -343,7 +344,8 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
     }
     if (!(std::fabs(whole.b[degree]) > reach)) {
         const double after = valueAt(whole.b, 1 + endMargin);
-        if (!((after < 0) == (whole.b[degree] < 0) && std::fabs(after) > 2 * whole.rounding)) return CubicAnswer::declined;
+        if (!((after < 0) == (whole.b[degree] < 0) && std::fabs(after) > 2 * whole.rounding))
+            return CubicAnswer::declined;
     }
 
     // roots isolated by halving: depth first, so that at most one interval per level waits
@@ -405,7 +407,8 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
     double largestCoefficient = 0;
     for (const Curve* c : {&a, &b}) {
         for (int i = 0; i < 4; ++i) {
-            largestCoefficient = std::max({largestCoefficient, std::fabs(c->position.x[i]), std::fabs(c->position.y[i])});
+            largestCoefficient =
+                std::max({largestCoefficient, std::fabs(c->position.x[i]), std::fabs(c->position.y[i])});
         }
     }
     const double moved = unitRoundoff * largestCoefficient;

@@ -151,15 +151,24 @@ struct Curve {
 template <class F>
 decltype(auto) byCount(int n, F&& f) {
     switch (n) {
-        case 3: return f(std::integral_constant<int, 3>{});
-        case 4: return f(std::integral_constant<int, 4>{});
-        case 5: return f(std::integral_constant<int, 5>{});
-        case 6: return f(std::integral_constant<int, 6>{});
-        case 7: return f(std::integral_constant<int, 7>{});
-        case 8: return f(std::integral_constant<int, 8>{});
-        case 9: return f(std::integral_constant<int, 9>{});
-        case 10: return f(std::integral_constant<int, 10>{});
-        default: return f(std::integral_constant<int, 0>{});
+        case 3:
+            return f(std::integral_constant<int, 3>{});
+        case 4:
+            return f(std::integral_constant<int, 4>{});
+        case 5:
+            return f(std::integral_constant<int, 5>{});
+        case 6:
+            return f(std::integral_constant<int, 6>{});
+        case 7:
+            return f(std::integral_constant<int, 7>{});
+        case 8:
+            return f(std::integral_constant<int, 8>{});
+        case 9:
+            return f(std::integral_constant<int, 9>{});
+        case 10:
+            return f(std::integral_constant<int, 10>{});
+        default:
+            return f(std::integral_constant<int, 0>{});
     }
 }
 

@@ -31,8 +31,8 @@ void keepNearest(const Curve& c, Vec p, double tolerance, double t0, double t1, 
 
 // Appends to out every parameter in [t0, t1] where c passes within tolerance of p; piece is c's piece on
 // [t0, t1], its halves cut from it (and taken afresh from c every freshAfter cuts).
-void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, double t0, double t1,
-                      const ClipPiece& piece, std::vector<double>& out, int depth, Work& work) {
+void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, double t0, double t1, const ClipPiece& piece,
+                      std::vector<double>& out, int depth, Work& work) {
     work.used += c.n * c.n;
     if (p.x < piece.minX - tolerance || p.x > piece.maxX + tolerance || p.y < piece.minY - tolerance ||
         p.y > piece.maxY + tolerance) {
