@@ -87,9 +87,9 @@
 // Bounded time: the general method counts its work (one control point through one de Casteljau level is
 // one unit) and stops descending at exactWorkLimit, with `complete` false in the result; the checks of
 // candidate stretches have a limit of their own, the root finding of 1 and 2 looks at no more than 4096
-// intervals, and that of 4a at no more than 256 (cut at most 16 times deep). bench/exact_bench measures the costliest kinds of pairs of 32 points (a curve against itself
-// run back; two curves one float step apart, which spend the whole limit): about 2 ms on this project's
-// machine, every pair well within 10 ms.
+// intervals, and that of 4a at no more than 256 (cut at most 16 times deep). bench/exact_bench measures
+// the costliest kinds of pairs of 32 points (a curve against itself run back; two curves one float step
+// apart, which spend the whole limit): about 2 ms on this project's machine, every pair well within 10 ms.
 //
 // Not yet exact: pairs of curves of four or more control points where neither is a cubic that the second
 // answer takes (two quartics, say) that touch with contact of higher order or come closer than rounding
