@@ -258,6 +258,35 @@ std::vector<TestPair> makePairs() {
                      static_cast<double>(8 * y[0]) - b[0].y - 3 * b[1].y - 3 * b[2].y});
         pairs.push_back({"near-end", a, b});
     }
+    // cubics folded back on themselves (P1 at P3 and P2 at P0: the derivative 3d, -6d, 3d vanishes twice),
+    // the middle points then moved a quarter of the way to a point m in x, against random cubics; quadratics given as
+    // cubics (one point more, rounded to float) against random cubics; random cubics at scales from 2^-900 to 2^900
+    for (int i = 0; i < 3000; ++i) {
+        Polygon b = randomPolygon(random, 4, -1, 1);
+        if (i % 3 == 0) {
+            const PointD p0 = {dyadic(random, 2), dyadic(random, 2)}, p3 = {dyadic(random, 2), dyadic(random, 2)};
+            const PointD m = {0.5 * (p0.x + p3.x) + dyadic(random, 1), 0.5 * (p0.y + p3.y) + dyadic(random, 1)};
+            const PointD d = {p3.x - p0.x, p3.y - p0.y};
+            Polygon a = {p0, {p0.x + d.x, p0.y + d.y}, {p3.x - d.x, p3.y - d.y}, p3};
+            a[1].x += 0.25 * (m.x - a[1].x);
+            a[2].x += 0.25 * (m.x - a[2].x);
+            pairs.push_back({"folded", a, b});
+        } else if (i % 3 == 1) {
+            Polygon q = randomPolygon(random, 3, -1, 1);
+            Polygon a = {q[0],
+                         {static_cast<float>((q[0].x + 2 * q[1].x) / 3), static_cast<float>((q[0].y + 2 * q[1].y) / 3)},
+                         {static_cast<float>((2 * q[1].x + q[2].x) / 3), static_cast<float>((2 * q[1].y + q[2].y) / 3)},
+                         q[2]};
+            pairs.push_back({"elevated-quadratic", a, b});
+        } else {
+            Polygon a = randomPolygon(random, 4, -1, 1);
+            const int exponent = (i % 19 - 9) * 100;
+            for (Polygon* c : {&a, &b}) {
+                for (PointD& q : *c) q = {std::ldexp(q.x, exponent), std::ldexp(q.y, exponent)};
+            }
+            pairs.push_back({"scaled", a, b});
+        }
+    }
     // the benchmark's named pairs
     pairs.push_back({"named", {{0, 0}, {1, 2}, {2, -1}, {3, 1}}, {{0, 1}, {1, -1}, {2, 2}, {3, 0}}});
     pairs.push_back({"named", {{0, 2}, {3, 9.5}, {6, 1.5}, {10, 8}}, {{0, 6.5}, {4, 1.5}, {7, 9.5}, {10, 2.5}}});
