@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "intersect/exact/cubics.h"
 #include "intersect/exact/curve.h"
 #include "intersect/exact/implicit.h"
 #include "intersect/exact/isolate.h"
@@ -280,10 +281,29 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
     Work work;
     Work checking;
     checking.limit = checkLimit;
-    examineEndsAndStretches(pair, work, checking);  // 3
-    const int settled =
-        isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found, scratch.stretches);  // 4
-    settleResults(pair, settled, work, checking);                                                            // 5
+    // 3 and 4 for two cubics: where no end lies on the other curve and neither turns back on itself (shown
+    // without searching), the ends have nothing to add; then the crossings algebraically where that is
+    // certain. Otherwise the ends are searched, and the crossings taken algebraically (when no end meets
+    // the other curve) or by clipping.
+    CubicAnswer answer = CubicAnswer::endsUnsure;
+    if (n1 == 4 && n2 == 4 && turnsNowhere(pair.a, pair.tolerance, pair.err, work) &&
+        turnsNowhere(pair.b, pair.tolerance, pair.err, work)) {
+        scratch.found.clear();
+        scratch.ends.clear();
+        scratch.stretches.clear();
+        answer = crossCubics(pair.a, pair.b, pair.tolerance, true, work, scratch.found);
+    }
+    if (answer != CubicAnswer::answered) {
+        examineEndsAndStretches(pair, work, checking);  // 3
+        if (n1 == 4 && n2 == 4 && answer == CubicAnswer::endsUnsure && scratch.found.empty() && scratch.ends.empty()) {
+            answer = crossCubics(pair.a, pair.b, pair.tolerance, false, work, scratch.found);
+        }
+    }
+    const bool algebraic = answer == CubicAnswer::answered;
+    const int settled = algebraic ? 0
+                                  : isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found,
+                                                     scratch.stretches);  // 4
+    settleResults(pair, settled, work, checking);                         // 5
 }
 
 void intersectExact(const Point* curve1, int n1, const Point* curve2, int n2, ExactIntersections& result) {

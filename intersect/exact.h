@@ -41,6 +41,27 @@
 //    below 1e-7) it may also be the end of a shared stretch, accepted when deg1 * deg2 + 1 points (at
 //    least 3) evenly spread between two such ends all lie on the other curve within rounding (two
 //    different algebraic curves of these degrees share at most deg1 * deg2 points).
+//    Searches that would find nothing are skipped where that is shown first: a curve turns back nowhere
+//    when its hodograph, cut into at most 64 pieces, has each piece's control points on one side of a line
+//    through zero, beyond twice the search's tolerance; for two cubics, an end lies off the other cubic
+//    when that cubic's implicit equation there (below) exceeds twice the tolerance times a bound on the
+//    equation's gradient nearby, plus its rounding.
+//
+// 4a. Two cubics with no meeting at an end, algebraically: the second cubic's implicit equation (the
+//    determinant of its 3 x 3 Bezout matrix of lines through pairs of its control points) along the first
+//    is a polynomial of degree 9, built in double with a bound on its rounding. Its roots in [0, 1] are
+//    isolated by cutting the interval (a little before its middle, so that roots at dyadic parameters do
+//    not fall on a cut) where the Bernstein coefficients' signs are not certain or change more than once,
+//    and refined by Newton's method kept in the bracket; the second cubic's parameter at each is read off
+//    the Bezout matrix's kernel there, ((1 - s)^2, s (1 - s), s^2) up to a factor, and both are polished by
+//    the same Newton's method as in 4 (long double last step). This is taken only where it is certain and
+//    agrees with 4: every root simple (one sign change) and at least 1e-6 from the others, from the ends
+//    of both parameter ranges (inside or beyond), a sine of at least 1e-3 between the curves' directions,
+//    a rounding unit of the largest Horner coefficient moving the parameters by at most 1e-14 (beyond
+//    that, Newton's result depends on its start in more than the last bits), and the polynomial 64 times
+//    its rounding away from zero wherever it has no root (the curves nowhere within about the tolerance
+//    without crossing). Anything else (touches, near misses, roots at or near
+//    the ends, a curve through the other's node, shared stretches) goes on to 4.
 //
 // 4. Isolation by Bezier clipping, in a local frame (both curves moved so that the box around their
 //    control points is centred on the origin; every tolerance a multiple of the rounding unit times the
@@ -67,10 +88,10 @@
 //
 // Bounded time: the general method counts its work (one control point through one de Casteljau level is
 // one unit) and stops descending at exactWorkLimit, with `complete` false in the result; the checks of
-// candidate stretches have a limit of their own, and the root finding of 1 and 2 looks at no more than 4096
-// intervals. bench/exact_bench measures the costliest kinds of pairs of 32 points (a curve against itself
-// run back; two curves one float step apart, which spend the whole limit): about 2 ms on this project's
-// machine, every pair well within 10 ms.
+// candidate stretches have a limit of their own, the root finding of 1 and 2 looks at no more than 4096
+// intervals, and that of 4a at no more than 256 (cut at most 16 times deep). bench/exact_bench measures
+// the costliest kinds of pairs of 32 points (a curve against itself run back; two curves one float step
+// apart, which spend the whole limit): about 2 ms on this project's machine, every pair well within 10 ms.
 //
 // Not yet exact: pairs of curves of four or more control points where neither is a cubic that the second
 // answer takes (two quartics, say) that touch with contact of higher order or come closer than rounding

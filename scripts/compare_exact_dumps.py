@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Compares two outputs of build/bench/exact_dump (two builds of the exact intersection on the same pairs):
+"""Compares two outputs of build/bench/exact_paths_dump (two builds of the exact intersection on the same pairs):
 prints the pairs that differ in what they find (counts of meeting points and stretches, touches, the work
 limit) and the pairs whose parameters differ, with the largest difference.
 

@@ -149,10 +149,13 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
     return true;
 }
 
-Cone coneOf(const ClipPiece& p, int n, double err) {
-    Cone c;
-    c.valid = n >= 2 && directionCone(p, n, err, c.lo, c.hi);
-    return c;
+const Cone& coneOf(const ClipPiece& p, int n, double err) {
+    if (!p.hasCone) {
+        Cone& c = p.cone;
+        c.valid = n >= 2 && directionCone(p, n, err, c.lo, c.hi);
+        p.hasCone = true;
+    }
+    return p.cone;
 }
 
 bool directionsApart(const Cone& a, const Cone& b, double err) {

@@ -18,17 +18,9 @@ bool boxesMeet(const ClipPiece& a, const ClipPiece& b, double margin);
 // chord holding line's control points, widened by margin. False when nothing is left.
 bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, double margin, double& u0, double& u1);
 
-// The direction cone of a piece: every edge direction of its control polygon is a positive mix of lo and
-// hi (counter-clockwise from lo). Not valid when the edges span half a turn or more, or none is longer than
-// rounding, so that the piece may turn back and cross itself.
-struct Cone {
-    bool valid;
-    Vec lo;
-    Vec hi;
-};
-
-// The direction cone of the piece's n control points whose coordinates carry a rounding error of err.
-Cone coneOf(const ClipPiece& p, int n, double err);
+// The direction cone of the piece's n control points whose coordinates carry a rounding error of err
+// (the same err for every call on one piece: it is computed once and kept with the piece until it is cut).
+const Cone& coneOf(const ClipPiece& p, int n, double err);
 
 // Whether every control-polygon direction of one piece is strictly on one side of every direction of the
 // other, beyond what a rounding error of err in each control point could change: then the pieces meet at

@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <type_traits>
 
 #include "geometry/geometry.h"
 #include "intersect/exact.h"
@@ -102,6 +103,35 @@ void pointAndVelocity(const Horner& position, const Horner& velocity, T t, T& px
     py = ay * f;
 }
 
+// A curve, its derivative and its second derivative at one parameter, each as pointAt, velocityAt and
+// accelerationAt give it (the same operations, sharing u and the powers of (1 - t) or t).
+template <class T>
+void pointVelocityAcceleration(const Horner& position, const Horner& velocity, const Horner& acceleration, T t, T& px,
+                               T& py, T& vx, T& vy, T& ax, T& ay) {
+    if (acceleration.d < 0) {
+        pointAndVelocity(position, velocity, t, px, py, vx, vy);
+        acceleration.at(t, ax, ay);
+        return;
+    }
+    const bool nearStart = t <= T(0.5);
+    const T w = nearStart ? T(1) - t : t;
+    const T u = nearStart ? t / w : (T(1) - t) / w;
+    T sx, sy;
+    acceleration.sum(nearStart, u, sx, sy);
+    T f = 1;
+    for (int i = 0; i < acceleration.d; ++i) f *= w;
+    ax = sx * f;
+    ay = sy * f;
+    velocity.sum(nearStart, u, sx, sy);
+    f *= w;
+    vx = sx * f;
+    vy = sy * f;
+    position.sum(nearStart, u, sx, sy);
+    f *= w;
+    px = sx * f;
+    py = sy * f;
+}
+
 // One input curve in the local frame, with its derivatives.
 struct Curve {
     int n = 0;  // control points
@@ -114,6 +144,33 @@ struct Curve {
     // Takes count control points and derives the hodograph twice, so that Newton's methods need no more.
     void set(const double* px, const double* py, int count);
 };
+
+// Calls f with std::integral_constant<int, n> for the counts of control points met most (3 to 10), so
+// that loops over control points are compiled for that count, and with the constant 0 (n given at run
+// time) for the others. The compiled forms do the same operations in the same order.
+template <class F>
+decltype(auto) byCount(int n, F&& f) {
+    switch (n) {
+        case 3:
+            return f(std::integral_constant<int, 3>{});
+        case 4:
+            return f(std::integral_constant<int, 4>{});
+        case 5:
+            return f(std::integral_constant<int, 5>{});
+        case 6:
+            return f(std::integral_constant<int, 6>{});
+        case 7:
+            return f(std::integral_constant<int, 7>{});
+        case 8:
+            return f(std::integral_constant<int, 8>{});
+        case 9:
+            return f(std::integral_constant<int, 9>{});
+        case 10:
+            return f(std::integral_constant<int, 10>{});
+        default:
+            return f(std::integral_constant<int, 0>{});
+    }
+}
 
 // A point or direction in the local frame.
 struct Vec {
@@ -138,6 +195,9 @@ inline double pointsApart(Vec a, Vec b) { return length(Vec{a.x - b.x, a.y - b.y
 
 // The curve, its velocity and its acceleration at t, in double.
 Vec pointAt(const Curve& c, double t);
+inline void pointVelocityAcceleration(const Curve& c, double t, Vec& p, Vec& v, Vec& a) {
+    pointVelocityAcceleration(c.position, c.velocity, c.acceleration, t, p.x, p.y, v.x, v.y, a.x, a.y);
+}
 Vec velocityAt(const Curve& c, double t);
 Vec accelerationAt(const Curve& c, double t);
 

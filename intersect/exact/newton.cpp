@@ -29,12 +29,11 @@ void keepNearest(const Curve& c, Vec p, double tolerance, double t0, double t1, 
     if (pointsApart(pointAt(c, t), p) <= tolerance) out.push_back(t);
 }
 
-// Appends to out every parameter in [t0, t1] where c passes within tolerance of p.
-void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, double t0, double t1,
+// Appends to out every parameter in [t0, t1] where c passes within tolerance of p; piece is c's piece on
+// [t0, t1], its halves cut from it (and taken afresh from c every freshAfter cuts).
+void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, double t0, double t1, const ClipPiece& piece,
                       std::vector<double>& out, int depth, Work& work) {
     work.used += c.n * c.n;
-    ClipPiece piece;
-    extract(c, t0, t1, piece);
     if (p.x < piece.minX - tolerance || p.x > piece.maxX + tolerance || p.y < piece.minY - tolerance ||
         p.y > piece.maxY + tolerance) {
         return;
@@ -86,10 +85,12 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
             // Newton kept inside the bracket, halving when it would leave it
             t = 0.5 * (lo + hi);
             for (int i = 0; i < bracketSteps && hi - lo > bracketWidth; ++i) {
-                const double h = advance(t);
+                Vec q, v;
+                pointAndVelocity(c.position, c.velocity, t, q.x, q.y, v.x, v.y);
+                const double h = dot(Vec{q.x - p.x, q.y - p.y}, direction);
                 if (h == 0) break;
                 (h < 0 ? lo : hi) = t;
-                const double slope = dot(velocityAt(c, t), direction);
+                const double slope = dot(v, direction);
                 double next = slope > 0 ? t - h / slope : 0.5 * (lo + hi);
                 if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
                 if (std::fabs(next - t) <= bracketStep) break;
@@ -107,8 +108,11 @@ void findPointOnCurve(const Curve& c, Vec p, double tolerance, double err, doubl
         return;
     }
     const double tm = 0.5 * (t0 + t1);
-    findPointOnCurve(c, p, tolerance, err, t0, tm, out, depth + 1, work);
-    findPointOnCurve(c, p, tolerance, err, tm, t1, out, depth + 1, work);
+    ClipPiece left;
+    ClipPiece right;
+    halve(c, piece, t0, t1, left, right);
+    findPointOnCurve(c, p, tolerance, err, t0, tm, left, out, depth + 1, work);
+    findPointOnCurve(c, p, tolerance, err, tm, t1, right, out, depth + 1, work);
 }
 
 }  // namespace
@@ -186,9 +190,8 @@ bool newtonTouch(const Curve& a, const Curve& b, double& t, double& s) {
 bool newtonProject(const Curve& c, Vec p, double& t) {
     double previous = INFINITY;
     for (int i = 0; i < newtonSteps; ++i) {
-        const Vec q = pointAt(c, t);
-        const Vec v = velocityAt(c, t);
-        const Vec w = accelerationAt(c, t);
+        Vec q, v, w;
+        pointVelocityAcceleration(c, t, q, v, w);
         const Vec f{q.x - p.x, q.y - p.y};
         double second = dot(v, v) + dot(f, w);
         if (!(second > 0)) second = dot(v, v);  // away from a minimum: a plain gradient step
@@ -206,7 +209,9 @@ bool newtonProject(const Curve& c, Vec p, double& t) {
 void pointOnCurve(const Curve& c, Vec p, double tolerance, double err, std::vector<double>& out, Work& work) {
     out.clear();
     if (c.n < 1 || work.spent()) return;
-    findPointOnCurve(c, p, tolerance, err, 0, 1, out, 0, work);
+    ClipPiece whole;
+    extract(c, 0, 1, whole);
+    findPointOnCurve(c, p, tolerance, err, 0, 1, whole, out, 0, work);
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end(), [](double u, double v) { return v - u <= sameCrossing; }), out.end());
 }

@@ -6,10 +6,13 @@ namespace exactmode {
 
 namespace {
 
+// Each function taking a template count N works on N control points, or on n when N is 0.
+template <int N>
 void updateBox(ClipPiece& piece, int n) {
+    const int count = N > 0 ? N : n;
     Pair lo = piece.p[0];
     Pair hi = lo;
-    for (int i = 1; i < n; ++i) {
+    for (int i = 1; i < count; ++i) {
         const Pair& q = piece.p[i];
         lo.x = q.x < lo.x ? q.x : lo.x;
         lo.y = q.y < lo.y ? q.y : lo.y;
@@ -26,7 +29,9 @@ void updateBox(ClipPiece& piece, int n) {
 Pair mix(double v, const Pair& a, double u, const Pair& b) { return Pair{v * a.x + u * b.x, v * a.y + u * b.y}; }
 
 // restricts the control polygon of n points to its part [u0, u1] (0 <= u0 <= u1 <= 1) by de Casteljau
-void restrictTo(Pair* p, int n, double u0, double u1) {
+template <int N>
+void restrictTo(Pair* p, int count, double u0, double u1) {
+    const int n = N > 0 ? N : count;
     if (u1 < 1) {
         // keep [0, u1]: point k of the left part is the last of level k, built in place from the back
         const double v = 1 - u1;
@@ -44,33 +49,37 @@ void restrictTo(Pair* p, int n, double u0, double u1) {
     }
 }
 
-}  // namespace
-
-void extract(const Curve& c, double t0, double t1, ClipPiece& piece) {
-    for (int i = 0; i < c.n; ++i) piece.p[i] = Pair{c.x[i], c.y[i]};
-    restrictTo(piece.p, c.n, t0, t1);
-    updateBox(piece, c.n);
+template <int N>
+void extractN(const Curve& c, double t0, double t1, ClipPiece& piece) {
+    const int n = N > 0 ? N : c.n;
+    for (int i = 0; i < n; ++i) piece.p[i] = Pair{c.x[i], c.y[i]};
+    restrictTo<N>(piece.p, n, t0, t1);
+    updateBox<N>(piece, n);
     piece.generation = 0;
+    piece.hasCone = false;
 }
 
-void narrow(const Curve& c, ClipPiece& piece, double u0, double u1, double t0, double t1) {
+template <int N>
+void narrowN(const Curve& c, ClipPiece& piece, double u0, double u1, double t0, double t1) {
     if (piece.generation >= freshAfter) {
-        extract(c, t0, t1, piece);
+        extractN<N>(c, t0, t1, piece);
         return;
     }
-    restrictTo(piece.p, c.n, u0, u1);
-    updateBox(piece, c.n);
+    restrictTo<N>(piece.p, c.n, u0, u1);
+    updateBox<N>(piece, c.n);
     ++piece.generation;
+    piece.hasCone = false;
 }
 
-void halve(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPiece& left, ClipPiece& right) {
+template <int N>
+void halveN(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPiece& left, ClipPiece& right) {
     const double tm = 0.5 * (t0 + t1);
     if (piece.generation >= freshAfter) {
-        extract(c, t0, tm, left);
-        extract(c, tm, t1, right);
+        extractN<N>(c, t0, tm, left);
+        extractN<N>(c, tm, t1, right);
         return;
     }
-    const int n = c.n;
+    const int n = N > 0 ? N : c.n;
     Pair q[maxPoints];
     for (int i = 0; i < n; ++i) q[i] = piece.p[i];
     left.p[0] = piece.p[0];
@@ -80,9 +89,24 @@ void halve(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPie
         left.p[j] = q[0];
         right.p[n - 1 - j] = q[n - 1 - j];
     }
-    updateBox(left, n);
-    updateBox(right, n);
+    updateBox<N>(left, n);
+    updateBox<N>(right, n);
     left.generation = right.generation = piece.generation + 1;
+    left.hasCone = right.hasCone = false;
+}
+
+}  // namespace
+
+void extract(const Curve& c, double t0, double t1, ClipPiece& piece) {
+    byCount(c.n, [&](auto N) { extractN<decltype(N)::value>(c, t0, t1, piece); });
+}
+
+void narrow(const Curve& c, ClipPiece& piece, double u0, double u1, double t0, double t1) {
+    byCount(c.n, [&](auto N) { narrowN<decltype(N)::value>(c, piece, u0, u1, t0, t1); });
+}
+
+void halve(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPiece& left, ClipPiece& right) {
+    byCount(c.n, [&](auto N) { halveN<decltype(N)::value>(c, piece, t0, t1, left, right); });
 }
 
 double extentOf(const ClipPiece& p) { return std::max(p.maxX - p.minX, p.maxY - p.minY); }

@@ -12,11 +12,23 @@ struct Pair {
     double y;
 };
 
+// The direction cone of a piece: every edge direction of its control polygon is a positive mix of lo and
+// hi (counter-clockwise from lo). Not valid when the edges span half a turn or more, or none is longer than
+// rounding, so that the piece may turn back and cross itself.
+struct Cone {
+    bool valid;
+    Vec lo;
+    Vec hi;
+};
+
 // The control polygon of a curve restricted to a parameter range.
 struct ClipPiece {
     Pair p[maxPoints];
     double minX, maxX, minY, maxY;  // box of the control points
     int generation;                 // cuts since it was last taken from the input curve
+    // its direction cone, once computed (coneOf); every cut forgets it
+    mutable bool hasCone;
+    mutable Cone cone;
 
     double x(int i) const { return p[i].x; }
     double y(int i) const { return p[i].y; }

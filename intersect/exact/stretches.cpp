@@ -23,6 +23,88 @@ constexpr int fewestSamples = 3;
 // The work of one projection onto a curve, per control point: a few Newton steps.
 constexpr long projectionWork = 16;
 
+// The derivative is shown to stay away from zero on pieces of the hodograph halved at most this many
+// times (up to 2^6 pieces, 2^7 - 1 looked at); where that does not settle it, the search for where it
+// vanishes decides.
+constexpr int clearDepth = 6;
+// A piece of the hodograph is clear of zero when its control points lie beyond this many times the
+// tolerance of that search (and this many times its rounding) on one side of a line through zero: far
+// more than the rounding of the pieces and of evaluating the hodograph, so the search would find nothing.
+constexpr double clearMargin = 2;
+constexpr double clearRounding = 8;
+
+// Whether the hodograph's control points h[0..k) (a curve's derivative), cut in halves up to `depth` more
+// times, are each on one side of a line through zero, beyond bound: then the derivative is longer than
+// bound all along, and the curve nowhere turns back on itself. The lines tried: the axes (the box around
+// the control points) and the line across their mean direction.
+template <int K>
+bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
+    const int k = K > 0 ? K : count;
+    double loX = h[0].x, hiX = h[0].x, loY = h[0].y, hiY = h[0].y;
+    Vec mean{0, 0};
+    for (int i = 0; i < k; ++i) {
+        loX = std::min(loX, h[i].x);
+        hiX = std::max(hiX, h[i].x);
+        loY = std::min(loY, h[i].y);
+        hiY = std::max(hiY, h[i].y);
+        mean.x += h[i].x;
+        mean.y += h[i].y;
+    }
+    if (loX > bound || hiX < -bound || loY > bound || hiY < -bound) return true;
+    // every control point beyond bound along the unit direction of the mean
+    const double m = length(mean);
+    if (m > 0) {
+        bool clear = true;
+        for (int i = 0; i < k; ++i) clear = clear && dot(h[i], mean) > bound * m;
+        if (clear) return true;
+    }
+    if (depth == 0) return false;
+    Vec left[K > 0 ? K : maxPoints], right[K > 0 ? K : maxPoints], q[K > 0 ? K : maxPoints];
+    for (int i = 0; i < k; ++i) q[i] = h[i];
+    left[0] = h[0];
+    right[k - 1] = h[k - 1];
+    for (int j = 1; j < k; ++j) {
+        for (int i = 0; i < k - j; ++i) q[i] = Vec{0.5 * q[i].x + 0.5 * q[i + 1].x, 0.5 * q[i].y + 0.5 * q[i + 1].y};
+        left[j] = q[0];
+        right[k - 1 - j] = q[k - 1 - j];
+    }
+    return derivativeClearN<K>(left, k, bound, depth - 1) && derivativeClearN<K>(right, k, bound, depth - 1);
+}
+
+bool derivativeClear(const Vec* h, int k, double bound, int depth) {
+    return byCount(k, [&](auto K) { return derivativeClearN<decltype(K)::value>(h, k, bound, depth); });
+}
+
+// The hodograph of a (its control points d (P[i + 1] - P[i])), and the tolerance and rounding of the
+// search for where it vanishes.
+struct Hodograph {
+    int d;
+    double hx[maxPoints];
+    double hy[maxPoints];
+    double tolerance;
+    double err;
+};
+
+Hodograph hodographOf(const Curve& a, double tolerance, double err) {
+    Hodograph h;
+    h.d = a.n - 1;
+    for (int i = 0; i < h.d; ++i) {
+        h.hx[i] = h.d * (a.x[i + 1] - a.x[i]);
+        h.hy[i] = h.d * (a.y[i + 1] - a.y[i]);
+    }
+    h.tolerance = 2.0 * hodographRounding * h.d * tolerance;
+    h.err = hodographRounding * h.d * err;
+    return h;
+}
+
+// Whether the hodograph is shown to stay clear of zero: the search for where it vanishes would find nothing.
+bool hodographClear(const Hodograph& h, Work& work) {
+    Vec v[maxPoints];
+    for (int i = 0; i < h.d; ++i) v[i] = Vec{h.hx[i], h.hy[i]};
+    work.used += (2 << clearDepth) * h.d * h.d;  // each piece looked at, and halved
+    return derivativeClear(v, h.d, clearMargin * h.tolerance + clearRounding * h.err, clearDepth);
+}
+
 // Whether the curves have one direction at (t, s); a vanishing derivative has every direction.
 bool parallelAt(const Curve& a, double t, const Curve& b, double s, double err) {
     const Vec va = velocityAt(a, t);
@@ -99,22 +181,21 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
     }
     // where a turns back on itself (its derivative vanishes) on b
     if (a.n >= 3) {
+        const Hodograph h = hodographOf(a, tolerance, err);
+        if (hodographClear(h, work)) return;
         Curve hodograph;
-        double hx[maxPoints], hy[maxPoints];
-        const int d = a.n - 1;
-        for (int i = 0; i < d; ++i) {
-            hx[i] = d * (a.x[i + 1] - a.x[i]);
-            hy[i] = d * (a.y[i + 1] - a.y[i]);
-        }
-        hodograph.set(hx, hy, d);
-        pointOnCurve(hodograph, Vec{0, 0}, 2.0 * hodographRounding * d * tolerance, hodographRounding * d * err, turns,
-                     work);
+        hodograph.set(h.hx, h.hy, h.d);
+        pointOnCurve(hodograph, Vec{0, 0}, h.tolerance, h.err, turns, work);
         for (double t : turns) {
             if (work.spent()) break;  // a derivative within rounding of zero all along: the result says so
             pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
             for (double s : scratch) add(t, s, true, false);
         }
     }
+}
+
+bool turnsNowhere(const Curve& a, double tolerance, double err, Work& work) {
+    return a.n < 3 || hodographClear(hodographOf(a, tolerance, err), work);
 }
 
 void sharedStretches(const Curve& a, const Curve& b, std::vector<Candidate>& ends, double tolerance, Work& checking,

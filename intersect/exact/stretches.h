@@ -44,6 +44,10 @@ void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance,
                  std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch,
                  std::vector<double>& turns, Work& work);
 
+// Whether a is shown to turn back on itself nowhere (its derivative stays away from zero): then examineEnds
+// finds no such points.
+bool turnsNowhere(const Curve& a, double tolerance, double err, Work& work);
+
 // The stretches between pairs of candidate ends (sorted here) along which the curves coincide, the
 // longest of those that contain one another, checked within checking's limit: put in kept (its contents
 // replaced; all is working storage, its contents replaced).
