@@ -261,6 +261,148 @@ int wrapThreePoints(const Point* points, Point* out) {
     return 3;
 }
 
+// ---------------------------------------------------------------------------------------------------
+// The walk by orientation alone: every comparison a cross product of the float differences, certified as
+// compareByGeometry certifies it, and the vertices kept as indices until the end. Any decision the geometry
+// leaves open (a near-tie, an exactly vertical direction, a direction near a threshold or near straight
+// down) gives up, and the caller takes the walk above, which decides it by the arctangent; nothing is
+// written to out before the walk is certain.
+
+// The float differences from one point to another, as directionAngle forms them, and their squared length.
+struct Difference {
+    float dx;
+    float dy;
+    double squaredLength;
+};
+
+inline Difference differenceOf(const Point& from, const Point& to) {
+    const float dx = static_cast<float>(static_cast<double>(to.x) - static_cast<double>(from.x));
+    const float dy = static_cast<float>(static_cast<double>(to.y) - static_cast<double>(from.y));
+    return Difference{dx, dy, static_cast<double>(dx) * dx + static_cast<double>(dy) * dy};
+}
+
+// The sign of angle(u) - angle(v) for two directions with dx != 0 (rightward or leftward), as
+// compareByGeometry gives it, otherwise undecided.
+inline int compareSideways(const Difference& u, const Difference& v) {
+    const bool uRight = u.dx > 0;
+    if (uRight == (v.dx > 0)) {
+        const double cross = static_cast<double>(u.dx) * v.dy - static_cast<double>(u.dy) * v.dx;
+        if (cross * cross > sameAngleSineSquared * u.squaredLength * v.squaredLength) return cross > 0 ? -1 : 1;
+        return cross == 0 ? 0 : undecided;
+    }
+    const Difference& r = uRight ? u : v;
+    const Difference& l = uRight ? v : u;
+    if (r.dy <= 0 || l.dy <= 0 || r.dx > sameAngleSine * r.dy || -static_cast<double>(l.dx) > sameAngleSine * l.dy) {
+        return uRight ? -1 : 1;
+    }
+    return undecided;
+}
+
+// whether no vertex found so far (indices in chosen) sits at p's position: isNewPoint on the output to be
+inline bool isNewVertex(const Point& p, const Point* points, const int* chosen, int k) {
+    for (int i = 0; i < k; ++i) {
+        const Point& v = points[chosen[i]];
+        if (v.x == p.x && v.y == p.y) return false;
+    }
+    return true;
+}
+
+constexpr int givesUp = -1;
+
+// nextLeftVertex decided by orientation, or givesUp. Candidates at cur's own position (angle 0) never
+// beat the start; vertical ones give up.
+int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, const int* chosen, int k) {
+    int best = cur;
+    Difference bestDifference{0, 0, 0};
+    for (int j = 0; j < n; ++j) {
+        const Difference d = differenceOf(points[cur], points[j]);
+        if (d.dx == 0) {
+            if (d.dy == 0) continue;
+            return givesUp;
+        }
+        if (d.dx < 0 && d.dy < 0) {  // beyond 270 when clearly below the horizontal
+            if (-static_cast<double>(d.dy) > sameAngleSine * -static_cast<double>(d.dx)) continue;
+            return givesUp;
+        }
+        if (best == cur) {  // above 0: leftward, or rightward clearly off straight down
+            if (!(d.dx < 0 || d.dy >= 0 || -static_cast<double>(d.dy) * sameAngleSine <= d.dx)) return givesUp;
+        } else {
+            const int c = compareSideways(d, bestDifference);
+            if (c == undecided) return givesUp;
+            if (c <= 0) continue;
+        }
+        if (j != top && !isNewVertex(points[j], points, chosen, k)) continue;
+        best = j;
+        bestDifference = d;
+    }
+    return best;
+}
+
+// nextRightVertex decided by orientation, or givesUp.
+int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, const int* chosen, int k) {
+    int best = top;
+    Difference bestDifference = differenceOf(points[ref], points[top]);
+    if (bestDifference.dx == 0) return givesUp;
+    for (int j = 0; j < n; ++j) {
+        const Difference d = differenceOf(points[ref], points[j]);
+        if (d.dx == 0) {
+            if (d.dy == 0) continue;  // angle 0: below 90
+            return givesUp;
+        }
+        if (d.dx > 0 && d.dy < 0) {  // below 90 when clearly below the horizontal
+            if (-static_cast<double>(d.dy) > sameAngleSine * d.dx) continue;
+            return givesUp;
+        }
+        const int c = compareSideways(d, bestDifference);
+        if (c == undecided) return givesUp;
+        if (c >= 0) continue;
+        if (j != top && !isNewVertex(points[j], points, chosen, k)) continue;
+        best = j;
+        bestDifference = d;
+    }
+    return best;
+}
+
+// The walk of wrap() by orientation for n >= 1 points of plain coordinates: its count and out, or givesUp
+// with out untouched.
+int wrapByOrientation(const Point* points, int n, Point* out) {
+    int top = 0;
+    int bottom = 0;
+    for (int i = 1; i < n; ++i) {
+        if (points[i].y > points[top].y) top = i;
+        if (points[i].y < points[bottom].y) bottom = i;
+    }
+    if (bottom == top) {
+        writePosition(out[0], points[bottom]);
+        return 0;
+    }
+    int chosen[maxControlPoints];
+    chosen[0] = bottom;
+    int k = 1;
+    // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
+    int cur = bottom;
+    for (;;) {
+        const int best = nextLeftVertexByOrientation(points, n, cur, top, chosen, k);
+        if (best == givesUp || best == cur || k == n) return givesUp;
+        chosen[k++] = best;
+        if (best == top) break;
+        cur = best;
+    }
+    const int k1 = k;
+    int ref = bottom;
+    while (k < n) {
+        const int best = nextRightVertexByOrientation(points, n, ref, top, chosen, k);
+        if (best == givesUp) return givesUp;
+        if (best == top) break;
+        chosen[k++] = best;
+        ref = best;
+    }
+    // the left side in order, then the right side from the top downwards
+    for (int i = 0; i < k1; ++i) writePosition(out[i], points[chosen[i]]);
+    for (int i = k1; i < k; ++i) writePosition(out[i], points[chosen[k - 1 - (i - k1)]]);
+    return k;
+}
+
 using NextVertex = int (*)(const Point*, int, int, int, const Point*, int);
 
 // The gift-wrapping walk, with the step functions of one way of comparing angles.
@@ -338,6 +480,10 @@ int convexHull(const Point* points, int n, Point* out) {
     if (n == 3) {
         const int k = wrapThreePoints(points, out);
         if (k >= 0) return k;
+    }
+    if (n <= maxControlPoints) {
+        const int k = wrapByOrientation(points, n, out);
+        if (k != givesUp) return k;
     }
     return wrap<nextLeftVertex, nextRightVertex>(points, n, out);
 }

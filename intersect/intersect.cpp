@@ -130,6 +130,40 @@ bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
 }
 
+// The edge from vertex i to i + 1 of an outline, or its closing edge from the first vertex to the last.
+void describeEdge(const HullOutline& o, int i, OutlineEdge& e) {
+    const Point& from = i < o.n - 1 ? o.vertices[i] : o.vertices[0];
+    const Point& to = i < o.n - 1 ? o.vertices[i + 1] : o.vertices[o.n - 1];
+    e.fromX = from.x;
+    e.fromY = from.y;
+    e.toX = to.x;
+    e.toY = to.y;
+    e.dx = to.x - from.x;
+    e.dy = to.y - from.y;
+    e.squaredLength = squaredLength(e.dx, e.dy);
+    e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+}
+
+// every edge of squared length 2^-100 or more
+bool hasLongEdges(const HullOutline& o) {
+    for (int i = 0; i < o.distinctEdges(); ++i) {
+        OutlineEdge e;
+        describeEdge(o, i, e);
+        if (!(e.squaredLength >= shortestEdgeSquared)) return false;
+    }
+    return true;
+}
+
+// no edge steeper than |dx| / length = 0.1
+bool isShallow(const HullOutline& o) {
+    for (int i = 0; i < o.distinctEdges(); ++i) {
+        OutlineEdge e;
+        describeEdge(o, i, e);
+        if (!(static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength)) return false;
+    }
+    return true;
+}
+
 // Outlines separated along x by more than 1% of the larger side of their common box, or along y by more
 // than 10% of it while no edge of the first is steeper than 84 degrees, share no meeting edge pair, and
 // checking that costs a pass over each outline instead of one test per edge pair. Why, case by case:
@@ -143,7 +177,6 @@ bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
 //   where cos = |dx| / length >= 0.1 below 84 degrees.
 // Coordinates stay within 2^60, where no difference overflows and the float cross product stays finite.
 bool surelyApart(const HullOutline& first, const HullOutline& second) {
-    if (!first.longEdges || !second.longEdges) return false;
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     if (!(std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate)) {
@@ -152,44 +185,35 @@ bool surelyApart(const HullOutline& first, const HullOutline& second) {
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
     const double gapY = std::max(second.loY - first.hiY, first.loY - second.hiY);
-    return gapX > apartAlongX * side || (first.shallow && gapY > apartAlongY * side);
+    // the boxes first: the edges are looked at only for outlines that the boxes put apart
+    return (gapX > apartAlongX * side || (gapY > apartAlongY * side && isShallow(first))) && hasLongEdges(first) &&
+           hasLongEdges(second);
 }
 
 }  // namespace
 
-HullOutline::HullOutline(const Point* outline, int count) : n(count) {
+HullOutline::HullOutline(const Point* outline, int count) : vertices(outline), n(count) {
     loX = hiX = outline[0].x;
     loY = hiY = outline[0].y;
-    shallow = true;
-    longEdges = true;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 1; i < n; ++i) {
         loX = std::min(loX, static_cast<double>(outline[i].x));
         hiX = std::max(hiX, static_cast<double>(outline[i].x));
         loY = std::min(loY, static_cast<double>(outline[i].y));
         hiY = std::max(hiY, static_cast<double>(outline[i].y));
     }
-    for (int i = 0; i < distinctEdges(); ++i) {
-        OutlineEdge& e = edges[i];
-        const Point& from = i < n - 1 ? outline[i] : outline[0];
-        const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
-        e.fromX = from.x;
-        e.fromY = from.y;
-        e.toX = to.x;
-        e.toY = to.y;
-        e.dx = to.x - from.x;
-        e.dy = to.y - from.y;
-        e.squaredLength = squaredLength(e.dx, e.dy);
-        e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
-        longEdges = longEdges && e.squaredLength >= shortestEdgeSquared;
-        shallow = shallow && static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
-    }
 }
 
 bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
     if (surelyApart(first, second)) return false;
-    for (int i = 0; i < first.distinctEdges(); ++i) {
-        for (int j = 0; j < second.distinctEdges(); ++j) {
-            if (edgesMeet(first.edges[i], second.edges[j])) return true;
+    OutlineEdge edges1[maxControlPoints];
+    OutlineEdge edges2[maxControlPoints];
+    const int count1 = first.distinctEdges();
+    const int count2 = second.distinctEdges();
+    for (int i = 0; i < count1; ++i) describeEdge(first, i, edges1[i]);
+    for (int j = 0; j < count2; ++j) describeEdge(second, j, edges2[j]);
+    for (int i = 0; i < count1; ++i) {
+        for (int j = 0; j < count2; ++j) {
+            if (edgesMeet(edges1[i], edges2[j])) return true;
         }
     }
     return false;
@@ -302,25 +326,68 @@ double resolutionLimit(const Point* curve, int n) {
     return resolutionStepsPerEdge * (n > 1 ? n - 1 : 1) * step;
 }
 
-// Room for the control points of one half, left unset: splitBezier writes each of the n it holds, whole,
-// before anything reads them. Bytes, not Points, so that the room costs nothing to make; the Points begin
-// to exist as they are written.
+// Room for up to maxControlPoints points, left unset: whoever fills it writes each point it holds, whole,
+// before anything reads it. Bytes, not Points, so that the room costs nothing to make; the Points begin to
+// exist as they are written.
 struct PointRoom {
     alignas(Point) unsigned char bytes[sizeof(Point) * maxControlPoints];
     Point* points() { return reinterpret_cast<Point*>(bytes); }
+    const Point* points() const { return reinterpret_cast<const Point*>(bytes); }
 };
 
-// A piece of a curve in the search: its control polygon and the outline it is tested by.
-// The outline's edges and box are found here once, for the two pairs the piece takes part in.
-struct Piece {
+// the box of n >= 1 points, in double
+void boxOf(const Point* points, int n, double box[4]) {
+    double loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
+    for (int i = 1; i < n; ++i) {
+        loX = std::min(loX, static_cast<double>(points[i].x));
+        hiX = std::max(hiX, static_cast<double>(points[i].x));
+        loY = std::min(loY, static_cast<double>(points[i].y));
+        hiY = std::max(hiY, static_cast<double>(points[i].y));
+    }
+    box[0] = loX;
+    box[1] = hiX;
+    box[2] = loY;
+    box[3] = hiY;
+}
+
+// A piece of a curve in the search: its control polygon, their box, and the outline it is tested by. The
+// outline is found the first time a pair needs it, once for the two pairs the piece takes part in: a pair
+// whose control boxes already lie apart never does.
+class Piece {
+public:
     const Point* curve;
     int n;
-    Point outline[maxControlPoints];
-    int m;  // the outline's vertex count, 1 or more: the curves searched have finite points
-    HullOutline described;
+    double controlBox[4];  // loX, hiX, loY, hiY of the control points
+    // resolutionLimit of the whole curve the piece comes from, never below the piece's own: halving keeps
+    // every coordinate within the largest of its polygon's (each point rounds a value between two of them)
+    double resolutionCeiling;
 
-    Piece(const Point* c, int count) : curve(c), n(count), m(pieceOutline(c, count, outline)), described(outline, m) {}
+    Piece(const Point* c, int count, double ceiling) : curve(c), n(count), resolutionCeiling(ceiling), m(0) {
+        boxOf(c, count, controlBox);
+    }
+
+    // the outline (found now if not yet) and its count, 1 or more: the curves searched have finite points
+    const HullOutline& outline() const {
+        if (m == 0) {
+            m = pieceOutline(curve, n, room.points());
+            described = HullOutline(room.points(), m);
+        }
+        return described;
+    }
+    const Point* vertices() const { return outline().vertices; }
+    int count() const { return outline().n; }
+
+private:
+    mutable int m;  // 0 until the outline is found
+    mutable PointRoom room;
+    mutable HullOutline described;
 };
+
+// the limit a piece's smallness is judged by: epsilon, or the float limit where that is coarser
+double smallnessLimit(const Search& search, const Piece& piece) {
+    if (piece.resolutionCeiling <= search.epsilon) return search.epsilon;  // the max below, without the pass
+    return std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
+}
 
 // Whether a piece counts as small: its first hull edge within the limit (epsilon, or the float limit where
 // that is coarser), and its box within 2 (n - 1) limits. The first edge alone can be short while the piece
@@ -328,12 +395,13 @@ struct Piece {
 // piece could lie far from where the curves meet. Halving spreads a piece's control points about evenly,
 // so for the pieces of a smooth curve the box test holds as soon as the edge test does.
 bool isSmall(const Search& search, const Piece& piece) {
-    const double firstEdge = piece.m >= 2 ? distance(piece.outline[0], piece.outline[1]) : 0.0;
-    const HullOutline& o = piece.described;
+    const HullOutline& o = piece.outline();
+    const double firstEdge = o.n >= 2 ? distance(o.vertices[0], o.vertices[1]) : 0.0;
     const double side = std::max(o.hiX - o.loX, o.hiY - o.loY);
     const double sides = boxLimitsPerEdge * (piece.n > 1 ? piece.n - 1 : 1);  // limits the box may span
     if (firstEdge <= search.epsilon && side <= sides * search.epsilon) return true;
-    const double limit = std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
+    if (piece.resolutionCeiling <= search.epsilon) return false;  // the limit is epsilon: the same test
+    const double limit = smallnessLimit(search, piece);
     return firstEdge <= limit && side <= sides * limit;
 }
 
@@ -356,36 +424,68 @@ struct CallbackObserver {
     void operator()(int level, const Piece& piece1, const Piece& piece2, SearchVisit::Verdict verdict,
                     Point point) const {
         if (k == 0) {
-            observer(SearchVisit{level, piece1.curve, piece1.n, piece1.outline, piece1.m, piece2.curve, piece2.n,
-                                 piece2.outline, piece2.m, verdict, point},
+            observer(SearchVisit{level, piece1.curve, piece1.n, piece1.vertices(), piece1.count(), piece2.curve,
+                                 piece2.n, piece2.vertices(), piece2.count(), verdict, point},
                      context);
             return;
         }
         Point curve1[maxControlPoints], outline1[maxControlPoints], curve2[maxControlPoints],
             outline2[maxControlPoints];
         scaleCurve(piece1.curve, piece1.n, -k, curve1);
-        scaleCurve(piece1.outline, piece1.m, -k, outline1);
+        scaleCurve(piece1.vertices(), piece1.count(), -k, outline1);
         scaleCurve(piece2.curve, piece2.n, -k, curve2);
-        scaleCurve(piece2.outline, piece2.m, -k, outline2);
-        observer(SearchVisit{level, curve1, piece1.n, outline1, piece1.m, curve2, piece2.n, outline2, piece2.m, verdict,
-                             Point(std::ldexp(point.x, -k), std::ldexp(point.y, -k))},
+        scaleCurve(piece2.vertices(), piece2.count(), -k, outline2);
+        observer(SearchVisit{level, curve1, piece1.n, outline1, piece1.count(), curve2, piece2.n, outline2,
+                             piece2.count(), verdict, Point(std::ldexp(point.x, -k), std::ldexp(point.y, -k))},
                  context);
     }
 };
+
+// Boxes (loX, hiX, loY, hiY) of two pieces of n1 and n2 points apart by more than 2 (n1 + n2) limits.
+bool boxesApart(const Search& search, const double a[4], const Piece& piece1, const double b[4],
+                const Piece& piece2) {
+    const double gap = std::max({b[0] - a[1], a[0] - b[1], b[2] - a[3], a[2] - b[3]});
+    const double limits = apartLimitsPerPoint * (piece1.n + piece2.n);
+    if (!(gap > limits * search.epsilon)) return false;
+    return gap > limits * std::max(smallnessLimit(search, piece1), smallnessLimit(search, piece2));
+}
 
 // Pieces whose outline boxes lie apart by more than 2 (n1 + n2) limits (about what two small pieces may span
 // together) share no point, whatever the outline test says: with a nearly vertical first edge it compares
 // edges on one line along x, where they overlap however far apart they lie along y, and every pair of pieces
 // along such a line would record a point. Pieces that meet by the parallel tolerance elsewhere, such as
 // curves touching, lie far closer.
-bool boxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
-    const HullOutline& a = piece1.described;
-    const HullOutline& b = piece2.described;
-    const double gap = std::max({b.loX - a.hiX, a.loX - b.hiX, b.loY - a.hiY, a.loY - b.hiY});
-    const double limits = apartLimitsPerPoint * (piece1.n + piece2.n);
-    if (!(gap > limits * search.epsilon)) return false;
-    return gap > limits * std::max(resolutionLimit(piece1.curve, piece1.n), resolutionLimit(piece2.curve, piece2.n));
+bool outlinesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
+    const HullOutline& a = piece1.outline();
+    const HullOutline& b = piece2.outline();
+    const double boxA[4] = {a.loX, a.hiX, a.loY, a.hiY};
+    const double boxB[4] = {b.loX, b.hiX, b.loY, b.hiY};
+    return boxesApart(search, boxA, piece1, boxB, piece2);
 }
+
+// The outline's vertices are control points, so its box lies within the control box, and the gap between
+// two outline boxes is at least that between the control boxes (every difference and maximum of the test
+// keeps that order when rounded): control boxes apart mean outline boxes apart, and the pair is dropped
+// without finding either outline.
+bool controlBoxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
+    return boxesApart(search, piece1.controlBox, piece1, piece2.controlBox, piece2);
+}
+
+// De Casteljau halves of a piece, and their pieces.
+struct Halves {
+    PointRoom left;
+    PointRoom right;
+    Piece l;
+    Piece r;
+
+    explicit Halves(const Piece& piece)
+        : l((halveCurve(piece, left, right), left.points()), piece.n, piece.resolutionCeiling),
+          r(right.points(), piece.n, piece.resolutionCeiling) {}
+
+    static int halveCurve(const Piece& piece, PointRoom& left, PointRoom& right) {
+        return splitBezier(piece.curve, piece.n, 0.5f, left.points(), right.points());
+    }
+};
 
 template <class Observe>
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
@@ -399,15 +499,21 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     ++search.stats.calls;
     if (level > search.stats.deepestLevel) search.stats.deepestLevel = level;
 
-    const Point* hull1 = piece1.outline;
-    const Point* hull2 = piece2.outline;
-    const int m1 = piece1.m;
-    const int m2 = piece2.m;
+    if (controlBoxesApart(search, piece1, piece2)) {
+        observe(level, piece1, piece2, SearchVisit::dropped, Point());
+        return;
+    }
+    const HullOutline& outline1 = piece1.outline();
+    const HullOutline& outline2 = piece2.outline();
+    const Point* hull1 = outline1.vertices;
+    const Point* hull2 = outline2.vertices;
+    const int m1 = outline1.n;
+    const int m2 = outline2.n;
 
     // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
-    const bool meet = (hullsOverlap(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
+    const bool meet = (hullsOverlap(outline1, outline2) || insideConvexPolygon(hull1[0], hull2, m2) ||
                        insideConvexPolygon(hull2[0], hull1, m1)) &&
-                      !boxesApart(search, piece1, piece2);
+                      !outlinesApart(search, piece1, piece2);
     if (!meet) {
         observe(level, piece1, piece2, SearchVisit::dropped, Point());
         return;
@@ -430,37 +536,24 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     // (Two such pieces are both small, and never get here.)
     if (m1 == 1 || m2 == 1) {
         const Piece& whole = m1 == 1 ? piece1 : piece2;
-        const Piece& other = m1 == 1 ? piece2 : piece1;
-        PointRoom left;
-        PointRoom right;
-        splitBezier(other.curve, other.n, 0.5f, left.points(), right.points());
-        const Piece l(left.points(), other.n);
-        const Piece r(right.points(), other.n);
+        const Halves other(m1 == 1 ? piece2 : piece1);
         if (m1 == 1) {
-            searchPair(search, whole, l, level + 1, observe);
-            searchPair(search, whole, r, level + 1, observe);
+            searchPair(search, whole, other.l, level + 1, observe);
+            searchPair(search, whole, other.r, level + 1, observe);
         } else {
-            searchPair(search, l, whole, level + 1, observe);
-            searchPair(search, r, whole, level + 1, observe);
+            searchPair(search, other.l, whole, level + 1, observe);
+            searchPair(search, other.r, whole, level + 1, observe);
         }
         return;
     }
 
     // every half meets both halves of the other curve, so each half's outline is found once, here
-    PointRoom left1;
-    PointRoom right1;
-    PointRoom left2;
-    PointRoom right2;
-    splitBezier(piece1.curve, piece1.n, 0.5f, left1.points(), right1.points());
-    splitBezier(piece2.curve, piece2.n, 0.5f, left2.points(), right2.points());
-    const Piece l1(left1.points(), piece1.n);
-    const Piece r1(right1.points(), piece1.n);
-    const Piece l2(left2.points(), piece2.n);
-    const Piece r2(right2.points(), piece2.n);
-    searchPair(search, l1, l2, level + 1, observe);
-    searchPair(search, l1, r2, level + 1, observe);
-    searchPair(search, r1, l2, level + 1, observe);
-    searchPair(search, r1, r2, level + 1, observe);
+    const Halves halves1(piece1);
+    const Halves halves2(piece2);
+    searchPair(search, halves1.l, halves2.l, level + 1, observe);
+    searchPair(search, halves1.l, halves2.r, level + 1, observe);
+    searchPair(search, halves1.r, halves2.l, level + 1, observe);
+    searchPair(search, halves1.r, halves2.r, level + 1, observe);
 }
 
 // the larger side of the box around both control polygons, whose points are finite
@@ -527,7 +620,8 @@ long searchCallWeight(int n1, int n2) {
 // the search from the input pair, observed or not
 template <class Observe>
 void searchFrom(Search& search, const Point* curve1, int n1, const Point* curve2, int n2, const Observe& observe) {
-    searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0, observe);
+    searchPair(search, Piece(curve1, n1, resolutionLimit(curve1, n1)), Piece(curve2, n2, resolutionLimit(curve2, n2)), 0,
+               observe);
 }
 
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,

@@ -1,5 +1,6 @@
-// The overlap test of two hull outlines with everything it needs of each outline found once beforehand:
-// the search describes each piece's outline once and tests it in the two pairs the piece takes part in.
+// The overlap test of two hull outlines with what every test of the pair needs of each outline found once
+// beforehand: the search describes each piece's outline once and tests it in the two pairs the piece takes
+// part in.
 #pragma once
 
 #include "geometry/geometry.h"
@@ -20,15 +21,14 @@ struct OutlineEdge {
     Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
 };
 
-// An outline with what every test of an edge pair against it needs, found once per outline.
+// An outline and the box of its vertices. The edges are formed where a test needs them: most pairs of
+// outlines are told apart by their boxes alone.
 struct HullOutline {
+    const Point* vertices;  // the outline's count vertices; they must outlive the description
     int n;
-    OutlineEdge edges[maxControlPoints];  // vertex i to i + 1, and the closing edge from the first vertex to the last
-                                          // (set for the distinct ones only)
-    double loX, hiX, loY, hiY;            // the box of the vertices
-    bool shallow;                         // no edge steeper than |dx| / length = 0.1
-    bool longEdges;                       // every edge of squared length 2^-100 or more
+    double loX, hiX, loY, hiY;  // the box of the vertices
 
+    HullOutline() = default;
     // described from count vertices, 1 to maxControlPoints, all finite
     HullOutline(const Point* outline, int count);
 
