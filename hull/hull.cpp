@@ -298,20 +298,19 @@ inline int compareSideways(const Difference& u, const Difference& v) {
     return undecided;
 }
 
-// whether no vertex found so far (indices in chosen) sits at p's position: isNewPoint on the output to be
-inline bool isNewVertex(const Point& p, const Point* points, const int* chosen, int k) {
-    for (int i = 0; i < k; ++i) {
-        const Point& v = points[chosen[i]];
-        if (v.x == p.x && v.y == p.y) return false;
+// Marks every point at the position of points[v], a vertex just found: isNewPoint on the output to be then
+// reads as an unmarked index.
+inline void markPosition(const Point* points, int n, int v, bool* taken) {
+    for (int i = 0; i < n; ++i) {
+        if (points[i].x == points[v].x && points[i].y == points[v].y) taken[i] = true;
     }
-    return true;
 }
 
 constexpr int givesUp = -1;
 
 // nextLeftVertex decided by orientation, or givesUp. Candidates at cur's own position (angle 0) never
 // beat the start; vertical ones give up.
-int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, const int* chosen, int k) {
+int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, const bool* taken) {
     int best = cur;
     Difference bestDifference{0, 0, 0};
     for (int j = 0; j < n; ++j) {
@@ -331,7 +330,7 @@ int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, co
             if (c == undecided) return givesUp;
             if (c <= 0) continue;
         }
-        if (j != top && !isNewVertex(points[j], points, chosen, k)) continue;
+        if (j != top && taken[j]) continue;
         best = j;
         bestDifference = d;
     }
@@ -339,7 +338,7 @@ int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, co
 }
 
 // nextRightVertex decided by orientation, or givesUp.
-int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, const int* chosen, int k) {
+int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, const bool* taken) {
     int best = top;
     Difference bestDifference = differenceOf(points[ref], points[top]);
     if (bestDifference.dx == 0) return givesUp;
@@ -356,7 +355,7 @@ int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, c
         const int c = compareSideways(d, bestDifference);
         if (c == undecided) return givesUp;
         if (c >= 0) continue;
-        if (j != top && !isNewVertex(points[j], points, chosen, k)) continue;
+        if (j != top && taken[j]) continue;
         best = j;
         bestDifference = d;
     }
@@ -377,24 +376,28 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
         return 0;
     }
     int chosen[maxControlPoints];
+    bool taken[maxControlPoints] = {};
     chosen[0] = bottom;
+    markPosition(points, n, bottom, taken);
     int k = 1;
     // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
     int cur = bottom;
     for (;;) {
-        const int best = nextLeftVertexByOrientation(points, n, cur, top, chosen, k);
+        const int best = nextLeftVertexByOrientation(points, n, cur, top, taken);
         if (best == givesUp || best == cur || k == n) return givesUp;
         chosen[k++] = best;
+        markPosition(points, n, best, taken);
         if (best == top) break;
         cur = best;
     }
     const int k1 = k;
     int ref = bottom;
     while (k < n) {
-        const int best = nextRightVertexByOrientation(points, n, ref, top, chosen, k);
+        const int best = nextRightVertexByOrientation(points, n, ref, top, taken);
         if (best == givesUp) return givesUp;
         if (best == top) break;
         chosen[k++] = best;
+        markPosition(points, n, best, taken);
         ref = best;
     }
     // the left side in order, then the right side from the top downwards
@@ -476,6 +479,14 @@ int convexHull(const Point* points, int n, Point* out) {
     // non-finite and huge coordinates take the plain walk, which the geometric shortcuts do not cover
     if (n <= 0 || !hasPlainCoordinates(points, n))
         return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);
+    return convexHullOfPlainPoints(points, n, out);
+}
+
+int convexHullOfPlainPoints(const Point* points, int n, Point* out) {
+    if (n == 1) {
+        writePosition(out[0], points[0]);
+        return 0;
+    }
     if (n == 2) return wrapTwoPoints(points, out);
     if (n == 3) {
         const int k = wrapThreePoints(points, out);

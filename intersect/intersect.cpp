@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "bezier/bezier.h"
@@ -130,39 +132,47 @@ bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
 }
 
-// The edge from vertex i to i + 1 of an outline, or its closing edge from the first vertex to the last.
-void describeEdge(const HullOutline& o, int i, OutlineEdge& e) {
-    const Point& from = i < o.n - 1 ? o.vertices[i] : o.vertices[0];
-    const Point& to = i < o.n - 1 ? o.vertices[i + 1] : o.vertices[o.n - 1];
-    e.fromX = from.x;
-    e.fromY = from.y;
-    e.toX = to.x;
-    e.toY = to.y;
-    e.dx = to.x - from.x;
-    e.dy = to.y - from.y;
-    e.squaredLength = squaredLength(e.dx, e.dy);
-    e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+// The edges of an outline, from vertex i to i + 1 and the closing edge from the first vertex to the last;
+// returns their number.
+int describeEdges(const HullOutline& o, OutlineEdge* edges) {
+    const int count = o.distinctEdges();
+    for (int i = 0; i < count; ++i) {
+        OutlineEdge& e = edges[i];
+        const Point& from = i < o.n - 1 ? o.vertices[i] : o.vertices[0];
+        const Point& to = i < o.n - 1 ? o.vertices[i + 1] : o.vertices[o.n - 1];
+        e.fromX = from.x;
+        e.fromY = from.y;
+        e.toX = to.x;
+        e.toY = to.y;
+        e.dx = to.x - from.x;
+        e.dy = to.y - from.y;
+        e.squaredLength = squaredLength(e.dx, e.dy);
+        e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+    }
+    return count;
 }
 
 // every edge of squared length 2^-100 or more
-bool hasLongEdges(const HullOutline& o) {
-    for (int i = 0; i < o.distinctEdges(); ++i) {
-        OutlineEdge e;
-        describeEdge(o, i, e);
-        if (!(e.squaredLength >= shortestEdgeSquared)) return false;
+bool hasLongEdges(const OutlineEdge* edges, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!(edges[i].squaredLength >= shortestEdgeSquared)) return false;
     }
     return true;
 }
 
 // no edge steeper than |dx| / length = 0.1
-bool isShallow(const HullOutline& o) {
-    for (int i = 0; i < o.distinctEdges(); ++i) {
-        OutlineEdge e;
-        describeEdge(o, i, e);
-        if (!(static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength)) return false;
+bool isShallow(const OutlineEdge* edges, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!(static_cast<double>(edges[i].dx) * edges[i].dx >= shallowSquaredCosine * edges[i].squaredLength)) {
+            return false;
+        }
     }
     return true;
 }
+
+// How the boxes of two outlines lie: apart along x by the share below, apart along y by its share (which
+// counts for a first outline with no steep edge), or neither.
+enum BoxVerdict { boxesMeet, apartAlongXOnly, apartAlongYOnly };
 
 // Outlines separated along x by more than 1% of the larger side of their common box, or along y by more
 // than 10% of it while no edge of the first is steeper than 84 degrees, share no meeting edge pair, and
@@ -176,41 +186,57 @@ bool isShallow(const HullOutline& o) {
 //   0.009 of the box's side of the first edge's line, so within 0.009 / cos of the first edge's y range,
 //   where cos = |dx| / length >= 0.1 below 84 degrees.
 // Coordinates stay within 2^60, where no difference overflows and the float cross product stays finite.
-bool surelyApart(const HullOutline& first, const HullOutline& second) {
+BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     if (!(std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate)) {
-        return false;
+        return boxesMeet;
     }
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
+    if (gapX > apartAlongX * side) return apartAlongXOnly;
     const double gapY = std::max(second.loY - first.hiY, first.loY - second.hiY);
-    // the boxes first: the edges are looked at only for outlines that the boxes put apart
-    return (gapX > apartAlongX * side || (gapY > apartAlongY * side && isShallow(first))) && hasLongEdges(first) &&
-           hasLongEdges(second);
+    return gapY > apartAlongY * side ? apartAlongYOnly : boxesMeet;
+}
+
+// the shortcut above, on the outlines' edges formed beforehand
+bool surelyApart(BoxVerdict boxes, const OutlineEdge* edges1, int count1, const OutlineEdge* edges2, int count2) {
+    if (boxes == boxesMeet || (boxes == apartAlongYOnly && !isShallow(edges1, count1))) return false;
+    return hasLongEdges(edges1, count1) && hasLongEdges(edges2, count2);
+}
+
+// the box of n >= 1 points (loX, hiX, loY, hiY), found in float and given in double
+void boxOf(const Point* points, int n, double box[4]) {
+    float loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
+    for (int i = 1; i < n; ++i) {
+        loX = std::min(loX, points[i].x);
+        hiX = std::max(hiX, points[i].x);
+        loY = std::min(loY, points[i].y);
+        hiY = std::max(hiY, points[i].y);
+    }
+    box[0] = loX;
+    box[1] = hiX;
+    box[2] = loY;
+    box[3] = hiY;
 }
 
 }  // namespace
 
 HullOutline::HullOutline(const Point* outline, int count) : vertices(outline), n(count) {
-    loX = hiX = outline[0].x;
-    loY = hiY = outline[0].y;
-    for (int i = 1; i < n; ++i) {
-        loX = std::min(loX, static_cast<double>(outline[i].x));
-        hiX = std::max(hiX, static_cast<double>(outline[i].x));
-        loY = std::min(loY, static_cast<double>(outline[i].y));
-        hiY = std::max(hiY, static_cast<double>(outline[i].y));
-    }
+    double box[4];
+    boxOf(outline, count, box);
+    loX = box[0];
+    hiX = box[1];
+    loY = box[2];
+    hiY = box[3];
 }
 
 bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
-    if (surelyApart(first, second)) return false;
     OutlineEdge edges1[maxControlPoints];
     OutlineEdge edges2[maxControlPoints];
-    const int count1 = first.distinctEdges();
-    const int count2 = second.distinctEdges();
-    for (int i = 0; i < count1; ++i) describeEdge(first, i, edges1[i]);
-    for (int j = 0; j < count2; ++j) describeEdge(second, j, edges2[j]);
+    const int count1 = describeEdges(first, edges1);
+    const int count2 = describeEdges(second, edges2);
+    if (surelyApart(boxVerdict(first, second), edges1, count1, edges2, count2)) return false;
     for (int i = 0; i < count1; ++i) {
         for (int j = 0; j < count2; ++j) {
             if (edgesMeet(edges1[i], edges2[j])) return true;
@@ -288,7 +314,7 @@ struct Search {
 // no polygon either when a difference along x comes out as -0 (from +0 to -0), which points straight down;
 // such a piece is outlined by the hull of its points with every zero made +0. Returns the count.
 int pieceOutline(const Point* curve, int n, Point* outline) {
-    const int m = convexHull(curve, n, outline);
+    const int m = convexHullOfPlainPoints(curve, n, outline);
     if (m > 0 || n <= 0) return m;
     bool oneHeight = true;
     for (int i = 1; i < n; ++i) oneHeight = oneHeight && curve[i].y == curve[0].y;
@@ -298,7 +324,7 @@ int pieceOutline(const Point* curve, int n, Point* outline) {
             unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
             unsignedZeros[i].y = curve[i].y + 0.0f;
         }
-        const int retried = convexHull(unsignedZeros, n, outline);
+        const int retried = convexHullOfPlainPoints(unsignedZeros, n, outline);
         if (retried > 0) return retried;
     }
     int left = 0;
@@ -317,14 +343,27 @@ int pieceOutline(const Point* curve, int n, Point* outline) {
 
 // Below this length a piece's hull edge may never shrink further: halving a control polygon whose
 // neighbouring points lie within a couple of float steps only shuffles rounding.
-double resolutionLimit(const Point* curve, int n) {
+// the largest coordinate magnitude of n finite points (0 for none)
+float largestMagnitude(const Point* curve, int n) {
     float largest = 0;
-    for (int i = 0; i < n; ++i) {
-        largest = std::max(largest, std::max(std::fabs(curve[i].x), std::fabs(curve[i].y)));  // finite
-    }
-    const float step = std::nextafter(largest, INFINITY) - largest;
-    return resolutionStepsPerEdge * (n > 1 ? n - 1 : 1) * step;
+    for (int i = 0; i < n; ++i) largest = std::max(largest, std::max(std::fabs(curve[i].x), std::fabs(curve[i].y)));
+    return largest;
 }
+
+// the step from a finite v >= 0 to the next float up (to infinity from the largest float): its bits plus one
+float stepUp(float v) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    ++bits;
+    float next;
+    std::memcpy(&next, &bits, sizeof next);
+    return next - v;
+}
+
+// resolutionLimit of n points whose largest coordinate magnitude is known
+double resolutionOf(float largest, int n) { return resolutionStepsPerEdge * (n > 1 ? n - 1 : 1) * stepUp(largest); }
+
+double resolutionLimit(const Point* curve, int n) { return resolutionOf(largestMagnitude(curve, n), n); }
 
 // Room for up to maxControlPoints points, left unset: whoever fills it writes each point it holds, whole,
 // before anything reads it. Bytes, not Points, so that the room costs nothing to make; the Points begin to
@@ -334,21 +373,6 @@ struct PointRoom {
     Point* points() { return reinterpret_cast<Point*>(bytes); }
     const Point* points() const { return reinterpret_cast<const Point*>(bytes); }
 };
-
-// the box of n >= 1 points, in double
-void boxOf(const Point* points, int n, double box[4]) {
-    double loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
-    for (int i = 1; i < n; ++i) {
-        loX = std::min(loX, static_cast<double>(points[i].x));
-        hiX = std::max(hiX, static_cast<double>(points[i].x));
-        loY = std::min(loY, static_cast<double>(points[i].y));
-        hiY = std::max(hiY, static_cast<double>(points[i].y));
-    }
-    box[0] = loX;
-    box[1] = hiX;
-    box[2] = loY;
-    box[3] = hiY;
-}
 
 // A piece of a curve in the search: its control polygon, their box, and the outline it is tested by. The
 // outline is found the first time a pair needs it, once for the two pairs the piece takes part in: a pair
@@ -365,6 +389,9 @@ public:
     Piece(const Point* c, int count, double ceiling) : curve(c), n(count), resolutionCeiling(ceiling), m(0) {
         boxOf(c, count, controlBox);
     }
+    // with the control box known
+    Piece(const Point* c, int count, const double box[4], double ceiling)
+        : curve(c), n(count), controlBox{box[0], box[1], box[2], box[3]}, resolutionCeiling(ceiling), m(0) {}
 
     // the outline (found now if not yet) and its count, 1 or more: the curves searched have finite points
     const HullOutline& outline() const {
@@ -556,23 +583,30 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     searchPair(search, halves1.r, halves2.r, level + 1, observe);
 }
 
-// the larger side of the box around both control polygons, whose points are finite
-double extent(const Point* curve1, int n1, const Point* curve2, int n2) {
-    double minX = curve1[0].x, maxX = minX, minY = curve1[0].y, maxY = minY;
-    const auto widen = [&](const Point* curve, int n) {
-        for (int i = 0; i < n; ++i) {
-            minX = std::min(minX, static_cast<double>(curve[i].x));
-            maxX = std::max(maxX, static_cast<double>(curve[i].x));
-            minY = std::min(minY, static_cast<double>(curve[i].y));
-            maxY = std::max(maxY, static_cast<double>(curve[i].y));
-        }
-    };
-    widen(curve1, n1);
-    widen(curve2, n2);
-    return std::max(maxX - minX, maxY - minY);
+// What the search needs to know of an input curve before it starts, from one pass over its points.
+struct CurveSummary {
+    bool finite;    // no NaN or infinite coordinate
+    double box[4];  // loX, hiX, loY, hiY (of finite points)
+    float largest;  // the largest coordinate magnitude (of finite points)
+};
+
+CurveSummary summarize(const Point* curve, int n) {
+    CurveSummary summary;
+    summary.finite = n >= 1 && allFinite(curve, n);
+    if (!summary.finite) return summary;
+    boxOf(curve, n, summary.box);
+    summary.largest = largestMagnitude(curve, n);
+    return summary;
 }
 
-bool isSearchable(const Point* curve, int n) { return n >= 1 && n <= maxControlPoints && allFinite(curve, n); }
+bool isSearchable(const CurveSummary& summary, int n) { return n >= 1 && n <= maxControlPoints && summary.finite; }
+
+// the larger side of the box around both control polygons, whose points are finite
+double extent(const CurveSummary& first, const CurveSummary& second) {
+    const double minX = std::min(first.box[0], second.box[0]), maxX = std::max(first.box[1], second.box[1]);
+    const double minY = std::min(first.box[2], second.box[2]), maxY = std::max(first.box[3], second.box[3]);
+    return std::max(maxX - minX, maxY - minY);
+}
 
 // Coordinates whose largest magnitude lies in this range are searched as they are. Above it the float cross
 // product of two edges can overflow (beyond about 2^63.5), and at the float limit the step to the next float
@@ -586,10 +620,8 @@ constexpr float largestPlainMagnitude = 0x1p62f;
 // of the pair, however much smaller, keep as many digits as the range allows (a unit segment beside one
 // reaching the float limit stays of normal floats, instead of sinking to 2^-128 and losing its cross
 // products); a smaller one into [1, 2).
-int scaleExponent(const Point* curve1, int n1, const Point* curve2, int n2) {
-    float largest = 0;
-    for (int i = 0; i < n1; ++i) largest = std::max({largest, std::fabs(curve1[i].x), std::fabs(curve1[i].y)});
-    for (int i = 0; i < n2; ++i) largest = std::max({largest, std::fabs(curve2[i].x), std::fabs(curve2[i].y)});
+int scaleExponent(const CurveSummary& first, const CurveSummary& second) {
+    const float largest = std::max(first.largest, second.largest);
     if (largest == 0 || (largest >= smallestPlainMagnitude && largest <= largestPlainMagnitude)) return 0;
     if (largest > largestPlainMagnitude) return std::ilogb(largestPlainMagnitude) - 1 - std::ilogb(largest);
     return -std::ilogb(largest);
@@ -619,23 +651,26 @@ long searchCallWeight(int n1, int n2) {
 
 // the search from the input pair, observed or not
 template <class Observe>
-void searchFrom(Search& search, const Point* curve1, int n1, const Point* curve2, int n2, const Observe& observe) {
-    searchPair(search, Piece(curve1, n1, resolutionLimit(curve1, n1)), Piece(curve2, n2, resolutionLimit(curve2, n2)), 0,
-               observe);
+void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary& summary1, const Point* curve2, int n2,
+                const CurveSummary& summary2, const Observe& observe) {
+    searchPair(search, Piece(curve1, n1, summary1.box, resolutionOf(summary1.largest, n1)),
+               Piece(curve2, n2, summary2.box, resolutionOf(summary2.largest, n2)), 0, observe);
 }
 
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,
                     SearchStats* stats, long budget, SearchObserver observer, void* context) {
     Search search{&result, epsilon, 1, budget, 0, SearchStats()};
-    if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) {
+    const CurveSummary summary1 = summarize(curve1, n1);
+    const CurveSummary summary2 = summarize(curve2, n2);
+    if (isSearchable(summary1, n1) && isSearchable(summary2, n2)) {
         search.weight = searchCallWeight(n1, n2);
-        const int k = scaleExponent(curve1, n1, curve2, n2);
+        const int k = scaleExponent(summary1, summary2);
         if (k == 0) {
-            search.epsilon = std::fmax(epsilon, extent(curve1, n1, curve2, n2) * extentResolution);
+            search.epsilon = std::fmax(epsilon, extent(summary1, summary2) * extentResolution);
             if (observer == nullptr) {
-                searchFrom(search, curve1, n1, curve2, n2, NoObserver());
+                searchFrom(search, curve1, n1, summary1, curve2, n2, summary2, NoObserver());
             } else {
-                searchFrom(search, curve1, n1, curve2, n2, CallbackObserver{observer, context, 0});
+                searchFrom(search, curve1, n1, summary1, curve2, n2, summary2, CallbackObserver{observer, context, 0});
             }
         } else {
             // the same search on the curves scaled by 2^k, and its points scaled back
@@ -643,13 +678,16 @@ int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, st
             Point scaled2[maxControlPoints];
             scaleCurve(curve1, n1, k, scaled1);
             scaleCurve(curve2, n2, k, scaled2);
+            const CurveSummary scaledSummary1 = summarize(scaled1, n1);
+            const CurveSummary scaledSummary2 = summarize(scaled2, n2);
             search.epsilon = std::fmax(std::ldexp(static_cast<double>(epsilon), k),
-                                       extent(scaled1, n1, scaled2, n2) * extentResolution);
+                                       extent(scaledSummary1, scaledSummary2) * extentResolution);
             const size_t first = result.size();
             if (observer == nullptr) {
-                searchFrom(search, scaled1, n1, scaled2, n2, NoObserver());
+                searchFrom(search, scaled1, n1, scaledSummary1, scaled2, n2, scaledSummary2, NoObserver());
             } else {
-                searchFrom(search, scaled1, n1, scaled2, n2, CallbackObserver{observer, context, k});
+                searchFrom(search, scaled1, n1, scaledSummary1, scaled2, n2, scaledSummary2,
+                           CallbackObserver{observer, context, k});
             }
             for (size_t i = first; i < result.size(); ++i) {
                 result[i] = Point(std::ldexp(result[i].x, -k), std::ldexp(result[i].y, -k));
