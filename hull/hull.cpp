@@ -314,6 +314,8 @@ int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, co
     int best = cur;
     Difference bestDifference{0, 0, 0};
     for (int j = 0; j < n; ++j) {
+        // a position already taken never qualifies (cur's own included), the top excepted
+        if (j != top && taken[j]) continue;
         const Difference d = differenceOf(points[cur], points[j]);
         if (d.dx == 0) {
             if (d.dy == 0) continue;
@@ -330,7 +332,6 @@ int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, co
             if (c == undecided) return givesUp;
             if (c <= 0) continue;
         }
-        if (j != top && taken[j]) continue;
         best = j;
         bestDifference = d;
     }
@@ -343,6 +344,8 @@ int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, c
     Difference bestDifference = differenceOf(points[ref], points[top]);
     if (bestDifference.dx == 0) return givesUp;
     for (int j = 0; j < n; ++j) {
+        // a position already taken never qualifies (the left side's included), the top excepted
+        if (j != top && taken[j]) continue;
         const Difference d = differenceOf(points[ref], points[j]);
         if (d.dx == 0) {
             if (d.dy == 0) continue;  // angle 0: below 90
@@ -355,7 +358,6 @@ int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, c
         const int c = compareSideways(d, bestDifference);
         if (c == undecided) return givesUp;
         if (c >= 0) continue;
-        if (j != top && taken[j]) continue;
         best = j;
         bestDifference = d;
     }

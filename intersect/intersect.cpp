@@ -92,6 +92,7 @@ constexpr double apartAlongY = 0.1;                   // gap along y, for a firs
 constexpr double shallowSquaredCosine = 0.01;         // (|dx| / length)^2 of the steepest shallow edge: 84 degrees
 constexpr double shortestEdgeSquared = 0x1p-100;      // edges this long have a normal float cross product
 constexpr double largestShortcutCoordinate = 0x1p60;  // below it no difference overflows
+constexpr int edgePairsWorthShortcuts = 16;           // edge pairs above which each pair tries the shortcut
 constexpr double beyondOneMargin = 0x1p-20;           // a quotient this far above 1 still rounds above 1
 constexpr double belowZeroMargin = 0x1p-60;           // a quotient this far below 0 still rounds below 0
 
@@ -134,28 +135,47 @@ bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
 
 // The edges of an outline, from vertex i to i + 1 and the closing edge from the first vertex to the last;
 // returns their number.
-int describeEdges(const HullOutline& o, OutlineEdge* edges) {
-    const int count = o.distinctEdges();
+inline void describeEdge(const Point& from, const Point& to, OutlineEdge& e) {
+    e.fromX = from.x;
+    e.fromY = from.y;
+    e.toX = to.x;
+    e.toY = to.y;
+    e.dx = to.x - from.x;
+    e.dy = to.y - from.y;
+    e.squaredLength = squaredLength(e.dx, e.dy);
+    e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+}
+
+bool isLongEnough(const OutlineEdge& e) { return e.squaredLength >= shortestEdgeSquared; }
+bool isShallowEdge(const OutlineEdge& e) {
+    return static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
+}
+
+// the boxes and kinds of the first count edges
+void boxEdges(OutlineEdge* edges, int count) {
     for (int i = 0; i < count; ++i) {
         OutlineEdge& e = edges[i];
-        const Point& from = i < o.n - 1 ? o.vertices[i] : o.vertices[0];
-        const Point& to = i < o.n - 1 ? o.vertices[i + 1] : o.vertices[o.n - 1];
-        e.fromX = from.x;
-        e.fromY = from.y;
-        e.toX = to.x;
-        e.toY = to.y;
-        e.dx = to.x - from.x;
-        e.dy = to.y - from.y;
-        e.squaredLength = squaredLength(e.dx, e.dy);
-        e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+        e.longEnough = isLongEnough(e);
+        e.shallow = isShallowEdge(e);
+        e.loX = std::min(e.fromX, e.toX);
+        e.hiX = std::max(e.fromX, e.toX);
+        e.loY = std::min(e.fromY, e.toY);
+        e.hiY = std::max(e.fromY, e.toY);
     }
-    return count;
+}
+
+inline int describeEdges(const HullOutline& o, OutlineEdge* edges) {
+    const Point* v = o.vertices;
+    for (int i = 0; i + 1 < o.n; ++i) describeEdge(v[i], v[i + 1], edges[i]);
+    if (o.n == 2) return 1;  // the closing edge is the one edge
+    describeEdge(v[0], v[o.n - 1], edges[o.n - 1]);
+    return o.n;
 }
 
 // every edge of squared length 2^-100 or more
 bool hasLongEdges(const OutlineEdge* edges, int count) {
     for (int i = 0; i < count; ++i) {
-        if (!(edges[i].squaredLength >= shortestEdgeSquared)) return false;
+        if (!isLongEnough(edges[i])) return false;
     }
     return true;
 }
@@ -163,9 +183,7 @@ bool hasLongEdges(const OutlineEdge* edges, int count) {
 // no edge steeper than |dx| / length = 0.1
 bool isShallow(const OutlineEdge* edges, int count) {
     for (int i = 0; i < count; ++i) {
-        if (!(static_cast<double>(edges[i].dx) * edges[i].dx >= shallowSquaredCosine * edges[i].squaredLength)) {
-            return false;
-        }
+        if (!isShallowEdge(edges[i])) return false;
     }
     return true;
 }
@@ -186,17 +204,34 @@ enum BoxVerdict { boxesMeet, apartAlongXOnly, apartAlongYOnly };
 //   0.009 of the box's side of the first edge's line, so within 0.009 / cos of the first edge's y range,
 //   where cos = |dx| / length >= 0.1 below 84 degrees.
 // Coordinates stay within 2^60, where no difference overflows and the float cross product stays finite.
-BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
+// whether every coordinate of both outlines lies within 2^60
+bool withinShortcutRange(const HullOutline& first, const HullOutline& second) {
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
-    if (!(std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate)) {
-        return boxesMeet;
-    }
+    return std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate;
+}
+
+BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
+    if (!withinShortcutRange(first, second)) return boxesMeet;
+    const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
+    const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
     if (gapX > apartAlongX * side) return apartAlongXOnly;
     const double gapY = std::max(second.loY - first.hiY, first.loY - second.hiY);
     return gapY > apartAlongY * side ? apartAlongYOnly : boxesMeet;
+}
+
+// The shortcut above for two edges, each an outline of its own, whose coordinates lie within 2^60.
+inline bool edgesSurelyApart(const OutlineEdge& a, const OutlineEdge& b) {
+    if (!a.longEnough || !b.longEnough) return false;
+    const double loX = std::min(a.loX, b.loX), hiX = std::max(a.hiX, b.hiX);
+    const double loY = std::min(a.loY, b.loY), hiY = std::max(a.hiY, b.hiY);
+    const double side = std::max(hiX - loX, hiY - loY);
+    const double gapX = std::max(static_cast<double>(b.loX) - a.hiX, static_cast<double>(a.loX) - b.hiX);
+    if (gapX > apartAlongX * side) return true;
+    const double gapY = std::max(static_cast<double>(b.loY) - a.hiY, static_cast<double>(a.loY) - b.hiY);
+    return gapY > apartAlongY * side && a.shallow;
 }
 
 // the shortcut above, on the outlines' edges formed beforehand
@@ -237,8 +272,16 @@ bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
     const int count1 = describeEdges(first, edges1);
     const int count2 = describeEdges(second, edges2);
     if (surelyApart(boxVerdict(first, second), edges1, count1, edges2, count2)) return false;
+    // the same shortcut for each edge pair, as two outlines of one edge each, where no coordinate is too large;
+    // it pays only where there are many pairs
+    const bool shortcuts = count1 * count2 > edgePairsWorthShortcuts && withinShortcutRange(first, second);
+    if (shortcuts) {
+        boxEdges(edges1, count1);
+        boxEdges(edges2, count2);
+    }
     for (int i = 0; i < count1; ++i) {
         for (int j = 0; j < count2; ++j) {
+            if (shortcuts && edgesSurelyApart(edges1[i], edges2[j])) continue;
             if (edgesMeet(edges1[i], edges2[j])) return true;
         }
     }
@@ -309,6 +352,14 @@ struct Search {
     SearchStats stats;
 };
 
+// whether all n >= 1 points share one height
+bool oneHeight(const Point* curve, int n) {
+    for (int i = 1; i < n; ++i) {
+        if (curve[i].y != curve[0].y) return false;
+    }
+    return true;
+}
+
 // The outline the search tests a piece by: its convex hull, or, when all its points share one height, the
 // segment between its leftmost and rightmost points (one point when those coincide). The hull's walk gives
 // no polygon either when a difference along x comes out as -0 (from +0 to -0), which points straight down;
@@ -316,9 +367,7 @@ struct Search {
 int pieceOutline(const Point* curve, int n, Point* outline) {
     const int m = convexHullOfPlainPoints(curve, n, outline);
     if (m > 0 || n <= 0) return m;
-    bool oneHeight = true;
-    for (int i = 1; i < n; ++i) oneHeight = oneHeight && curve[i].y == curve[0].y;
-    if (!oneHeight) {
+    if (!oneHeight(curve, n)) {
         Point unsignedZeros[maxControlPoints];
         for (int i = 0; i < n; ++i) {
             unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
@@ -397,7 +446,18 @@ public:
     const HullOutline& outline() const {
         if (m == 0) {
             m = pieceOutline(curve, n, room.points());
-            described = HullOutline(room.points(), m);
+            described.vertices = room.points();
+            described.n = m;
+            if (m == n || m == 1 || (m == 2 && room.points()[0].y == room.points()[1].y && oneHeight(curve, n))) {
+                // every control position is a vertex (or all lie at one place, or along one height between the
+                // two vertices): the outline's box is the control box
+                described.loX = controlBox[0];
+                described.hiX = controlBox[1];
+                described.loY = controlBox[2];
+                described.hiY = controlBox[3];
+            } else {
+                described = HullOutline(room.points(), m);
+            }
         }
         return described;
     }
@@ -514,6 +574,11 @@ struct Halves {
     }
 };
 
+// whether two pieces hold the same control points, bit for bit (colours included)
+bool sameControlPoints(const Piece& piece1, const Piece& piece2) {
+    return piece1.n == piece2.n && std::memcmp(piece1.curve, piece2.curve, sizeof(Point) * static_cast<size_t>(piece1.n)) == 0;
+}
+
 template <class Observe>
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
     // once cut short, every pair still waiting is left unexamined
@@ -574,8 +639,16 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
         return;
     }
 
-    // every half meets both halves of the other curve, so each half's outline is found once, here
+    // every half meets both halves of the other curve, so each half's outline is found once, here; two
+    // pieces with the same control points (a curve searched against itself) have the same halves
     const Halves halves1(piece1);
+    if (sameControlPoints(piece1, piece2)) {
+        searchPair(search, halves1.l, halves1.l, level + 1, observe);
+        searchPair(search, halves1.l, halves1.r, level + 1, observe);
+        searchPair(search, halves1.r, halves1.l, level + 1, observe);
+        searchPair(search, halves1.r, halves1.r, level + 1, observe);
+        return;
+    }
     const Halves halves2(piece2);
     searchPair(search, halves1.l, halves2.l, level + 1, observe);
     searchPair(search, halves1.l, halves2.r, level + 1, observe);

@@ -17,6 +17,10 @@ struct OutlineEdge {
     float dy;
     double squaredLength;                // dx^2 + dy^2
     double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
+    float loX, hiX, loY, hiY;            // the edge's box
+    bool longEnough;                     // squared length 2^-100 or more (the last three set only for the
+                                         // edge pair shortcut)
+    bool shallow;                        // |dx| / length at least 0.1
 
     Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
 };
