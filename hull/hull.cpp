@@ -298,12 +298,26 @@ inline int compareSideways(const Difference& u, const Difference& v) {
     return undecided;
 }
 
-// Marks every point at the position of points[v], a vertex just found: isNewPoint on the output to be then
-// reads as an unmarked index.
-inline void markPosition(const Point* points, int n, int v, bool* taken) {
+// Marks every point at the position of points[v], a vertex just found (only v itself where no two points
+// share a position): isNewPoint on the output to be then reads as an unmarked index.
+inline void markPosition(const Point* points, int n, int v, bool distinct, bool* taken) {
+    if (distinct) {
+        taken[v] = true;
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         if (points[i].x == points[v].x && points[i].y == points[v].y) taken[i] = true;
     }
+}
+
+// whether no two of the points share a position
+bool distinctPositions(const Point* points, int n) {
+    for (int i = 1; i < n; ++i) {
+        for (int j = 0; j < i; ++j) {
+            if (points[i].x == points[j].x && points[i].y == points[j].y) return false;
+        }
+    }
+    return true;
 }
 
 constexpr int givesUp = -1;
@@ -379,8 +393,9 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
     }
     int chosen[maxControlPoints];
     bool taken[maxControlPoints] = {};
+    const bool distinct = distinctPositions(points, n);
     chosen[0] = bottom;
-    markPosition(points, n, bottom, taken);
+    markPosition(points, n, bottom, distinct, taken);
     int k = 1;
     // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
     int cur = bottom;
@@ -388,7 +403,7 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
         const int best = nextLeftVertexByOrientation(points, n, cur, top, taken);
         if (best == givesUp || best == cur || k == n) return givesUp;
         chosen[k++] = best;
-        markPosition(points, n, best, taken);
+        markPosition(points, n, best, distinct, taken);
         if (best == top) break;
         cur = best;
     }
@@ -399,7 +414,7 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
         if (best == givesUp) return givesUp;
         if (best == top) break;
         chosen[k++] = best;
-        markPosition(points, n, best, taken);
+        markPosition(points, n, best, distinct, taken);
         ref = best;
     }
     // the left side in order, then the right side from the top downwards

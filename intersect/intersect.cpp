@@ -126,8 +126,9 @@ bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     const double ex = static_cast<double>(second.fromX) - first.fromX;
     const double ey = static_cast<double>(second.fromY) - first.fromY;
     const RangeVerdict alongFirst = unitRange(ex * second.dy - ey * second.dx, cross);
+    if (alongFirst == outOfRange) return false;
     const RangeVerdict alongSecond = unitRange(ex * first.dy - ey * first.dx, cross);
-    if (alongFirst == outOfRange || alongSecond == outOfRange) return false;
+    if (alongSecond == outOfRange) return false;
     if (alongFirst == inRange && alongSecond == inRange) return true;
     float scratch[2];
     return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
@@ -363,19 +364,25 @@ bool oneHeight(const Point* curve, int n) {
 // The outline the search tests a piece by: its convex hull, or, when all its points share one height, the
 // segment between its leftmost and rightmost points (one point when those coincide). The hull's walk gives
 // no polygon either when a difference along x comes out as -0 (from +0 to -0), which points straight down;
-// such a piece is outlined by the hull of its points with every zero made +0. Returns the count.
-int pieceOutline(const Point* curve, int n, Point* outline) {
+// such a piece is outlined by the hull of its points with every zero made +0. Returns the count, and tells
+// whether the outline's box is the box of all the control points (every position a vertex, or one height).
+int pieceOutline(const Point* curve, int n, Point* outline, bool* spansControlBox) {
     const int m = convexHullOfPlainPoints(curve, n, outline);
+    *spansControlBox = m == n;  // every control position a vertex
     if (m > 0 || n <= 0) return m;
-    if (!oneHeight(curve, n)) {
+    const bool flat = oneHeight(curve, n);
+    if (!flat) {
         Point unsignedZeros[maxControlPoints];
         for (int i = 0; i < n; ++i) {
             unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
             unsignedZeros[i].y = curve[i].y + 0.0f;
         }
         const int retried = convexHullOfPlainPoints(unsignedZeros, n, outline);
+        *spansControlBox = retried == n;
         if (retried > 0) return retried;
     }
+    // one height: the segment from the leftmost point to the rightmost spans the control box
+    *spansControlBox = flat;
     int left = 0;
     int right = 0;
     for (int i = 1; i < n; ++i) {
@@ -414,13 +421,13 @@ double resolutionOf(float largest, int n) { return resolutionStepsPerEdge * (n >
 
 double resolutionLimit(const Point* curve, int n) { return resolutionOf(largestMagnitude(curve, n), n); }
 
-// Room for up to maxControlPoints points, left unset: whoever fills it writes each point it holds, whole,
-// before anything reads it. Bytes, not Points, so that the room costs nothing to make; the Points begin to
-// exist as they are written.
+// Room for up to Capacity points, left unset: whoever fills it writes each point it holds, whole, before
+// anything reads it. Bytes, not Points, so that the room costs nothing to make; the Points begin to exist as
+// they are written.
+template <int Capacity>
 struct PointRoom {
-    alignas(Point) unsigned char bytes[sizeof(Point) * maxControlPoints];
+    alignas(Point) unsigned char bytes[sizeof(Point) * Capacity];
     Point* points() { return reinterpret_cast<Point*>(bytes); }
-    const Point* points() const { return reinterpret_cast<const Point*>(bytes); }
 };
 
 // A piece of a curve in the search: its control polygon, their box, and the outline it is tested by. The
@@ -435,28 +442,34 @@ public:
     // every coordinate within the largest of its polygon's (each point rounds a value between two of them)
     double resolutionCeiling;
 
-    Piece(const Point* c, int count, double ceiling) : curve(c), n(count), resolutionCeiling(ceiling), m(0) {
+    // the outline goes into room, which holds count points and outlives the piece
+    Piece(const Point* c, int count, double ceiling, Point* room)
+        : curve(c), n(count), resolutionCeiling(ceiling), m(0), outlineRoom(room) {
         boxOf(c, count, controlBox);
     }
     // with the control box known
-    Piece(const Point* c, int count, const double box[4], double ceiling)
-        : curve(c), n(count), controlBox{box[0], box[1], box[2], box[3]}, resolutionCeiling(ceiling), m(0) {}
+    Piece(const Point* c, int count, const double box[4], double ceiling, Point* room)
+        : curve(c),
+          n(count),
+          controlBox{box[0], box[1], box[2], box[3]},
+          resolutionCeiling(ceiling),
+          m(0),
+          outlineRoom(room) {}
 
     // the outline (found now if not yet) and its count, 1 or more: the curves searched have finite points
     const HullOutline& outline() const {
         if (m == 0) {
-            m = pieceOutline(curve, n, room.points());
-            described.vertices = room.points();
+            bool spansControlBox;
+            m = pieceOutline(curve, n, outlineRoom, &spansControlBox);
+            described.vertices = outlineRoom;
             described.n = m;
-            if (m == n || m == 1 || (m == 2 && room.points()[0].y == room.points()[1].y && oneHeight(curve, n))) {
-                // every control position is a vertex (or all lie at one place, or along one height between the
-                // two vertices): the outline's box is the control box
+            if (spansControlBox) {
                 described.loX = controlBox[0];
                 described.hiX = controlBox[1];
                 described.loY = controlBox[2];
                 described.hiY = controlBox[3];
             } else {
-                described = HullOutline(room.points(), m);
+                described = HullOutline(outlineRoom, m);
             }
         }
         return described;
@@ -466,7 +479,7 @@ public:
 
 private:
     mutable int m;  // 0 until the outline is found
-    mutable PointRoom room;
+    Point* outlineRoom;
     mutable HullOutline described;
 };
 
@@ -558,19 +571,24 @@ bool controlBoxesApart(const Search& search, const Piece& piece1, const Piece& p
     return boxesApart(search, piece1.controlBox, piece1, piece2.controlBox, piece2);
 }
 
-// De Casteljau halves of a piece, and their pieces.
+// De Casteljau halves of a piece of at most Capacity points, and their pieces, with room for their outlines.
+template <int Capacity>
 struct Halves {
-    PointRoom left;
-    PointRoom right;
+    PointRoom<Capacity> left;
+    PointRoom<Capacity> right;
+    PointRoom<Capacity> leftOutline;
+    PointRoom<Capacity> rightOutline;
     Piece l;
     Piece r;
 
     explicit Halves(const Piece& piece)
-        : l((halveCurve(piece, left, right), left.points()), piece.n, piece.resolutionCeiling),
-          r(right.points(), piece.n, piece.resolutionCeiling) {}
+        : l(split(piece, left, right), piece.n, piece.resolutionCeiling, leftOutline.points()),
+          r(right.points(), piece.n, piece.resolutionCeiling, rightOutline.points()) {}
 
-    static int halveCurve(const Piece& piece, PointRoom& left, PointRoom& right) {
-        return splitBezier(piece.curve, piece.n, 0.5f, left.points(), right.points());
+    // the halves into left and right; the left one's points
+    static const Point* split(const Piece& piece, PointRoom<Capacity>& left, PointRoom<Capacity>& right) {
+        splitBezier(piece.curve, piece.n, 0.5f, left.points(), right.points());
+        return left.points();
     }
 };
 
@@ -579,7 +597,8 @@ bool sameControlPoints(const Piece& piece1, const Piece& piece2) {
     return piece1.n == piece2.n && std::memcmp(piece1.curve, piece2.curve, sizeof(Point) * static_cast<size_t>(piece1.n)) == 0;
 }
 
-template <class Observe>
+// The search of one pair of pieces of at most Capacity points each, and of their halves.
+template <int Capacity, class Observe>
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
     // once cut short, every pair still waiting is left unexamined
     if (search.stats.budgetExhausted) return;
@@ -628,32 +647,32 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     // (Two such pieces are both small, and never get here.)
     if (m1 == 1 || m2 == 1) {
         const Piece& whole = m1 == 1 ? piece1 : piece2;
-        const Halves other(m1 == 1 ? piece2 : piece1);
+        const Halves<Capacity> other(m1 == 1 ? piece2 : piece1);
         if (m1 == 1) {
-            searchPair(search, whole, other.l, level + 1, observe);
-            searchPair(search, whole, other.r, level + 1, observe);
+            searchPair<Capacity>(search, whole, other.l, level + 1, observe);
+            searchPair<Capacity>(search, whole, other.r, level + 1, observe);
         } else {
-            searchPair(search, other.l, whole, level + 1, observe);
-            searchPair(search, other.r, whole, level + 1, observe);
+            searchPair<Capacity>(search, other.l, whole, level + 1, observe);
+            searchPair<Capacity>(search, other.r, whole, level + 1, observe);
         }
         return;
     }
 
     // every half meets both halves of the other curve, so each half's outline is found once, here; two
     // pieces with the same control points (a curve searched against itself) have the same halves
-    const Halves halves1(piece1);
+    const Halves<Capacity> halves1(piece1);
     if (sameControlPoints(piece1, piece2)) {
-        searchPair(search, halves1.l, halves1.l, level + 1, observe);
-        searchPair(search, halves1.l, halves1.r, level + 1, observe);
-        searchPair(search, halves1.r, halves1.l, level + 1, observe);
-        searchPair(search, halves1.r, halves1.r, level + 1, observe);
+        searchPair<Capacity>(search, halves1.l, halves1.l, level + 1, observe);
+        searchPair<Capacity>(search, halves1.l, halves1.r, level + 1, observe);
+        searchPair<Capacity>(search, halves1.r, halves1.l, level + 1, observe);
+        searchPair<Capacity>(search, halves1.r, halves1.r, level + 1, observe);
         return;
     }
-    const Halves halves2(piece2);
-    searchPair(search, halves1.l, halves2.l, level + 1, observe);
-    searchPair(search, halves1.l, halves2.r, level + 1, observe);
-    searchPair(search, halves1.r, halves2.l, level + 1, observe);
-    searchPair(search, halves1.r, halves2.r, level + 1, observe);
+    const Halves<Capacity> halves2(piece2);
+    searchPair<Capacity>(search, halves1.l, halves2.l, level + 1, observe);
+    searchPair<Capacity>(search, halves1.l, halves2.r, level + 1, observe);
+    searchPair<Capacity>(search, halves1.r, halves2.l, level + 1, observe);
+    searchPair<Capacity>(search, halves1.r, halves2.r, level + 1, observe);
 }
 
 // What the search needs to know of an input curve before it starts, from one pass over its points.
@@ -723,11 +742,29 @@ long searchCallWeight(int n1, int n2) {
 }
 
 // the search from the input pair, observed or not
+template <int Capacity, class Observe>
+void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary& summary1, const Point* curve2, int n2,
+                const CurveSummary& summary2, const Observe& observe) {
+    PointRoom<Capacity> outline1;
+    PointRoom<Capacity> outline2;
+    searchPair<Capacity>(search, Piece(curve1, n1, summary1.box, resolutionOf(summary1.largest, n1), outline1.points()),
+                         Piece(curve2, n2, summary2.box, resolutionOf(summary2.largest, n2), outline2.points()), 0,
+                         observe);
+}
+
+// The search with rooms of the smallest of a few sizes that holds both curves: its frames stay small, and
+// the few cache lines a frame touches lie close together.
 template <class Observe>
 void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary& summary1, const Point* curve2, int n2,
                 const CurveSummary& summary2, const Observe& observe) {
-    searchPair(search, Piece(curve1, n1, summary1.box, resolutionOf(summary1.largest, n1)),
-               Piece(curve2, n2, summary2.box, resolutionOf(summary2.largest, n2)), 0, observe);
+    const int n = std::max(n1, n2);
+    if (n <= 4) {
+        searchFrom<4>(search, curve1, n1, summary1, curve2, n2, summary2, observe);
+    } else if (n <= 10) {
+        searchFrom<10>(search, curve1, n1, summary1, curve2, n2, summary2, observe);
+    } else {
+        searchFrom<maxControlPoints>(search, curve1, n1, summary1, curve2, n2, summary2, observe);
+    }
 }
 
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,
