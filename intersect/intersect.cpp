@@ -621,16 +621,19 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     const int m1 = outline1.n;
     const int m2 = outline2.n;
 
-    // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
-    const bool meet = (hullsOverlap(outline1, outline2) || insideConvexPolygon(hull1[0], hull2, m2) ||
-                       insideConvexPolygon(hull2[0], hull1, m1)) &&
-                      !outlinesApart(search, piece1, piece2);
+    // Drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other. A piece
+    // paired with itself (a curve searched against itself) always meets: the first edge lies on itself, which
+    // segmentIntersection takes as collinear and overlapping, and the boxes coincide.
+    const bool same = &piece1 == &piece2;
+    const bool meet = same || ((hullsOverlap(outline1, outline2) || insideConvexPolygon(hull1[0], hull2, m2) ||
+                                insideConvexPolygon(hull2[0], hull1, m1)) &&
+                               !outlinesApart(search, piece1, piece2));
     if (!meet) {
         observe(level, piece1, piece2, SearchVisit::dropped, Point());
         return;
     }
 
-    if (isSmall(search, piece1) && isSmall(search, piece2)) {
+    if (isSmall(search, piece1) && (same || isSmall(search, piece2))) {
         // the midpoint of the first hull's closing edge, from its last vertex back to vertex 0
         const Point& last = hull1[m1 - 1];
         const Point point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
