@@ -91,7 +91,6 @@ void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point
     if (Count > 0) n = Count;
     float x[maxControlPoints];
     float y[maxControlPoints];
-#pragma GCC unroll 4
     for (int k = 0; k < n; ++k) {
         x[k] = controlPoints[k].x;
         y[k] = controlPoints[k].y;
@@ -103,10 +102,8 @@ void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point
     right[0] = last;
 
     const double oneMinusT = 1.0 - t;
-#pragma GCC unroll 4
     for (int j = 1; j < n; ++j) {
         const int levelSize = n - j;
-#pragma GCC unroll 4
         for (int k = 0; k < levelSize; ++k) {
             x[k] = interpolate(x[k], x[k + 1], t, oneMinusT);
             y[k] = interpolate(y[k], y[k + 1], t, oneMinusT);
