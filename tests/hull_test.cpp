@@ -476,6 +476,16 @@ TEST_P(HullWithoutArctangents, MatchesTheWalkByAnglesOnThreePoints) {
     }
 }
 
+// Four points take a shortcut of their own in general position, certified for the whole set: every family,
+// four points at a time, near ties of directions and of corners included.
+TEST_P(HullWithoutArctangents, MatchesTheWalkByAnglesOnFourPoints) {
+    std::mt19937 rng(4444);
+    for (int trial = 0; trial < 20000; ++trial) {
+        expectSameAsWalkByAngles(GetParam().make(rng, 4));
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, HullWithoutArctangents, ::testing::ValuesIn(tieFamilies),
                          [](const ::testing::TestParamInfo<TieFamily>& f) { return std::string(f.param.name); });
 
