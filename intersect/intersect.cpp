@@ -351,6 +351,8 @@ struct Search {
     long budget;     // what the pairs may count together
     long spent;      // what the pairs so far counted
     SearchStats stats;
+    double apartLimits;  // 2 (n1 + n2): the limits two pieces' boxes may lie apart
+    double apartGap;     // apartLimits * epsilon
 };
 
 // whether all n >= 1 points share one height
@@ -367,11 +369,12 @@ bool oneHeight(const Point* curve, int n) {
 // such a piece is outlined by the hull of its points with every zero made +0. Returns the count, and tells
 // whether the outline's box is the box of all the control points (every position a vertex, or one height).
 int pieceOutline(const Point* curve, int n, Point* outline, bool* spansControlBox) {
-    const int m = convexHullOfPlainPoints(curve, n, outline);
-    *spansControlBox = m == n;  // every control position a vertex
-    if (m > 0 || n <= 0) return m;
+    // the hull gives no polygon for points at one height, and the segment below replaces what it writes
     const bool flat = oneHeight(curve, n);
     if (!flat) {
+        const int m = convexHullOfPlainPoints(curve, n, outline);
+        *spansControlBox = m == n;  // every control position a vertex
+        if (m > 0) return m;
         Point unsignedZeros[maxControlPoints];
         for (int i = 0; i < n; ++i) {
             unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
@@ -545,9 +548,8 @@ struct CallbackObserver {
 bool boxesApart(const Search& search, const double a[4], const Piece& piece1, const double b[4],
                 const Piece& piece2) {
     const double gap = std::max({b[0] - a[1], a[0] - b[1], b[2] - a[3], a[2] - b[3]});
-    const double limits = apartLimitsPerPoint * (piece1.n + piece2.n);
-    if (!(gap > limits * search.epsilon)) return false;
-    return gap > limits * std::max(smallnessLimit(search, piece1), smallnessLimit(search, piece2));
+    if (!(gap > search.apartGap)) return false;
+    return gap > search.apartLimits * std::max(smallnessLimit(search, piece1), smallnessLimit(search, piece2));
 }
 
 // Pieces whose outline boxes lie apart by more than 2 (n1 + n2) limits (about what two small pieces may span
@@ -748,6 +750,8 @@ long searchCallWeight(int n1, int n2) {
 template <int Capacity, class Observe>
 void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary& summary1, const Point* curve2, int n2,
                 const CurveSummary& summary2, const Observe& observe) {
+    search.apartLimits = apartLimitsPerPoint * (n1 + n2);  // every piece keeps its curve's count
+    search.apartGap = search.apartLimits * search.epsilon;
     PointRoom<Capacity> outline1;
     PointRoom<Capacity> outline2;
     searchPair<Capacity>(search, Piece(curve1, n1, summary1.box, resolutionOf(summary1.largest, n1), outline1.points()),
@@ -772,7 +776,7 @@ void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary&
 
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,
                     SearchStats* stats, long budget, SearchObserver observer, void* context) {
-    Search search{&result, epsilon, 1, budget, 0, SearchStats()};
+    Search search{&result, epsilon, 1, budget, 0, SearchStats(), 0, 0};
     const CurveSummary summary1 = summarize(curve1, n1);
     const CurveSummary summary2 = summarize(curve2, n2);
     if (isSearchable(summary1, n1) && isSearchable(summary2, n2)) {
