@@ -206,7 +206,7 @@ enum BoxVerdict { boxesMeet, apartAlongXOnly, apartAlongYOnly };
 //   where cos = |dx| / length >= 0.1 below 84 degrees.
 // Coordinates stay within 2^60, where no difference overflows and the float cross product stays finite.
 // whether every coordinate of both outlines lies within 2^60
-bool withinShortcutRange(const HullOutline& first, const HullOutline& second) {
+inline bool withinShortcutRange(const HullOutline& first, const HullOutline& second) {
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     return std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate;
@@ -596,7 +596,8 @@ struct Halves {
 
 // whether two pieces hold the same control points, bit for bit (colours included)
 bool sameControlPoints(const Piece& piece1, const Piece& piece2) {
-    return piece1.n == piece2.n && std::memcmp(piece1.curve, piece2.curve, sizeof(Point) * static_cast<size_t>(piece1.n)) == 0;
+    return piece1.n == piece2.n && piece1.curve[0].x == piece2.curve[0].x &&  // most pairs differ at once
+           std::memcmp(piece1.curve, piece2.curve, sizeof(Point) * static_cast<size_t>(piece1.n)) == 0;
 }
 
 // The search of one pair of pieces of at most Capacity points each, and of their halves.
