@@ -145,27 +145,16 @@ inline void describeEdge(const Point& from, const Point& to, OutlineEdge& e) {
     e.dy = to.y - from.y;
     e.squaredLength = squaredLength(e.dx, e.dy);
     e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+    e.loX = std::min(from.x, to.x);
+    e.hiX = std::max(from.x, to.x);
+    e.loY = std::min(from.y, to.y);
+    e.hiY = std::max(from.y, to.y);
+    e.longEnough = e.squaredLength >= shortestEdgeSquared;
+    e.shallow = static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
 }
 
-bool isLongEnough(const OutlineEdge& e) { return e.squaredLength >= shortestEdgeSquared; }
-bool isShallowEdge(const OutlineEdge& e) {
-    return static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
-}
-
-// the boxes and kinds of the first count edges
-void boxEdges(OutlineEdge* edges, int count) {
-    for (int i = 0; i < count; ++i) {
-        OutlineEdge& e = edges[i];
-        e.longEnough = isLongEnough(e);
-        e.shallow = isShallowEdge(e);
-        e.loX = std::min(e.fromX, e.toX);
-        e.hiX = std::max(e.fromX, e.toX);
-        e.loY = std::min(e.fromY, e.toY);
-        e.hiY = std::max(e.fromY, e.toY);
-    }
-}
-
-inline int describeEdges(const HullOutline& o, OutlineEdge* edges) {
+// the distinct edges of an outline into edges; returns their number
+int describeEdgesInto(const HullOutline& o, OutlineEdge* edges) {
     const Point* v = o.vertices;
     for (int i = 0; i + 1 < o.n; ++i) describeEdge(v[i], v[i + 1], edges[i]);
     if (o.n == 2) return 1;  // the closing edge is the one edge
@@ -176,7 +165,7 @@ inline int describeEdges(const HullOutline& o, OutlineEdge* edges) {
 // every edge of squared length 2^-100 or more
 bool hasLongEdges(const OutlineEdge* edges, int count) {
     for (int i = 0; i < count; ++i) {
-        if (!isLongEnough(edges[i])) return false;
+        if (!edges[i].longEnough) return false;
     }
     return true;
 }
@@ -184,7 +173,7 @@ bool hasLongEdges(const OutlineEdge* edges, int count) {
 // no edge steeper than |dx| / length = 0.1
 bool isShallow(const OutlineEdge* edges, int count) {
     for (int i = 0; i < count; ++i) {
-        if (!isShallowEdge(edges[i])) return false;
+        if (!edges[i].shallow) return false;
     }
     return true;
 }
@@ -267,19 +256,31 @@ HullOutline::HullOutline(const Point* outline, int count) : vertices(outline), n
     hiY = box[3];
 }
 
+void describeEdges(HullOutline& outline, OutlineEdge* room) {
+    describeEdgesInto(outline, room);
+    outline.edges = room;
+}
+
 bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
-    OutlineEdge edges1[maxControlPoints];
-    OutlineEdge edges2[maxControlPoints];
-    const int count1 = describeEdges(first, edges1);
-    const int count2 = describeEdges(second, edges2);
+    // the edges as described beforehand, or here
+    OutlineEdge local1[maxControlPoints];
+    OutlineEdge local2[maxControlPoints];
+    const OutlineEdge* edges1 = first.edges;
+    const OutlineEdge* edges2 = second.edges;
+    if (edges1 == nullptr) {
+        describeEdgesInto(first, local1);
+        edges1 = local1;
+    }
+    if (edges2 == nullptr) {
+        describeEdgesInto(second, local2);
+        edges2 = local2;
+    }
+    const int count1 = first.distinctEdges();
+    const int count2 = second.distinctEdges();
     if (surelyApart(boxVerdict(first, second), edges1, count1, edges2, count2)) return false;
     // the same shortcut for each edge pair, as two outlines of one edge each, where no coordinate is too large;
     // it pays only where there are many pairs
     const bool shortcuts = count1 * count2 > edgePairsWorthShortcuts && withinShortcutRange(first, second);
-    if (shortcuts) {
-        boxEdges(edges1, count1);
-        boxEdges(edges2, count2);
-    }
     for (int i = 0; i < count1; ++i) {
         for (int j = 0; j < count2; ++j) {
             if (shortcuts && edgesSurelyApart(edges1[i], edges2[j])) continue;
@@ -445,19 +446,20 @@ public:
     // every coordinate within the largest of its polygon's (each point rounds a value between two of them)
     double resolutionCeiling;
 
-    // the outline goes into room, which holds count points and outlives the piece
-    Piece(const Point* c, int count, double ceiling, Point* room)
-        : curve(c), n(count), resolutionCeiling(ceiling), m(0), outlineRoom(room) {
+    // the outline goes into room and its edges into edgeRoom, which hold count of them and outlive the piece
+    Piece(const Point* c, int count, double ceiling, Point* room, OutlineEdge* edgeRoom)
+        : curve(c), n(count), resolutionCeiling(ceiling), m(0), outlineRoom(room), outlineEdgeRoom(edgeRoom) {
         boxOf(c, count, controlBox);
     }
     // with the control box known
-    Piece(const Point* c, int count, const double box[4], double ceiling, Point* room)
+    Piece(const Point* c, int count, const double box[4], double ceiling, Point* room, OutlineEdge* edgeRoom)
         : curve(c),
           n(count),
           controlBox{box[0], box[1], box[2], box[3]},
           resolutionCeiling(ceiling),
           m(0),
-          outlineRoom(room) {}
+          outlineRoom(room),
+          outlineEdgeRoom(edgeRoom) {}
 
     // the outline (found now if not yet) and its count, 1 or more: the curves searched have finite points
     const HullOutline& outline() const {
@@ -474,6 +476,7 @@ public:
             } else {
                 described = HullOutline(outlineRoom, m);
             }
+            describeEdges(described, outlineEdgeRoom);
         }
         return described;
     }
@@ -483,6 +486,7 @@ public:
 private:
     mutable int m;  // 0 until the outline is found
     Point* outlineRoom;
+    OutlineEdge* outlineEdgeRoom;
     mutable HullOutline described;
 };
 
@@ -580,12 +584,14 @@ struct Halves {
     PointRoom<Capacity> right;
     PointRoom<Capacity> leftOutline;
     PointRoom<Capacity> rightOutline;
+    OutlineEdge leftEdges[Capacity];
+    OutlineEdge rightEdges[Capacity];
     Piece l;
     Piece r;
 
     explicit Halves(const Piece& piece)
-        : l(split(piece, left, right), piece.n, piece.resolutionCeiling, leftOutline.points()),
-          r(right.points(), piece.n, piece.resolutionCeiling, rightOutline.points()) {}
+        : l(split(piece, left, right), piece.n, piece.resolutionCeiling, leftOutline.points(), leftEdges),
+          r(right.points(), piece.n, piece.resolutionCeiling, rightOutline.points(), rightEdges) {}
 
     // the halves into left and right; the left one's points
     static const Point* split(const Piece& piece, PointRoom<Capacity>& left, PointRoom<Capacity>& right) {
@@ -755,9 +761,12 @@ void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary&
     search.apartGap = search.apartLimits * search.epsilon;
     PointRoom<Capacity> outline1;
     PointRoom<Capacity> outline2;
-    searchPair<Capacity>(search, Piece(curve1, n1, summary1.box, resolutionOf(summary1.largest, n1), outline1.points()),
-                         Piece(curve2, n2, summary2.box, resolutionOf(summary2.largest, n2), outline2.points()), 0,
-                         observe);
+    OutlineEdge edges1[Capacity];
+    OutlineEdge edges2[Capacity];
+    searchPair<Capacity>(search,
+                         Piece(curve1, n1, summary1.box, resolutionOf(summary1.largest, n1), outline1.points(), edges1),
+                         Piece(curve2, n2, summary2.box, resolutionOf(summary2.largest, n2), outline2.points(), edges2),
+                         0, observe);
 }
 
 // The search with rooms of the smallest of a few sizes that holds both curves: its frames stay small, and

@@ -18,8 +18,7 @@ struct OutlineEdge {
     double squaredLength;                // dx^2 + dy^2
     double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
     float loX, hiX, loY, hiY;            // the edge's box
-    bool longEnough;                     // squared length 2^-100 or more (the last three set only for the
-                                         // edge pair shortcut)
+    bool longEnough;                     // squared length 2^-100 or more
     bool shallow;                        // |dx| / length at least 0.1
 
     Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
@@ -31,6 +30,7 @@ struct HullOutline {
     const Point* vertices;  // the outline's count vertices; they must outlive the description
     int n;
     double loX, hiX, loY, hiY;  // the box of the vertices
+    const OutlineEdge* edges = nullptr;  // its distinct edges when described beforehand (describeEdges)
 
     HullOutline() = default;
     // described from count vertices, 1 to maxControlPoints, all finite
@@ -39,6 +39,11 @@ struct HullOutline {
     // a two-vertex outline's closing edge runs from its first vertex to its last, as its one edge does
     int distinctEdges() const { return n == 2 ? 1 : n; }
 };
+
+// Describes the outline's distinct edges (vertex i to i + 1, and the closing edge from the first vertex to
+// the last) into room, which must hold distinctEdges() of them and outlive the outline, for every test of
+// the outline to read.
+void describeEdges(HullOutline& outline, OutlineEdge* room);
 
 // hullsOverlap of two outlines described beforehand: the same answer, with edge pairs that cannot meet
 // told apart without division and outlines clearly apart skipped whole.
