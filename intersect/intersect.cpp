@@ -180,7 +180,7 @@ bool isShallow(const OutlineEdge* edges, int count) {
 
 // How the boxes of two outlines lie: apart along x by the share below, apart along y by its share (which
 // counts for a first outline with no steep edge), or neither.
-enum BoxVerdict { boxesMeet, apartAlongXOnly, apartAlongYOnly };
+enum BoxVerdict { boxesMeet, boxesApartAlongX, boxesApartAlongY };
 
 // Outlines separated along x by more than 1% of the larger side of their common box, or along y by more
 // than 10% of it while no edge of the first is steeper than 84 degrees, share no meeting edge pair, and
@@ -207,9 +207,9 @@ BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
-    if (gapX > apartAlongX * side) return apartAlongXOnly;
+    if (gapX > apartAlongX * side) return boxesApartAlongX;
     const double gapY = std::max(second.loY - first.hiY, first.loY - second.hiY);
-    return gapY > apartAlongY * side ? apartAlongYOnly : boxesMeet;
+    return gapY > apartAlongY * side ? boxesApartAlongY : boxesMeet;
 }
 
 // The shortcut above for two edges, each an outline of its own, whose coordinates lie within 2^60.
@@ -226,7 +226,7 @@ inline bool edgesSurelyApart(const OutlineEdge& a, const OutlineEdge& b) {
 
 // the shortcut above, on the outlines' edges formed beforehand
 bool surelyApart(BoxVerdict boxes, const OutlineEdge* edges1, int count1, const OutlineEdge* edges2, int count2) {
-    if (boxes == boxesMeet || (boxes == apartAlongYOnly && !isShallow(edges1, count1))) return false;
+    if (boxes == boxesMeet || (boxes == boxesApartAlongY && !isShallow(edges1, count1))) return false;
     return hasLongEdges(edges1, count1) && hasLongEdges(edges2, count2);
 }
 
@@ -401,8 +401,6 @@ int pieceOutline(const Point* curve, int n, Point* outline, bool* spansControlBo
     return 2;
 }
 
-// Below this length a piece's hull edge may never shrink further: halving a control polygon whose
-// neighbouring points lie within a couple of float steps only shuffles rounding.
 // the largest coordinate magnitude of n finite points (0 for none)
 float largestMagnitude(const Point* curve, int n) {
     float largest = 0;
@@ -423,6 +421,8 @@ float stepUp(float v) {
 // resolutionLimit of n points whose largest coordinate magnitude is known
 double resolutionOf(float largest, int n) { return resolutionStepsPerEdge * (n > 1 ? n - 1 : 1) * stepUp(largest); }
 
+// Below this length a piece's hull edge may never shrink further: halving a control polygon whose
+// neighbouring points lie within a couple of float steps only shuffles rounding.
 double resolutionLimit(const Point* curve, int n) { return resolutionOf(largestMagnitude(curve, n), n); }
 
 // Room for up to Capacity points, left unset: whoever fills it writes each point it holds, whole, before
@@ -743,8 +743,8 @@ int scaleExponent(const CurveSummary& first, const CurveSummary& second) {
 // onto one line) reach it.
 const long searchCallBudget = 12000000;
 // Halving brings every piece within 1/65536 of the curves' extent, or within float resolution, in 18 to 30
-// levels (the stress program's deepest is 21); the cap keeps the stack of a search within 64 frames of
-// about 9 KiB each whatever happens.
+// levels (the stress program's deepest is 21); the cap keeps the stack of a search within 64 frames
+// whatever happens: about 12 KiB each for curves of more than 10 points, 4 KiB up to 10, 2 KiB up to 4.
 const int searchDepthCap = 64;
 
 // what a pair costs: splitting both pieces and wrapping their halves, which grows with the square of their
