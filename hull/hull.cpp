@@ -268,17 +268,18 @@ int wrapThreePoints(const Point* points, Point* out) {
 // down) gives up, and the caller takes the walk above, which decides it by the arctangent; nothing is
 // written to out before the walk is certain.
 
-// The float differences from one point to another, as directionAngle forms them, and their squared length.
+// The float differences from one point to another, as directionAngle forms them (held in double, where every
+// product below is formed), and their squared length.
 struct Difference {
-    float dx;
-    float dy;
+    double dx;
+    double dy;
     double squaredLength;
 };
 
 inline Difference differenceOf(const Point& from, const Point& to) {
-    const float dx = static_cast<float>(static_cast<double>(to.x) - static_cast<double>(from.x));
-    const float dy = static_cast<float>(static_cast<double>(to.y) - static_cast<double>(from.y));
-    return Difference{dx, dy, static_cast<double>(dx) * dx + static_cast<double>(dy) * dy};
+    const double dx = static_cast<float>(static_cast<double>(to.x) - static_cast<double>(from.x));
+    const double dy = static_cast<float>(static_cast<double>(to.y) - static_cast<double>(from.y));
+    return Difference{dx, dy, dx * dx + dy * dy};
 }
 
 // The sign of angle(u) - angle(v) for two directions with dx != 0 (rightward or leftward), as
