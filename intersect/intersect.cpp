@@ -92,7 +92,6 @@ constexpr double apartAlongY = 0.1;                   // gap along y, for a firs
 constexpr double shallowSquaredCosine = 0.01;         // (|dx| / length)^2 of the steepest shallow edge: 84 degrees
 constexpr double shortestEdgeSquared = 0x1p-100;      // edges this long have a normal float cross product
 constexpr double largestShortcutCoordinate = 0x1p60;  // below it no difference overflows
-constexpr int edgePairsWorthShortcuts = 16;           // edge pairs above which each pair tries the shortcut
 constexpr double beyondOneMargin = 0x1p-20;           // a quotient this far above 1 still rounds above 1
 constexpr double belowZeroMargin = 0x1p-60;           // a quotient this far below 0 still rounds below 0
 
@@ -145,20 +144,29 @@ inline void describeEdge(const Point& from, const Point& to, OutlineEdge& e) {
     e.dy = to.y - from.y;
     e.squaredLength = squaredLength(e.dx, e.dy);
     e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
-    e.loX = std::min(from.x, to.x);
-    e.hiX = std::max(from.x, to.x);
-    e.loY = std::min(from.y, to.y);
-    e.hiY = std::max(from.y, to.y);
     e.longEnough = e.squaredLength >= shortestEdgeSquared;
     e.shallow = static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
 }
 
-// the distinct edges of an outline into edges; returns their number
+// Outlines of more edges than this have the boxes of their edges described, for the shortcut on each edge
+// pair, which pays only where both outlines have many edges.
+constexpr int edgesWorthBoxes = 4;
+
+// the distinct edges of an outline into edges, boxed where they are many; returns their number
 int describeEdgesInto(const HullOutline& o, OutlineEdge* edges) {
     const Point* v = o.vertices;
     for (int i = 0; i + 1 < o.n; ++i) describeEdge(v[i], v[i + 1], edges[i]);
     if (o.n == 2) return 1;  // the closing edge is the one edge
     describeEdge(v[0], v[o.n - 1], edges[o.n - 1]);
+    if (o.n > edgesWorthBoxes) {
+        for (int i = 0; i < o.n; ++i) {
+            OutlineEdge& e = edges[i];
+            e.loX = std::min(e.fromX, e.toX);
+            e.hiX = std::max(e.fromX, e.toX);
+            e.loY = std::min(e.fromY, e.toY);
+            e.hiY = std::max(e.fromY, e.toY);
+        }
+    }
     return o.n;
 }
 
@@ -278,9 +286,8 @@ bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
     const int count1 = first.distinctEdges();
     const int count2 = second.distinctEdges();
     if (surelyApart(boxVerdict(first, second), edges1, count1, edges2, count2)) return false;
-    // the same shortcut for each edge pair, as two outlines of one edge each, where no coordinate is too large;
-    // it pays only where there are many pairs
-    const bool shortcuts = count1 * count2 > edgePairsWorthShortcuts && withinShortcutRange(first, second);
+    // the same shortcut for each edge pair, as two outlines of one edge each, where no coordinate is too large
+    const bool shortcuts = count1 > edgesWorthBoxes && count2 > edgesWorthBoxes && withinShortcutRange(first, second);
     for (int i = 0; i < count1; ++i) {
         for (int j = 0; j < count2; ++j) {
             if (shortcuts && edgesSurelyApart(edges1[i], edges2[j])) continue;
@@ -468,6 +475,7 @@ public:
             m = pieceOutline(curve, n, outlineRoom, &spansControlBox);
             described.vertices = outlineRoom;
             described.n = m;
+            boxIsControlBox = spansControlBox;
             if (spansControlBox) {
                 described.loX = controlBox[0];
                 described.hiX = controlBox[1];
@@ -482,9 +490,12 @@ public:
     }
     const Point* vertices() const { return outline().vertices; }
     int count() const { return outline().n; }
+    // whether the outline's box is the control box (once the outline is found)
+    bool outlineBoxIsControlBox() const { return boxIsControlBox; }
 
 private:
     mutable int m;  // 0 until the outline is found
+    mutable bool boxIsControlBox = false;
     Point* outlineRoom;
     OutlineEdge* outlineEdgeRoom;
     mutable HullOutline described;
@@ -562,6 +573,8 @@ bool boxesApart(const Search& search, const double a[4], const Piece& piece1, co
 // along such a line would record a point. Pieces that meet by the parallel tolerance elsewhere, such as
 // curves touching, lie far closer.
 bool outlinesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
+    // outline boxes that are the control boxes were found not apart before either outline
+    if (piece1.outlineBoxIsControlBox() && piece2.outlineBoxIsControlBox()) return false;
     const HullOutline& a = piece1.outline();
     const HullOutline& b = piece2.outline();
     const double boxA[4] = {a.loX, a.hiX, a.loY, a.hiY};

@@ -17,7 +17,7 @@ struct OutlineEdge {
     float dy;
     double squaredLength;                // dx^2 + dy^2
     double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
-    float loX, hiX, loY, hiY;            // the edge's box
+    float loX, hiX, loY, hiY;            // the edge's box (described for outlines of more than 4 edges)
     bool longEnough;                     // squared length 2^-100 or more
     bool shallow;                        // |dx| / length at least 0.1
 
