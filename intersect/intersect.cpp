@@ -377,6 +377,21 @@ bool oneHeight(const Point* curve, int n) {
 // such a piece is outlined by the hull of its points with every zero made +0. Returns the count, and tells
 // whether the outline's box is the box of all the control points (every position a vertex, or one height).
 int pieceOutline(const Point* curve, int n, Point* outline, bool* spansControlBox) {
+    if (n == 2 && curve[0].y != curve[1].y) {
+        // the hull of two points at two heights: the lower, then the higher, unless the difference along x is
+        // -0 (below, with the zeros made +0)
+        const Point& bottom = curve[curve[1].y < curve[0].y ? 1 : 0];
+        const Point& top = curve[curve[1].y < curve[0].y ? 0 : 1];
+        const float dx = static_cast<float>(static_cast<double>(top.x) - static_cast<double>(bottom.x));
+        if (!(dx == 0 && std::signbit(dx))) {
+            outline[0].x = bottom.x;
+            outline[0].y = bottom.y;
+            outline[1].x = top.x;
+            outline[1].y = top.y;
+            *spansControlBox = true;
+            return 2;
+        }
+    }
     // the hull gives no polygon for points at one height, and the segment below replaces what it writes
     const bool flat = oneHeight(curve, n);
     if (!flat) {
