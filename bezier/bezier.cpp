@@ -81,12 +81,14 @@ void addBezierCurve(const Point* controlPoints, int n) {
     addSampledCurve(samples);
 }
 
-int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right) {
-    if (n <= 0) return 1;                // nothing to split, nothing written
-    if (n > maxControlPoints) return 0;  // more than the working row holds: refused, nothing written
+namespace {
 
-    // one row holds the current level in place: point k of level j only needs points k and k + 1 of
-    // level j - 1, and point k + 1 is overwritten after point k
+// The de Casteljau construction on 1..maxControlPoints points. With the count a constant (Count > 0) every
+// loop is unrolled; Count = 0 takes it from n. One row holds the current level in place: point k of level j
+// only needs points k and k + 1 of level j - 1, and point k + 1 is overwritten after point k.
+template <int Count>
+void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point* right) {
+    if (Count > 0) n = Count;
     float x[maxControlPoints];
     float y[maxControlPoints];
     for (int k = 0; k < n; ++k) {
@@ -99,18 +101,39 @@ int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* 
     left[0] = first;
     right[0] = last;
 
-    const double td = static_cast<double>(t);
-    const double oneMinusT = 1.0 - td;
+    const double oneMinusT = 1.0 - t;
     for (int j = 1; j < n; ++j) {
         const int levelSize = n - j;
         for (int k = 0; k < levelSize; ++k) {
-            x[k] = interpolate(x[k], x[k + 1], td, oneMinusT);
-            y[k] = interpolate(y[k], y[k + 1], td, oneMinusT);
+            x[k] = interpolate(x[k], x[k + 1], t, oneMinusT);
+            y[k] = interpolate(y[k], y[k + 1], t, oneMinusT);
         }
         left[j] = Point(x[0], y[0]);
         left[j].color = interpolatedColor;
         right[j] = Point(x[levelSize - 1], y[levelSize - 1]);
         right[j].color = interpolatedColor;
+    }
+}
+
+}  // namespace
+
+int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right) {
+    if (n <= 0) return 1;                // nothing to split, nothing written
+    if (n > maxControlPoints) return 0;  // more than the working row holds: refused, nothing written
+    const double td = static_cast<double>(t);
+    // the counts the search meets most, each in a construction of its own
+    switch (n) {
+        case 2:
+            deCasteljau<2>(controlPoints, n, td, left, right);
+            break;
+        case 3:
+            deCasteljau<3>(controlPoints, n, td, left, right);
+            break;
+        case 4:
+            deCasteljau<4>(controlPoints, n, td, left, right);
+            break;
+        default:
+            deCasteljau<0>(controlPoints, n, td, left, right);
     }
     return 1;
 }

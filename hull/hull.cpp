@@ -261,6 +261,169 @@ int wrapThreePoints(const Point* points, Point* out) {
     return 3;
 }
 
+// ---------------------------------------------------------------------------------------------------
+// The walk by orientation alone: every comparison a cross product of the float differences, certified as
+// compareByGeometry certifies it, and the vertices kept as indices until the end. Any decision the geometry
+// leaves open (a near-tie, an exactly vertical direction, a direction near a threshold or near straight
+// down) gives up, and the caller takes the walk above, which decides it by the arctangent; nothing is
+// written to out before the walk is certain.
+
+// The float differences from one point to another, as directionAngle forms them (held in double, where every
+// product below is formed), and their squared length.
+struct Difference {
+    double dx;
+    double dy;
+    double squaredLength;
+};
+
+inline Difference differenceOf(const Point& from, const Point& to) {
+    const double dx = static_cast<float>(static_cast<double>(to.x) - static_cast<double>(from.x));
+    const double dy = static_cast<float>(static_cast<double>(to.y) - static_cast<double>(from.y));
+    return Difference{dx, dy, dx * dx + dy * dy};
+}
+
+// The sign of angle(u) - angle(v) for two directions with dx != 0 (rightward or leftward), as
+// compareByGeometry gives it, otherwise undecided.
+inline int compareSideways(const Difference& u, const Difference& v) {
+    const bool uRight = u.dx > 0;
+    if (uRight == (v.dx > 0)) {
+        const double cross = static_cast<double>(u.dx) * v.dy - static_cast<double>(u.dy) * v.dx;
+        if (cross * cross > sameAngleSineSquared * u.squaredLength * v.squaredLength) return cross > 0 ? -1 : 1;
+        return cross == 0 ? 0 : undecided;
+    }
+    const Difference& r = uRight ? u : v;
+    const Difference& l = uRight ? v : u;
+    if (r.dy <= 0 || l.dy <= 0 || r.dx > sameAngleSine * r.dy || -static_cast<double>(l.dx) > sameAngleSine * l.dy) {
+        return uRight ? -1 : 1;
+    }
+    return undecided;
+}
+
+// Marks every point at the position of points[v], a vertex just found (only v itself where no two points
+// share a position): isNewPoint on the output to be then reads as an unmarked index.
+inline void markPosition(const Point* points, int n, int v, bool distinct, bool* taken) {
+    if (distinct) {
+        taken[v] = true;
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        if (points[i].x == points[v].x && points[i].y == points[v].y) taken[i] = true;
+    }
+}
+
+// whether no two of the points share a position
+bool distinctPositions(const Point* points, int n) {
+    for (int i = 1; i < n; ++i) {
+        for (int j = 0; j < i; ++j) {
+            if (points[i].x == points[j].x && points[i].y == points[j].y) return false;
+        }
+    }
+    return true;
+}
+
+constexpr int givesUp = -1;
+
+// nextLeftVertex decided by orientation, or givesUp. Candidates at cur's own position (angle 0) never
+// beat the start; vertical ones give up.
+int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, const bool* taken) {
+    int best = cur;
+    Difference bestDifference{0, 0, 0};
+    for (int j = 0; j < n; ++j) {
+        // a position already taken never qualifies (cur's own included), the top excepted
+        if (j != top && taken[j]) continue;
+        const Difference d = differenceOf(points[cur], points[j]);
+        if (d.dx == 0) {
+            if (d.dy == 0) continue;
+            return givesUp;
+        }
+        if (d.dx < 0 && d.dy < 0) {  // beyond 270 when clearly below the horizontal
+            if (-static_cast<double>(d.dy) > sameAngleSine * -static_cast<double>(d.dx)) continue;
+            return givesUp;
+        }
+        if (best == cur) {  // above 0: leftward, or rightward clearly off straight down
+            if (!(d.dx < 0 || d.dy >= 0 || -static_cast<double>(d.dy) * sameAngleSine <= d.dx)) return givesUp;
+        } else {
+            const int c = compareSideways(d, bestDifference);
+            if (c == undecided) return givesUp;
+            if (c <= 0) continue;
+        }
+        best = j;
+        bestDifference = d;
+    }
+    return best;
+}
+
+// nextRightVertex decided by orientation, or givesUp.
+int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, const bool* taken) {
+    int best = top;
+    Difference bestDifference = differenceOf(points[ref], points[top]);
+    if (bestDifference.dx == 0) return givesUp;
+    for (int j = 0; j < n; ++j) {
+        // a position already taken never qualifies (the left side's included), the top excepted
+        if (j != top && taken[j]) continue;
+        const Difference d = differenceOf(points[ref], points[j]);
+        if (d.dx == 0) {
+            if (d.dy == 0) continue;  // angle 0: below 90
+            return givesUp;
+        }
+        if (d.dx > 0 && d.dy < 0) {  // below 90 when clearly below the horizontal
+            if (-static_cast<double>(d.dy) > sameAngleSine * d.dx) continue;
+            return givesUp;
+        }
+        const int c = compareSideways(d, bestDifference);
+        if (c == undecided) return givesUp;
+        if (c >= 0) continue;
+        best = j;
+        bestDifference = d;
+    }
+    return best;
+}
+
+// The walk of wrap() by orientation for n >= 1 points of plain coordinates: its count and out, or givesUp
+// with out untouched.
+int wrapByOrientation(const Point* points, int n, Point* out) {
+    int top = 0;
+    int bottom = 0;
+    for (int i = 1; i < n; ++i) {
+        if (points[i].y > points[top].y) top = i;
+        if (points[i].y < points[bottom].y) bottom = i;
+    }
+    if (bottom == top) {
+        writePosition(out[0], points[bottom]);
+        return 0;
+    }
+    int chosen[maxControlPoints];
+    bool taken[maxControlPoints] = {};
+    const bool distinct = distinctPositions(points, n);
+    chosen[0] = bottom;
+    markPosition(points, n, bottom, distinct, taken);
+    int k = 1;
+    // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
+    int cur = bottom;
+    for (;;) {
+        const int best = nextLeftVertexByOrientation(points, n, cur, top, taken);
+        if (best == givesUp || best == cur || k == n) return givesUp;
+        chosen[k++] = best;
+        markPosition(points, n, best, distinct, taken);
+        if (best == top) break;
+        cur = best;
+    }
+    const int k1 = k;
+    int ref = bottom;
+    while (k < n) {
+        const int best = nextRightVertexByOrientation(points, n, ref, top, taken);
+        if (best == givesUp) return givesUp;
+        if (best == top) break;
+        chosen[k++] = best;
+        markPosition(points, n, best, distinct, taken);
+        ref = best;
+    }
+    // the left side in order, then the right side from the top downwards
+    for (int i = 0; i < k1; ++i) writePosition(out[i], points[chosen[i]]);
+    for (int i = k1; i < k; ++i) writePosition(out[i], points[chosen[k - 1 - (i - k1)]]);
+    return k;
+}
+
 using NextVertex = int (*)(const Point*, int, int, int, const Point*, int);
 
 // The gift-wrapping walk, with the step functions of one way of comparing angles.
@@ -334,10 +497,22 @@ int convexHull(const Point* points, int n, Point* out) {
     // non-finite and huge coordinates take the plain walk, which the geometric shortcuts do not cover
     if (n <= 0 || !hasPlainCoordinates(points, n))
         return wrap<nextLeftVertexByAngles, nextRightVertexByAngles>(points, n, out);
+    return convexHullOfPlainPoints(points, n, out);
+}
+
+int convexHullOfPlainPoints(const Point* points, int n, Point* out) {
+    if (n == 1) {
+        writePosition(out[0], points[0]);
+        return 0;
+    }
     if (n == 2) return wrapTwoPoints(points, out);
     if (n == 3) {
         const int k = wrapThreePoints(points, out);
         if (k >= 0) return k;
+    }
+    if (n <= maxControlPoints) {
+        const int k = wrapByOrientation(points, n, out);
+        if (k != givesUp) return k;
     }
     return wrap<nextLeftVertex, nextRightVertex>(points, n, out);
 }

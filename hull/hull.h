@@ -35,6 +35,10 @@ int isNewPoint(Point p, const Point* points, int count);
 // result, out included, is the same as convexHullByAngles gives for every input.
 int convexHull(const Point* points, int n, Point* out);
 
+// convexHull for 1..maxControlPoints points whose coordinates are all finite and at most 1e38 in magnitude,
+// which it takes on trust: the same result, without the pass that checks them.
+int convexHullOfPlainPoints(const Point* points, int n, Point* out);
+
 // The same walk comparing every direction by its float angle from directionAngle; the reference the
 // faster convexHull is checked against.
 int convexHullByAngles(const Point* points, int n, Point* out);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "bezier/bezier.h"
@@ -123,12 +125,70 @@ bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     const double ex = static_cast<double>(second.fromX) - first.fromX;
     const double ey = static_cast<double>(second.fromY) - first.fromY;
     const RangeVerdict alongFirst = unitRange(ex * second.dy - ey * second.dx, cross);
+    if (alongFirst == outOfRange) return false;
     const RangeVerdict alongSecond = unitRange(ex * first.dy - ey * first.dx, cross);
-    if (alongFirst == outOfRange || alongSecond == outOfRange) return false;
+    if (alongSecond == outOfRange) return false;
     if (alongFirst == inRange && alongSecond == inRange) return true;
     float scratch[2];
     return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
 }
+
+// The edges of an outline, from vertex i to i + 1 and the closing edge from the first vertex to the last;
+// returns their number.
+inline void describeEdge(const Point& from, const Point& to, OutlineEdge& e) {
+    e.fromX = from.x;
+    e.fromY = from.y;
+    e.toX = to.x;
+    e.toY = to.y;
+    e.dx = to.x - from.x;
+    e.dy = to.y - from.y;
+    e.squaredLength = squaredLength(e.dx, e.dy);
+    e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
+    e.longEnough = e.squaredLength >= shortestEdgeSquared;
+    e.shallow = static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
+}
+
+// Outlines of more edges than this have the boxes of their edges described, for the shortcut on each edge
+// pair, which pays only where both outlines have many edges.
+constexpr int edgesWorthBoxes = 4;
+
+// the distinct edges of an outline into edges, boxed where they are many; returns their number
+int describeEdgesInto(const HullOutline& o, OutlineEdge* edges) {
+    const Point* v = o.vertices;
+    for (int i = 0; i + 1 < o.n; ++i) describeEdge(v[i], v[i + 1], edges[i]);
+    if (o.n == 2) return 1;  // the closing edge is the one edge
+    describeEdge(v[0], v[o.n - 1], edges[o.n - 1]);
+    if (o.n > edgesWorthBoxes) {
+        for (int i = 0; i < o.n; ++i) {
+            OutlineEdge& e = edges[i];
+            e.loX = std::min(e.fromX, e.toX);
+            e.hiX = std::max(e.fromX, e.toX);
+            e.loY = std::min(e.fromY, e.toY);
+            e.hiY = std::max(e.fromY, e.toY);
+        }
+    }
+    return o.n;
+}
+
+// every edge of squared length 2^-100 or more
+bool hasLongEdges(const OutlineEdge* edges, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!edges[i].longEnough) return false;
+    }
+    return true;
+}
+
+// no edge steeper than |dx| / length = 0.1
+bool isShallow(const OutlineEdge* edges, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!edges[i].shallow) return false;
+    }
+    return true;
+}
+
+// How the boxes of two outlines lie: apart along x by the share below, apart along y by its share (which
+// counts for a first outline with no steep edge), or neither.
+enum BoxVerdict { boxesMeet, boxesApartAlongX, boxesApartAlongY };
 
 // Outlines separated along x by more than 1% of the larger side of their common box, or along y by more
 // than 10% of it while no edge of the first is steeper than 84 degrees, share no meeting edge pair, and
@@ -142,54 +202,96 @@ bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
 //   0.009 of the box's side of the first edge's line, so within 0.009 / cos of the first edge's y range,
 //   where cos = |dx| / length >= 0.1 below 84 degrees.
 // Coordinates stay within 2^60, where no difference overflows and the float cross product stays finite.
-bool surelyApart(const HullOutline& first, const HullOutline& second) {
-    if (!first.longEdges || !second.longEdges) return false;
+// whether every coordinate of both outlines lies within 2^60
+inline bool withinShortcutRange(const HullOutline& first, const HullOutline& second) {
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
-    if (!(std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate)) {
-        return false;
-    }
+    return std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate;
+}
+
+BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
+    if (!withinShortcutRange(first, second)) return boxesMeet;
+    const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
+    const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
+    if (gapX > apartAlongX * side) return boxesApartAlongX;
     const double gapY = std::max(second.loY - first.hiY, first.loY - second.hiY);
-    return gapX > apartAlongX * side || (first.shallow && gapY > apartAlongY * side);
+    return gapY > apartAlongY * side ? boxesApartAlongY : boxesMeet;
+}
+
+// The shortcut above for two edges, each an outline of its own, whose coordinates lie within 2^60.
+inline bool edgesSurelyApart(const OutlineEdge& a, const OutlineEdge& b) {
+    if (!a.longEnough || !b.longEnough) return false;
+    const double loX = std::min(a.loX, b.loX), hiX = std::max(a.hiX, b.hiX);
+    const double loY = std::min(a.loY, b.loY), hiY = std::max(a.hiY, b.hiY);
+    const double side = std::max(hiX - loX, hiY - loY);
+    const double gapX = std::max(static_cast<double>(b.loX) - a.hiX, static_cast<double>(a.loX) - b.hiX);
+    if (gapX > apartAlongX * side) return true;
+    const double gapY = std::max(static_cast<double>(b.loY) - a.hiY, static_cast<double>(a.loY) - b.hiY);
+    return gapY > apartAlongY * side && a.shallow;
+}
+
+// the shortcut above, on the outlines' edges formed beforehand
+bool surelyApart(BoxVerdict boxes, const OutlineEdge* edges1, int count1, const OutlineEdge* edges2, int count2) {
+    if (boxes == boxesMeet || (boxes == boxesApartAlongY && !isShallow(edges1, count1))) return false;
+    return hasLongEdges(edges1, count1) && hasLongEdges(edges2, count2);
+}
+
+// the box of n >= 1 points (loX, hiX, loY, hiY), found in float and given in double
+void boxOf(const Point* points, int n, double box[4]) {
+    float loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
+    for (int i = 1; i < n; ++i) {
+        loX = std::min(loX, points[i].x);
+        hiX = std::max(hiX, points[i].x);
+        loY = std::min(loY, points[i].y);
+        hiY = std::max(hiY, points[i].y);
+    }
+    box[0] = loX;
+    box[1] = hiX;
+    box[2] = loY;
+    box[3] = hiY;
 }
 
 }  // namespace
 
-HullOutline::HullOutline(const Point* outline, int count) : n(count) {
-    loX = hiX = outline[0].x;
-    loY = hiY = outline[0].y;
-    shallow = true;
-    longEdges = true;
-    for (int i = 0; i < n; ++i) {
-        loX = std::min(loX, static_cast<double>(outline[i].x));
-        hiX = std::max(hiX, static_cast<double>(outline[i].x));
-        loY = std::min(loY, static_cast<double>(outline[i].y));
-        hiY = std::max(hiY, static_cast<double>(outline[i].y));
-    }
-    for (int i = 0; i < distinctEdges(); ++i) {
-        OutlineEdge& e = edges[i];
-        const Point& from = i < n - 1 ? outline[i] : outline[0];
-        const Point& to = i < n - 1 ? outline[i + 1] : outline[n - 1];
-        e.fromX = from.x;
-        e.fromY = from.y;
-        e.toX = to.x;
-        e.toY = to.y;
-        e.dx = to.x - from.x;
-        e.dy = to.y - from.y;
-        e.squaredLength = squaredLength(e.dx, e.dy);
-        e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
-        longEdges = longEdges && e.squaredLength >= shortestEdgeSquared;
-        shallow = shallow && static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
-    }
+HullOutline::HullOutline(const Point* outline, int count) : vertices(outline), n(count) {
+    double box[4];
+    boxOf(outline, count, box);
+    loX = box[0];
+    hiX = box[1];
+    loY = box[2];
+    hiY = box[3];
+}
+
+void describeEdges(HullOutline& outline, OutlineEdge* room) {
+    describeEdgesInto(outline, room);
+    outline.edges = room;
 }
 
 bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
-    if (surelyApart(first, second)) return false;
-    for (int i = 0; i < first.distinctEdges(); ++i) {
-        for (int j = 0; j < second.distinctEdges(); ++j) {
-            if (edgesMeet(first.edges[i], second.edges[j])) return true;
+    // the edges as described beforehand, or here
+    OutlineEdge local1[maxControlPoints];
+    OutlineEdge local2[maxControlPoints];
+    const OutlineEdge* edges1 = first.edges;
+    const OutlineEdge* edges2 = second.edges;
+    if (edges1 == nullptr) {
+        describeEdgesInto(first, local1);
+        edges1 = local1;
+    }
+    if (edges2 == nullptr) {
+        describeEdgesInto(second, local2);
+        edges2 = local2;
+    }
+    const int count1 = first.distinctEdges();
+    const int count2 = second.distinctEdges();
+    if (surelyApart(boxVerdict(first, second), edges1, count1, edges2, count2)) return false;
+    // the same shortcut for each edge pair, as two outlines of one edge each, where no coordinate is too large
+    const bool shortcuts = count1 > edgesWorthBoxes && count2 > edgesWorthBoxes && withinShortcutRange(first, second);
+    for (int i = 0; i < count1; ++i) {
+        for (int j = 0; j < count2; ++j) {
+            if (shortcuts && edgesSurelyApart(edges1[i], edges2[j])) continue;
+            if (edgesMeet(edges1[i], edges2[j])) return true;
         }
     }
     return false;
@@ -257,26 +359,56 @@ struct Search {
     long budget;     // what the pairs may count together
     long spent;      // what the pairs so far counted
     SearchStats stats;
+    double apartLimits;  // 2 (n1 + n2): the limits two pieces' boxes may lie apart
+    double apartGap;     // apartLimits * epsilon
 };
+
+// whether all n >= 1 points share one height
+bool oneHeight(const Point* curve, int n) {
+    for (int i = 1; i < n; ++i) {
+        if (curve[i].y != curve[0].y) return false;
+    }
+    return true;
+}
 
 // The outline the search tests a piece by: its convex hull, or, when all its points share one height, the
 // segment between its leftmost and rightmost points (one point when those coincide). The hull's walk gives
 // no polygon either when a difference along x comes out as -0 (from +0 to -0), which points straight down;
-// such a piece is outlined by the hull of its points with every zero made +0. Returns the count.
-int pieceOutline(const Point* curve, int n, Point* outline) {
-    const int m = convexHull(curve, n, outline);
-    if (m > 0 || n <= 0) return m;
-    bool oneHeight = true;
-    for (int i = 1; i < n; ++i) oneHeight = oneHeight && curve[i].y == curve[0].y;
-    if (!oneHeight) {
+// such a piece is outlined by the hull of its points with every zero made +0. Returns the count, and tells
+// whether the outline's box is the box of all the control points (every position a vertex, or one height).
+int pieceOutline(const Point* curve, int n, Point* outline, bool* spansControlBox) {
+    if (n == 2 && curve[0].y != curve[1].y) {
+        // the hull of two points at two heights: the lower, then the higher, unless the difference along x is
+        // -0 (below, with the zeros made +0)
+        const Point& bottom = curve[curve[1].y < curve[0].y ? 1 : 0];
+        const Point& top = curve[curve[1].y < curve[0].y ? 0 : 1];
+        const float dx = static_cast<float>(static_cast<double>(top.x) - static_cast<double>(bottom.x));
+        if (!(dx == 0 && std::signbit(dx))) {
+            outline[0].x = bottom.x;
+            outline[0].y = bottom.y;
+            outline[1].x = top.x;
+            outline[1].y = top.y;
+            *spansControlBox = true;
+            return 2;
+        }
+    }
+    // the hull gives no polygon for points at one height, and the segment below replaces what it writes
+    const bool flat = oneHeight(curve, n);
+    if (!flat) {
+        const int m = convexHullOfPlainPoints(curve, n, outline);
+        *spansControlBox = m == n;  // every control position a vertex
+        if (m > 0) return m;
         Point unsignedZeros[maxControlPoints];
         for (int i = 0; i < n; ++i) {
             unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
             unsignedZeros[i].y = curve[i].y + 0.0f;
         }
-        const int retried = convexHull(unsignedZeros, n, outline);
+        const int retried = convexHullOfPlainPoints(unsignedZeros, n, outline);
+        *spansControlBox = retried == n;
         if (retried > 0) return retried;
     }
+    // one height: the segment from the leftmost point to the rightmost spans the control box
+    *spansControlBox = flat;
     int left = 0;
     int right = 0;
     for (int i = 1; i < n; ++i) {
@@ -291,36 +423,104 @@ int pieceOutline(const Point* curve, int n, Point* outline) {
     return 2;
 }
 
-// Below this length a piece's hull edge may never shrink further: halving a control polygon whose
-// neighbouring points lie within a couple of float steps only shuffles rounding.
-double resolutionLimit(const Point* curve, int n) {
+// the largest coordinate magnitude of n finite points (0 for none)
+float largestMagnitude(const Point* curve, int n) {
     float largest = 0;
-    for (int i = 0; i < n; ++i) {
-        largest = std::max(largest, std::max(std::fabs(curve[i].x), std::fabs(curve[i].y)));  // finite
-    }
-    const float step = std::nextafter(largest, INFINITY) - largest;
-    return resolutionStepsPerEdge * (n > 1 ? n - 1 : 1) * step;
+    for (int i = 0; i < n; ++i) largest = std::max(largest, std::max(std::fabs(curve[i].x), std::fabs(curve[i].y)));
+    return largest;
 }
 
-// Room for the control points of one half, left unset: splitBezier writes each of the n it holds, whole,
-// before anything reads them. Bytes, not Points, so that the room costs nothing to make; the Points begin
-// to exist as they are written.
+// the step from a finite v >= 0 to the next float up (to infinity from the largest float): its bits plus one
+float stepUp(float v) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    ++bits;
+    float next;
+    std::memcpy(&next, &bits, sizeof next);
+    return next - v;
+}
+
+// resolutionLimit of n points whose largest coordinate magnitude is known
+double resolutionOf(float largest, int n) { return resolutionStepsPerEdge * (n > 1 ? n - 1 : 1) * stepUp(largest); }
+
+// Below this length a piece's hull edge may never shrink further: halving a control polygon whose
+// neighbouring points lie within a couple of float steps only shuffles rounding.
+double resolutionLimit(const Point* curve, int n) { return resolutionOf(largestMagnitude(curve, n), n); }
+
+// Room for up to Capacity points, left unset: whoever fills it writes each point it holds, whole, before
+// anything reads it. Bytes, not Points, so that the room costs nothing to make; the Points begin to exist as
+// they are written.
+template <int Capacity>
 struct PointRoom {
-    alignas(Point) unsigned char bytes[sizeof(Point) * maxControlPoints];
+    alignas(Point) unsigned char bytes[sizeof(Point) * Capacity];
     Point* points() { return reinterpret_cast<Point*>(bytes); }
 };
 
-// A piece of a curve in the search: its control polygon and the outline it is tested by.
-// The outline's edges and box are found here once, for the two pairs the piece takes part in.
-struct Piece {
+// A piece of a curve in the search: its control polygon, their box, and the outline it is tested by. The
+// outline is found the first time a pair needs it, once for the two pairs the piece takes part in: a pair
+// whose control boxes already lie apart never does.
+class Piece {
+public:
     const Point* curve;
     int n;
-    Point outline[maxControlPoints];
-    int m;  // the outline's vertex count, 1 or more: the curves searched have finite points
-    HullOutline described;
+    double controlBox[4];  // loX, hiX, loY, hiY of the control points
+    // resolutionLimit of the whole curve the piece comes from, never below the piece's own: halving keeps
+    // every coordinate within the largest of its polygon's (each point rounds a value between two of them)
+    double resolutionCeiling;
 
-    Piece(const Point* c, int count) : curve(c), n(count), m(pieceOutline(c, count, outline)), described(outline, m) {}
+    // the outline goes into room and its edges into edgeRoom, which hold count of them and outlive the piece
+    Piece(const Point* c, int count, double ceiling, Point* room, OutlineEdge* edgeRoom)
+        : curve(c), n(count), resolutionCeiling(ceiling), m(0), outlineRoom(room), outlineEdgeRoom(edgeRoom) {
+        boxOf(c, count, controlBox);
+    }
+    // with the control box known
+    Piece(const Point* c, int count, const double box[4], double ceiling, Point* room, OutlineEdge* edgeRoom)
+        : curve(c),
+          n(count),
+          controlBox{box[0], box[1], box[2], box[3]},
+          resolutionCeiling(ceiling),
+          m(0),
+          outlineRoom(room),
+          outlineEdgeRoom(edgeRoom) {}
+
+    // the outline (found now if not yet) and its count, 1 or more: the curves searched have finite points
+    const HullOutline& outline() const {
+        if (m == 0) {
+            bool spansControlBox;
+            m = pieceOutline(curve, n, outlineRoom, &spansControlBox);
+            described.vertices = outlineRoom;
+            described.n = m;
+            boxIsControlBox = spansControlBox;
+            if (spansControlBox) {
+                described.loX = controlBox[0];
+                described.hiX = controlBox[1];
+                described.loY = controlBox[2];
+                described.hiY = controlBox[3];
+            } else {
+                described = HullOutline(outlineRoom, m);
+            }
+            describeEdges(described, outlineEdgeRoom);
+        }
+        return described;
+    }
+    const Point* vertices() const { return outline().vertices; }
+    int count() const { return outline().n; }
+    // whether the outline's box is the control box (once the outline is found)
+    bool outlineBoxIsControlBox() const { return boxIsControlBox; }
+
+private:
+    mutable int m;  // 0 until the outline is found
+    mutable bool boxIsControlBox = false;
+    Point* outlineRoom;
+    OutlineEdge* outlineEdgeRoom;
+    mutable HullOutline described;
 };
+
+// the limit a piece's smallness is judged by: epsilon, or the float limit where that is coarser
+double smallnessLimit(const Search& search, const Piece& piece) {
+    if (piece.resolutionCeiling <= search.epsilon) return search.epsilon;  // the max below, without the pass
+    return std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
+}
 
 // Whether a piece counts as small: its first hull edge within the limit (epsilon, or the float limit where
 // that is coarser), and its box within 2 (n - 1) limits. The first edge alone can be short while the piece
@@ -328,12 +528,13 @@ struct Piece {
 // piece could lie far from where the curves meet. Halving spreads a piece's control points about evenly,
 // so for the pieces of a smooth curve the box test holds as soon as the edge test does.
 bool isSmall(const Search& search, const Piece& piece) {
-    const double firstEdge = piece.m >= 2 ? distance(piece.outline[0], piece.outline[1]) : 0.0;
-    const HullOutline& o = piece.described;
+    const HullOutline& o = piece.outline();
+    const double firstEdge = o.n >= 2 ? distance(o.vertices[0], o.vertices[1]) : 0.0;
     const double side = std::max(o.hiX - o.loX, o.hiY - o.loY);
     const double sides = boxLimitsPerEdge * (piece.n > 1 ? piece.n - 1 : 1);  // limits the box may span
     if (firstEdge <= search.epsilon && side <= sides * search.epsilon) return true;
-    const double limit = std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
+    if (piece.resolutionCeiling <= search.epsilon) return false;  // the limit is epsilon: the same test
+    const double limit = smallnessLimit(search, piece);
     return firstEdge <= limit && side <= sides * limit;
 }
 
@@ -356,38 +557,85 @@ struct CallbackObserver {
     void operator()(int level, const Piece& piece1, const Piece& piece2, SearchVisit::Verdict verdict,
                     Point point) const {
         if (k == 0) {
-            observer(SearchVisit{level, piece1.curve, piece1.n, piece1.outline, piece1.m, piece2.curve, piece2.n,
-                                 piece2.outline, piece2.m, verdict, point},
+            observer(SearchVisit{level, piece1.curve, piece1.n, piece1.vertices(), piece1.count(), piece2.curve,
+                                 piece2.n, piece2.vertices(), piece2.count(), verdict, point},
                      context);
             return;
         }
         Point curve1[maxControlPoints], outline1[maxControlPoints], curve2[maxControlPoints],
             outline2[maxControlPoints];
         scaleCurve(piece1.curve, piece1.n, -k, curve1);
-        scaleCurve(piece1.outline, piece1.m, -k, outline1);
+        scaleCurve(piece1.vertices(), piece1.count(), -k, outline1);
         scaleCurve(piece2.curve, piece2.n, -k, curve2);
-        scaleCurve(piece2.outline, piece2.m, -k, outline2);
-        observer(SearchVisit{level, curve1, piece1.n, outline1, piece1.m, curve2, piece2.n, outline2, piece2.m, verdict,
-                             Point(std::ldexp(point.x, -k), std::ldexp(point.y, -k))},
+        scaleCurve(piece2.vertices(), piece2.count(), -k, outline2);
+        observer(SearchVisit{level, curve1, piece1.n, outline1, piece1.count(), curve2, piece2.n, outline2,
+                             piece2.count(), verdict, Point(std::ldexp(point.x, -k), std::ldexp(point.y, -k))},
                  context);
     }
 };
+
+// Boxes (loX, hiX, loY, hiY) of two pieces of n1 and n2 points apart by more than 2 (n1 + n2) limits.
+bool boxesApart(const Search& search, const double a[4], const Piece& piece1, const double b[4],
+                const Piece& piece2) {
+    const double gap = std::max({b[0] - a[1], a[0] - b[1], b[2] - a[3], a[2] - b[3]});
+    if (!(gap > search.apartGap)) return false;
+    return gap > search.apartLimits * std::max(smallnessLimit(search, piece1), smallnessLimit(search, piece2));
+}
 
 // Pieces whose outline boxes lie apart by more than 2 (n1 + n2) limits (about what two small pieces may span
 // together) share no point, whatever the outline test says: with a nearly vertical first edge it compares
 // edges on one line along x, where they overlap however far apart they lie along y, and every pair of pieces
 // along such a line would record a point. Pieces that meet by the parallel tolerance elsewhere, such as
 // curves touching, lie far closer.
-bool boxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
-    const HullOutline& a = piece1.described;
-    const HullOutline& b = piece2.described;
-    const double gap = std::max({b.loX - a.hiX, a.loX - b.hiX, b.loY - a.hiY, a.loY - b.hiY});
-    const double limits = apartLimitsPerPoint * (piece1.n + piece2.n);
-    if (!(gap > limits * search.epsilon)) return false;
-    return gap > limits * std::max(resolutionLimit(piece1.curve, piece1.n), resolutionLimit(piece2.curve, piece2.n));
+bool outlinesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
+    // outline boxes that are the control boxes were found not apart before either outline
+    if (piece1.outlineBoxIsControlBox() && piece2.outlineBoxIsControlBox()) return false;
+    const HullOutline& a = piece1.outline();
+    const HullOutline& b = piece2.outline();
+    const double boxA[4] = {a.loX, a.hiX, a.loY, a.hiY};
+    const double boxB[4] = {b.loX, b.hiX, b.loY, b.hiY};
+    return boxesApart(search, boxA, piece1, boxB, piece2);
 }
 
-template <class Observe>
+// The outline's vertices are control points, so its box lies within the control box, and the gap between
+// two outline boxes is at least that between the control boxes (every difference and maximum of the test
+// keeps that order when rounded): control boxes apart mean outline boxes apart, and the pair is dropped
+// without finding either outline.
+bool controlBoxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
+    return boxesApart(search, piece1.controlBox, piece1, piece2.controlBox, piece2);
+}
+
+// De Casteljau halves of a piece of at most Capacity points, and their pieces, with room for their outlines.
+template <int Capacity>
+struct Halves {
+    PointRoom<Capacity> left;
+    PointRoom<Capacity> right;
+    PointRoom<Capacity> leftOutline;
+    PointRoom<Capacity> rightOutline;
+    OutlineEdge leftEdges[Capacity];
+    OutlineEdge rightEdges[Capacity];
+    Piece l;
+    Piece r;
+
+    explicit Halves(const Piece& piece)
+        : l(split(piece, left, right), piece.n, piece.resolutionCeiling, leftOutline.points(), leftEdges),
+          r(right.points(), piece.n, piece.resolutionCeiling, rightOutline.points(), rightEdges) {}
+
+    // the halves into left and right; the left one's points
+    static const Point* split(const Piece& piece, PointRoom<Capacity>& left, PointRoom<Capacity>& right) {
+        splitBezier(piece.curve, piece.n, 0.5f, left.points(), right.points());
+        return left.points();
+    }
+};
+
+// whether two pieces hold the same control points, bit for bit (colours included)
+bool sameControlPoints(const Piece& piece1, const Piece& piece2) {
+    return piece1.n == piece2.n && piece1.curve[0].x == piece2.curve[0].x &&  // most pairs differ at once
+           std::memcmp(piece1.curve, piece2.curve, sizeof(Point) * static_cast<size_t>(piece1.n)) == 0;
+}
+
+// The search of one pair of pieces of at most Capacity points each, and of their halves.
+template <int Capacity, class Observe>
 void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
     // once cut short, every pair still waiting is left unexamined
     if (search.stats.budgetExhausted) return;
@@ -399,21 +647,30 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     ++search.stats.calls;
     if (level > search.stats.deepestLevel) search.stats.deepestLevel = level;
 
-    const Point* hull1 = piece1.outline;
-    const Point* hull2 = piece2.outline;
-    const int m1 = piece1.m;
-    const int m2 = piece2.m;
+    if (controlBoxesApart(search, piece1, piece2)) {
+        observe(level, piece1, piece2, SearchVisit::dropped, Point());
+        return;
+    }
+    const HullOutline& outline1 = piece1.outline();
+    const HullOutline& outline2 = piece2.outline();
+    const Point* hull1 = outline1.vertices;
+    const Point* hull2 = outline2.vertices;
+    const int m1 = outline1.n;
+    const int m2 = outline2.n;
 
-    // drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other
-    const bool meet = (hullsOverlap(piece1.described, piece2.described) || insideConvexPolygon(hull1[0], hull2, m2) ||
-                       insideConvexPolygon(hull2[0], hull1, m1)) &&
-                      !boxesApart(search, piece1, piece2);
+    // Drop the pair unless the hulls share a point: outlines meeting, or one hull inside the other. A piece
+    // paired with itself (a curve searched against itself) always meets: the first edge lies on itself, which
+    // segmentIntersection takes as collinear and overlapping, and the boxes coincide.
+    const bool same = &piece1 == &piece2;
+    const bool meet = same || ((hullsOverlap(outline1, outline2) || insideConvexPolygon(hull1[0], hull2, m2) ||
+                                insideConvexPolygon(hull2[0], hull1, m1)) &&
+                               !outlinesApart(search, piece1, piece2));
     if (!meet) {
         observe(level, piece1, piece2, SearchVisit::dropped, Point());
         return;
     }
 
-    if (isSmall(search, piece1) && isSmall(search, piece2)) {
+    if (isSmall(search, piece1) && (same || isSmall(search, piece2))) {
         // the midpoint of the first hull's closing edge, from its last vertex back to vertex 0
         const Point& last = hull1[m1 - 1];
         const Point point(static_cast<float>((static_cast<double>(last.x) + hull1[0].x) * 0.5),
@@ -430,56 +687,58 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     // (Two such pieces are both small, and never get here.)
     if (m1 == 1 || m2 == 1) {
         const Piece& whole = m1 == 1 ? piece1 : piece2;
-        const Piece& other = m1 == 1 ? piece2 : piece1;
-        PointRoom left;
-        PointRoom right;
-        splitBezier(other.curve, other.n, 0.5f, left.points(), right.points());
-        const Piece l(left.points(), other.n);
-        const Piece r(right.points(), other.n);
+        const Halves<Capacity> other(m1 == 1 ? piece2 : piece1);
         if (m1 == 1) {
-            searchPair(search, whole, l, level + 1, observe);
-            searchPair(search, whole, r, level + 1, observe);
+            searchPair<Capacity>(search, whole, other.l, level + 1, observe);
+            searchPair<Capacity>(search, whole, other.r, level + 1, observe);
         } else {
-            searchPair(search, l, whole, level + 1, observe);
-            searchPair(search, r, whole, level + 1, observe);
+            searchPair<Capacity>(search, other.l, whole, level + 1, observe);
+            searchPair<Capacity>(search, other.r, whole, level + 1, observe);
         }
         return;
     }
 
-    // every half meets both halves of the other curve, so each half's outline is found once, here
-    PointRoom left1;
-    PointRoom right1;
-    PointRoom left2;
-    PointRoom right2;
-    splitBezier(piece1.curve, piece1.n, 0.5f, left1.points(), right1.points());
-    splitBezier(piece2.curve, piece2.n, 0.5f, left2.points(), right2.points());
-    const Piece l1(left1.points(), piece1.n);
-    const Piece r1(right1.points(), piece1.n);
-    const Piece l2(left2.points(), piece2.n);
-    const Piece r2(right2.points(), piece2.n);
-    searchPair(search, l1, l2, level + 1, observe);
-    searchPair(search, l1, r2, level + 1, observe);
-    searchPair(search, r1, l2, level + 1, observe);
-    searchPair(search, r1, r2, level + 1, observe);
+    // every half meets both halves of the other curve, so each half's outline is found once, here; two
+    // pieces with the same control points (a curve searched against itself) have the same halves
+    const Halves<Capacity> halves1(piece1);
+    if (sameControlPoints(piece1, piece2)) {
+        searchPair<Capacity>(search, halves1.l, halves1.l, level + 1, observe);
+        searchPair<Capacity>(search, halves1.l, halves1.r, level + 1, observe);
+        searchPair<Capacity>(search, halves1.r, halves1.l, level + 1, observe);
+        searchPair<Capacity>(search, halves1.r, halves1.r, level + 1, observe);
+        return;
+    }
+    const Halves<Capacity> halves2(piece2);
+    searchPair<Capacity>(search, halves1.l, halves2.l, level + 1, observe);
+    searchPair<Capacity>(search, halves1.l, halves2.r, level + 1, observe);
+    searchPair<Capacity>(search, halves1.r, halves2.l, level + 1, observe);
+    searchPair<Capacity>(search, halves1.r, halves2.r, level + 1, observe);
 }
+
+// What the search needs to know of an input curve before it starts, from one pass over its points.
+struct CurveSummary {
+    bool finite;    // no NaN or infinite coordinate
+    double box[4];  // loX, hiX, loY, hiY (of finite points)
+    float largest;  // the largest coordinate magnitude (of finite points)
+};
+
+CurveSummary summarize(const Point* curve, int n) {
+    CurveSummary summary;
+    summary.finite = n >= 1 && allFinite(curve, n);
+    if (!summary.finite) return summary;
+    boxOf(curve, n, summary.box);
+    summary.largest = largestMagnitude(curve, n);
+    return summary;
+}
+
+bool isSearchable(const CurveSummary& summary, int n) { return n >= 1 && n <= maxControlPoints && summary.finite; }
 
 // the larger side of the box around both control polygons, whose points are finite
-double extent(const Point* curve1, int n1, const Point* curve2, int n2) {
-    double minX = curve1[0].x, maxX = minX, minY = curve1[0].y, maxY = minY;
-    const auto widen = [&](const Point* curve, int n) {
-        for (int i = 0; i < n; ++i) {
-            minX = std::min(minX, static_cast<double>(curve[i].x));
-            maxX = std::max(maxX, static_cast<double>(curve[i].x));
-            minY = std::min(minY, static_cast<double>(curve[i].y));
-            maxY = std::max(maxY, static_cast<double>(curve[i].y));
-        }
-    };
-    widen(curve1, n1);
-    widen(curve2, n2);
+double extent(const CurveSummary& first, const CurveSummary& second) {
+    const double minX = std::min(first.box[0], second.box[0]), maxX = std::max(first.box[1], second.box[1]);
+    const double minY = std::min(first.box[2], second.box[2]), maxY = std::max(first.box[3], second.box[3]);
     return std::max(maxX - minX, maxY - minY);
 }
-
-bool isSearchable(const Point* curve, int n) { return n >= 1 && n <= maxControlPoints && allFinite(curve, n); }
 
 // Coordinates whose largest magnitude lies in this range are searched as they are. Above it the float cross
 // product of two edges can overflow (beyond about 2^63.5), and at the float limit the step to the next float
@@ -493,10 +752,8 @@ constexpr float largestPlainMagnitude = 0x1p62f;
 // of the pair, however much smaller, keep as many digits as the range allows (a unit segment beside one
 // reaching the float limit stays of normal floats, instead of sinking to 2^-128 and losing its cross
 // products); a smaller one into [1, 2).
-int scaleExponent(const Point* curve1, int n1, const Point* curve2, int n2) {
-    float largest = 0;
-    for (int i = 0; i < n1; ++i) largest = std::max({largest, std::fabs(curve1[i].x), std::fabs(curve1[i].y)});
-    for (int i = 0; i < n2; ++i) largest = std::max({largest, std::fabs(curve2[i].x), std::fabs(curve2[i].y)});
+int scaleExponent(const CurveSummary& first, const CurveSummary& second) {
+    const float largest = std::max(first.largest, second.largest);
     if (largest == 0 || (largest >= smallestPlainMagnitude && largest <= largestPlainMagnitude)) return 0;
     if (largest > largestPlainMagnitude) return std::ilogb(largestPlainMagnitude) - 1 - std::ilogb(largest);
     return -std::ilogb(largest);
@@ -514,8 +771,8 @@ int scaleExponent(const Point* curve1, int n1, const Point* curve2, int n2) {
 // onto one line) reach it.
 const long searchCallBudget = 12000000;
 // Halving brings every piece within 1/65536 of the curves' extent, or within float resolution, in 18 to 30
-// levels (the stress program's deepest is 21); the cap keeps the stack of a search within 64 frames of
-// about 9 KiB each whatever happens.
+// levels (the stress program's deepest is 21); the cap keeps the stack of a search within 64 frames
+// whatever happens: about 12 KiB each for curves of more than 10 points, 4 KiB up to 10, 2 KiB up to 4.
 const int searchDepthCap = 64;
 
 // what a pair costs: splitting both pieces and wrapping their halves, which grows with the square of their
@@ -525,23 +782,50 @@ long searchCallWeight(int n1, int n2) {
 }
 
 // the search from the input pair, observed or not
+template <int Capacity, class Observe>
+void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary& summary1, const Point* curve2, int n2,
+                const CurveSummary& summary2, const Observe& observe) {
+    search.apartLimits = apartLimitsPerPoint * (n1 + n2);  // every piece keeps its curve's count
+    search.apartGap = search.apartLimits * search.epsilon;
+    PointRoom<Capacity> outline1;
+    PointRoom<Capacity> outline2;
+    OutlineEdge edges1[Capacity];
+    OutlineEdge edges2[Capacity];
+    searchPair<Capacity>(search,
+                         Piece(curve1, n1, summary1.box, resolutionOf(summary1.largest, n1), outline1.points(), edges1),
+                         Piece(curve2, n2, summary2.box, resolutionOf(summary2.largest, n2), outline2.points(), edges2),
+                         0, observe);
+}
+
+// The search with rooms of the smallest of a few sizes that holds both curves: its frames stay small, and
+// the few cache lines a frame touches lie close together.
 template <class Observe>
-void searchFrom(Search& search, const Point* curve1, int n1, const Point* curve2, int n2, const Observe& observe) {
-    searchPair(search, Piece(curve1, n1), Piece(curve2, n2), 0, observe);
+void searchFrom(Search& search, const Point* curve1, int n1, const CurveSummary& summary1, const Point* curve2, int n2,
+                const CurveSummary& summary2, const Observe& observe) {
+    const int n = std::max(n1, n2);
+    if (n <= 4) {
+        searchFrom<4>(search, curve1, n1, summary1, curve2, n2, summary2, observe);
+    } else if (n <= 10) {
+        searchFrom<10>(search, curve1, n1, summary1, curve2, n2, summary2, observe);
+    } else {
+        searchFrom<maxControlPoints>(search, curve1, n1, summary1, curve2, n2, summary2, observe);
+    }
 }
 
 int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, std::vector<Point>& result, float epsilon,
                     SearchStats* stats, long budget, SearchObserver observer, void* context) {
-    Search search{&result, epsilon, 1, budget, 0, SearchStats()};
-    if (isSearchable(curve1, n1) && isSearchable(curve2, n2)) {
+    Search search{&result, epsilon, 1, budget, 0, SearchStats(), 0, 0};
+    const CurveSummary summary1 = summarize(curve1, n1);
+    const CurveSummary summary2 = summarize(curve2, n2);
+    if (isSearchable(summary1, n1) && isSearchable(summary2, n2)) {
         search.weight = searchCallWeight(n1, n2);
-        const int k = scaleExponent(curve1, n1, curve2, n2);
+        const int k = scaleExponent(summary1, summary2);
         if (k == 0) {
-            search.epsilon = std::fmax(epsilon, extent(curve1, n1, curve2, n2) * extentResolution);
+            search.epsilon = std::fmax(epsilon, extent(summary1, summary2) * extentResolution);
             if (observer == nullptr) {
-                searchFrom(search, curve1, n1, curve2, n2, NoObserver());
+                searchFrom(search, curve1, n1, summary1, curve2, n2, summary2, NoObserver());
             } else {
-                searchFrom(search, curve1, n1, curve2, n2, CallbackObserver{observer, context, 0});
+                searchFrom(search, curve1, n1, summary1, curve2, n2, summary2, CallbackObserver{observer, context, 0});
             }
         } else {
             // the same search on the curves scaled by 2^k, and its points scaled back
@@ -549,13 +833,16 @@ int intersectCurves(const Point* curve1, int n1, const Point* curve2, int n2, st
             Point scaled2[maxControlPoints];
             scaleCurve(curve1, n1, k, scaled1);
             scaleCurve(curve2, n2, k, scaled2);
+            const CurveSummary scaledSummary1 = summarize(scaled1, n1);
+            const CurveSummary scaledSummary2 = summarize(scaled2, n2);
             search.epsilon = std::fmax(std::ldexp(static_cast<double>(epsilon), k),
-                                       extent(scaled1, n1, scaled2, n2) * extentResolution);
+                                       extent(scaledSummary1, scaledSummary2) * extentResolution);
             const size_t first = result.size();
             if (observer == nullptr) {
-                searchFrom(search, scaled1, n1, scaled2, n2, NoObserver());
+                searchFrom(search, scaled1, n1, scaledSummary1, scaled2, n2, scaledSummary2, NoObserver());
             } else {
-                searchFrom(search, scaled1, n1, scaled2, n2, CallbackObserver{observer, context, k});
+                searchFrom(search, scaled1, n1, scaledSummary1, scaled2, n2, scaledSummary2,
+                           CallbackObserver{observer, context, k});
             }
             for (size_t i = first; i < result.size(); ++i) {
                 result[i] = Point(std::ldexp(result[i].x, -k), std::ldexp(result[i].y, -k));

@@ -1,5 +1,6 @@
-// The overlap test of two hull outlines with everything it needs of each outline found once beforehand:
-// the search describes each piece's outline once and tests it in the two pairs the piece takes part in.
+// The overlap test of two hull outlines with what every test of the pair needs of each outline found once
+// beforehand: the search describes each piece's outline once and tests it in the two pairs the piece takes
+// part in.
 #pragma once
 
 #include "geometry/geometry.h"
@@ -16,25 +17,33 @@ struct OutlineEdge {
     float dy;
     double squaredLength;                // dx^2 + dy^2
     double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
+    float loX, hiX, loY, hiY;            // the edge's box (described for outlines of more than 4 edges)
+    bool longEnough;                     // squared length 2^-100 or more
+    bool shallow;                        // |dx| / length at least 0.1
 
     Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
 };
 
-// An outline with what every test of an edge pair against it needs, found once per outline.
+// An outline and the box of its vertices. The edges are formed where a test needs them: most pairs of
+// outlines are told apart by their boxes alone.
 struct HullOutline {
+    const Point* vertices;  // the outline's count vertices; they must outlive the description
     int n;
-    OutlineEdge edges[maxControlPoints];  // vertex i to i + 1, and the closing edge from the first vertex to the last
-                                          // (set for the distinct ones only)
-    double loX, hiX, loY, hiY;            // the box of the vertices
-    bool shallow;                         // no edge steeper than |dx| / length = 0.1
-    bool longEdges;                       // every edge of squared length 2^-100 or more
+    double loX, hiX, loY, hiY;  // the box of the vertices
+    const OutlineEdge* edges = nullptr;  // its distinct edges when described beforehand (describeEdges)
 
+    HullOutline() = default;
     // described from count vertices, 1 to maxControlPoints, all finite
     HullOutline(const Point* outline, int count);
 
     // a two-vertex outline's closing edge runs from its first vertex to its last, as its one edge does
     int distinctEdges() const { return n == 2 ? 1 : n; }
 };
+
+// Describes the outline's distinct edges (vertex i to i + 1, and the closing edge from the first vertex to
+// the last) into room, which must hold distinctEdges() of them and outlive the outline, for every test of
+// the outline to read.
+void describeEdges(HullOutline& outline, OutlineEdge* room);
 
 // hullsOverlap of two outlines described beforehand: the same answer, with edge pairs that cannot meet
 // told apart without division and outlines clearly apart skipped whole.

@@ -476,8 +476,59 @@ TEST_P(HullWithoutArctangents, MatchesTheWalkByAnglesOnThreePoints) {
     }
 }
 
+// Four points take a shortcut of their own in general position, certified for the whole set: every family,
+// four points at a time, near ties of directions and of corners included.
+TEST_P(HullWithoutArctangents, MatchesTheWalkByAnglesOnFourPoints) {
+    std::mt19937 rng(4444);
+    for (int trial = 0; trial < 20000; ++trial) {
+        expectSameAsWalkByAngles(GetParam().make(rng, 4));
+        if (::testing::Test::HasFailure()) break;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, HullWithoutArctangents, ::testing::ValuesIn(tieFamilies),
                          [](const ::testing::TestParamInfo<TieFamily>& f) { return std::string(f.param.name); });
+
+// Every set of three and of four points on a small grid whose values hold both zeros, a value one float step
+// from another and values whose directions tie exactly or within rounding: duplicates, collinear runs, shared
+// heights, vertical and horizontal directions, and every order of them. Each goes through the walk by
+// orientation first, which must give up on every close call it cannot decide.
+TEST(HullWithoutArctangents, MatchesOnEverySmallGridSet) {
+    const float xs[] = {-1, -0.0f, 0, 1, stepsAway(1, 1), 3};
+    const float ys[] = {0, 1, stepsAway(1, 1), 2};
+    std::vector<Point> grid;
+    for (float x : xs) {
+        for (float y : ys) grid.push_back(Point(x, y));
+    }
+    const size_t g = grid.size();
+    for (size_t a = 0; a < g; ++a) {
+        for (size_t b = 0; b < g; ++b) {
+            for (size_t c = 0; c < g; ++c) {
+                expectSameAsWalkByAngles({grid[a], grid[b], grid[c]});
+                for (size_t d = 0; d < g; ++d) expectSameAsWalkByAngles({grid[a], grid[b], grid[c], grid[d]});
+                if (::testing::Test::HasFailure()) return;
+            }
+        }
+    }
+}
+
+// Five to twelve points on a coarse grid, each coordinate moved by up to a float step now and then: the ties
+// and near-ties of larger sets, with the lowest index deciding between points on one ray near and far.
+TEST(HullWithoutArctangents, MatchesOnGridSetsOfUpToTwelvePoints) {
+    std::mt19937 rng(2718);
+    const float values[] = {-2, -1, -0.0f, 0, 1, 2};
+    for (int trial = 0; trial < 200000; ++trial) {
+        const int n = 5 + static_cast<int>(rng() % 8);
+        std::vector<Point> pts(static_cast<size_t>(n));
+        for (Point& p : pts) {
+            p = Point(values[rng() % 6], values[rng() % 6]);
+            if (rng() % 4 == 0) p.x = stepsAway(p.x, static_cast<int>(rng() % 3) - 1);
+            if (rng() % 4 == 0) p.y = stepsAway(p.y, static_cast<int>(rng() % 3) - 1);
+        }
+        expectSameAsWalkByAngles(pts);
+        if (::testing::Test::HasFailure()) break;
+    }
+}
 
 TEST(HullWithoutArctangents, MatchesAtNamedTies) {
     const std::vector<std::vector<Point>> sets = {
