@@ -35,7 +35,9 @@ void restrictTo(Pair* p, int count, double u0, double u1) {
     if (u1 < 1) {
         // keep [0, u1]: point k of the left part is the last of level k, built in place from the back
         const double v = 1 - u1;
+#pragma GCC unroll 32
         for (int j = 1; j < n; ++j) {
+#pragma GCC unroll 32
             for (int k = n - 1; k >= j; --k) p[k] = mix(v, p[k - 1], u1, p[k]);
         }
     }
@@ -43,7 +45,9 @@ void restrictTo(Pair* p, int count, double u0, double u1) {
         // keep [u0 / u1, 1] of what is left
         const double r = u0 / u1;
         const double v = 1 - r;
+#pragma GCC unroll 32
         for (int j = 1; j < n; ++j) {
+#pragma GCC unroll 32
             for (int k = 0; k < n - j; ++k) p[k] = mix(v, p[k], r, p[k + 1]);
         }
     }
@@ -84,7 +88,9 @@ void halveN(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPi
     for (int i = 0; i < n; ++i) q[i] = piece.p[i];
     left.p[0] = piece.p[0];
     right.p[n - 1] = piece.p[n - 1];
+#pragma GCC unroll 32
     for (int j = 1; j < n; ++j) {
+#pragma GCC unroll 32
         for (int k = 0; k < n - j; ++k) q[k] = mix(0.5, q[k], 0.5, q[k + 1]);
         left.p[j] = q[0];
         right.p[n - 1 - j] = q[n - 1 - j];
