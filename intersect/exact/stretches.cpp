@@ -63,7 +63,9 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
     for (int i = 0; i < k; ++i) q[i] = h[i];
     left[0] = h[0];
     right[k - 1] = h[k - 1];
+#pragma GCC unroll 32
     for (int j = 1; j < k; ++j) {
+#pragma GCC unroll 32
         for (int i = 0; i < k - j; ++i) q[i] = Vec{0.5 * q[i].x + 0.5 * q[i + 1].x, 0.5 * q[i].y + 0.5 * q[i + 1].y};
         left[j] = q[0];
         right[k - 1 - j] = q[k - 1 - j];
