@@ -36,7 +36,8 @@ constexpr double clearRounding = 8;
 // Whether the hodograph's control points h[0..k) (a curve's derivative), cut in halves up to `depth` more
 // times, are each on one side of a line through zero, beyond bound: then the derivative is longer than
 // bound all along, and the curve nowhere turns back on itself. The lines tried: the axes (the box around
-// the control points) and the line across their mean direction.
+// the control points), the line across their mean direction, and the line along the chord from the first
+// control point to the last.
 template <int K>
 bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
     const int k = K > 0 ? K : count;
@@ -57,6 +58,22 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
         bool clear = true;
         for (int i = 0; i < k; ++i) clear = clear && dot(h[i], mean) > bound * m;
         if (clear) return true;
+    }
+    // every control point beyond bound on one side of the line through zero along the chord from the
+    // first control point to the last: for a short piece, nearly straight, the line the mean's direction
+    // misses when the piece passes zero at an angle
+    const Vec chord{h[k - 1].x - h[0].x, h[k - 1].y - h[0].y};
+    const double c = length(chord);
+    if (c > 0) {
+        const Vec normal{-chord.y, chord.x};
+        bool left = true;
+        bool right = true;
+        for (int i = 0; i < k; ++i) {
+            const double d = dot(h[i], normal);
+            left = left && d > bound * c;
+            right = right && d < -bound * c;
+        }
+        if (left || right) return true;
     }
     if (depth == 0) return false;
     Vec left[K > 0 ? K : maxPoints], right[K > 0 ? K : maxPoints], q[K > 0 ? K : maxPoints];
