@@ -13,9 +13,12 @@ constexpr double crossRounding = 8;
 
 // The directions of a piece's control-polygon edges as a cone between two extreme edges, lo and hi
 // counter-clockwise. False when the edges span half a turn or more (or none is longer than rounding),
-// so that no such cone exists.
-bool directionCone(const ClipPiece& p, int n, double err, Vec& lo, Vec& hi) {
+// so that no such cone exists. Compiled per count N of control points (n when N is 0).
+template <int N>
+bool directionCone(const ClipPiece& p, int count, double err, Vec& lo, Vec& hi) {
+    const int n = N > 0 ? N : count;
     bool any = false;
+#pragma GCC unroll 32
     for (int i = 0; i + 1 < n; ++i) {
         const Vec e{p.x(i + 1) - p.x(i), p.y(i + 1) - p.y(i)};
         // an edge within rounding of zero adds nothing to the cone
@@ -152,7 +155,7 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
 const Cone& coneOf(const ClipPiece& p, int n, double err) {
     if (!p.hasCone) {
         Cone& c = p.cone;
-        c.valid = n >= 2 && directionCone(p, n, err, c.lo, c.hi);
+        c.valid = n >= 2 && byCount(n, [&](auto N) { return directionCone<decltype(N)::value>(p, n, err, c.lo, c.hi); });
         p.hasCone = true;
     }
     return p.cone;
