@@ -217,43 +217,17 @@ bool answerByImplicitEquation(ExactPair& pair, int order, int most) {
     return true;
 }
 
-// Step 3: the meeting points at the curves' ends (put in the scratch's found) and, with turnsToo, the
-// stretches the curves share (in its stretches) between candidate ends: ends of one curve on the other
-// where both have one direction, and points where one curve turns back on itself on the other. Without
-// turnsToo only the ends are examined, and the candidate ends among them kept in the scratch's ends.
-void examineEndsAndStretches(const ExactPair& pair, bool turnsToo, Work& work, Work& checking) {
+// Step 3: the meeting points at the curves' ends (put in the scratch's found) and the stretches the curves
+// share (in its stretches).
+void examineEndsAndStretches(const ExactPair& pair, Work& work, Work& checking) {
     Scratch& scratch = *pair.scratch;
     scratch.found.clear();
     scratch.ends.clear();
-    scratch.stretches.clear();
-    for (const bool swapped : {false, true}) {
-        const Curve& a = swapped ? pair.b : pair.a;
-        const Curve& b = swapped ? pair.a : pair.b;
-        examineEnds(a, b, swapped, pair.tolerance, pair.err, scratch.found, scratch.ends, scratch.parameters, work);
-        if (turnsToo) {
-            examineTurns(a, b, swapped, pair.tolerance, pair.err, scratch.ends, scratch.parameters, scratch.turns,
-                         work);
-        }
-    }
-    if (turnsToo) {
-        sharedStretches(pair.a, pair.b, scratch.ends, pair.tolerance, checking, scratch.candidates, scratch.stretches);
-    }
-}
-
-// Whether the points where either curve turns back on itself may matter after all, once the clipping ran
-// with the candidate ends of shared stretches at the curves' ends, none found, and so no stretch: those
-// points are candidate ends of stretches only, and a stretch (two such points between which the curves
-// coincide) keeps the clipping's pieces together along it down to pieces too short to cut, or to the work
-// limit. So when neither happened, they do not matter. Otherwise they are searched now (the work is the
-// same as before the clipping: the clipping ran within the limit with it added); when they lie nowhere on
-// the other curve, or the limit is reached, the pair is answered again in the usual order.
-bool turnsMatter(const ExactPair& pair, int settled, Work& work, const Work& checking) {
-    if (settled == 0 && !work.spent() && !checking.spent()) return false;
-    Scratch& scratch = *pair.scratch;
-    examineTurns(pair.a, pair.b, false, pair.tolerance, pair.err, scratch.ends, scratch.parameters, scratch.turns,
-                 work);
-    examineTurns(pair.b, pair.a, true, pair.tolerance, pair.err, scratch.ends, scratch.parameters, scratch.turns, work);
-    return !scratch.ends.empty() || work.spent();
+    examineEnds(pair.a, pair.b, false, pair.tolerance, pair.err, scratch.found, scratch.ends, scratch.parameters,
+                scratch.turns, work);
+    examineEnds(pair.b, pair.a, true, pair.tolerance, pair.err, scratch.found, scratch.ends, scratch.parameters,
+                scratch.turns, work);
+    sharedStretches(pair.a, pair.b, scratch.ends, pair.tolerance, checking, scratch.candidates, scratch.stretches);
 }
 
 // Step 5: one result per meeting point, none inside a shared stretch. Where double precision decided
@@ -319,35 +293,16 @@ void intersectExact(const PointD* curve1, int n1, const PointD* curve2, int n2, 
         scratch.stretches.clear();
         answer = crossCubics(pair.a, pair.b, pair.tolerance, true, work, scratch.found);
     }
-    bool turnsLater = false;
     if (answer != CubicAnswer::answered) {
-        // 3: for two cubics as it is; for other pairs the points where a curve turns back on itself are
-        // searched after the clipping, and only where they may matter, when no end is a candidate end of a
-        // shared stretch
-        const bool cubics = n1 == 4 && n2 == 4;
-        examineEndsAndStretches(pair, cubics, work, checking);
-        if (!cubics) {
-            turnsLater = scratch.ends.empty();
-            if (!turnsLater) {
-                work = Work{};  // nothing was counted before for pairs other than two cubics
-                examineEndsAndStretches(pair, true, work, checking);
-            }
-        }
-        if (cubics && answer == CubicAnswer::endsUnsure && scratch.found.empty() && scratch.ends.empty()) {
+        examineEndsAndStretches(pair, work, checking);  // 3
+        if (n1 == 4 && n2 == 4 && answer == CubicAnswer::endsUnsure && scratch.found.empty() && scratch.ends.empty()) {
             answer = crossCubics(pair.a, pair.b, pair.tolerance, false, work, scratch.found);
         }
     }
     const bool algebraic = answer == CubicAnswer::answered;
-    int settled = algebraic ? 0
-                            : isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found,
-                                               scratch.stretches);  // 4
-    if (turnsLater && turnsMatter(pair, settled, work, checking)) {
-        work = Work{};
-        checking = Work{};
-        checking.limit = checkLimit;
-        examineEndsAndStretches(pair, true, work, checking);  // 3 and 4 again, in the usual order
-        settled = isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found, scratch.stretches);
-    }
+    const int settled = algebraic ? 0
+                                  : isolateCrossings(pair.a, pair.b, pair.err, pair.tolerance, work, scratch.found,
+                                                     scratch.stretches);  // 4
     settleResults(pair, settled, work, checking);                         // 5
 }
 

@@ -41,11 +41,6 @@
 //    below 1e-7) it may also be the end of a shared stretch, accepted when deg1 * deg2 + 1 points (at
 //    least 3) evenly spread between two such ends all lie on the other curve within rounding (two
 //    different algebraic curves of these degrees share at most deg1 * deg2 points).
-//    Points where a curve turns back are candidate ends of shared stretches and nothing else. So, except
-//    for two cubics, when no end is such a candidate they are searched only after 4, and only where 4
-//    settled pieces too short to cut or reached the work limit (pieces along a shared stretch stay
-//    together down to that width); where that search finds one on the other curve, or the limit is
-//    reached, 3 and 4 are done again with the turning points searched first.
 //    Searches that would find nothing are skipped where that is shown first: a curve turns back nowhere
 //    when its hodograph, cut into at most 64 pieces, has each piece's control points on one side of a line
 //    through zero, beyond twice the search's tolerance; for two cubics, an end lies off the other cubic

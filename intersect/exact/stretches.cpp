@@ -187,31 +187,29 @@ double alongStretch(const Curve& from, const Curve& to, double u0, double u1, do
 
 void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
                  std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch,
-                 Work& work) {
+                 std::vector<double>& turns, Work& work) {
+    const auto add = [&](double t, double s, bool touch, bool meeting) {
+        const Candidate c = swapped ? Candidate{s, t, touch} : Candidate{t, s, touch};
+        if (meeting) meetings.push_back(c);
+        if (touch) stretchEnds.push_back(c);
+    };
+    // the ends of a
     for (double t : {0.0, 1.0}) {
         pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
-        for (double s : scratch) {
-            const bool touch = parallelAt(a, t, b, s, err);
-            const Candidate c = swapped ? Candidate{s, t, touch} : Candidate{t, s, touch};
-            meetings.push_back(c);
-            if (touch) stretchEnds.push_back(c);
-        }
+        for (double s : scratch) add(t, s, parallelAt(a, t, b, s, err), true);
     }
-}
-
-void examineTurns(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
-                  std::vector<Candidate>& stretchEnds, std::vector<double>& scratch, std::vector<double>& turns,
-                  Work& work) {
-    if (a.n < 3) return;
-    const Hodograph h = hodographOf(a, tolerance, err);
-    if (hodographClear(h, work)) return;
-    Curve hodograph;
-    hodograph.set(h.hx, h.hy, h.d);
-    pointOnCurve(hodograph, Vec{0, 0}, h.tolerance, h.err, turns, work);
-    for (double t : turns) {
-        if (work.spent()) break;  // a derivative within rounding of zero all along: the result says so
-        pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
-        for (double s : scratch) stretchEnds.push_back(swapped ? Candidate{s, t, true} : Candidate{t, s, true});
+    // where a turns back on itself (its derivative vanishes) on b
+    if (a.n >= 3) {
+        const Hodograph h = hodographOf(a, tolerance, err);
+        if (hodographClear(h, work)) return;
+        Curve hodograph;
+        hodograph.set(h.hx, h.hy, h.d);
+        pointOnCurve(hodograph, Vec{0, 0}, h.tolerance, h.err, turns, work);
+        for (double t : turns) {
+            if (work.spent()) break;  // a derivative within rounding of zero all along: the result says so
+            pointOnCurve(b, pointAt(a, t), tolerance, err, scratch, work);
+            for (double s : scratch) add(t, s, true, false);
+        }
     }
 }
 

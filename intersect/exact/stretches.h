@@ -36,21 +36,15 @@ inline bool parameterOrder(const Candidate& p, const Candidate& q) { return p.t 
 // [u0, u1] on `from` and [v0, v1] on `to`. Taken from the straight map between the ends, then projected.
 double alongStretch(const Curve& from, const Curve& to, double u0, double u1, double v0, double v1, double u);
 
-// The meeting points at the ends of a on b, added to meetings, and the candidate ends of shared stretches
-// among them (where the curves have one direction), added to stretchEnds; swapped: a is the second curve,
-// so the parameters are stored the other way round. scratch is working storage, its contents replaced.
+// The meeting points at the ends of a (and where a turns back on itself) on b, added to meetings, and the
+// candidate ends of shared stretches among them (where the curves have one direction), added to
+// stretchEnds; swapped: a is the second curve, so the parameters are stored the other way round. scratch
+// and turns are working storage, their contents replaced.
 void examineEnds(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
                  std::vector<Candidate>& meetings, std::vector<Candidate>& stretchEnds, std::vector<double>& scratch,
-                 Work& work);
+                 std::vector<double>& turns, Work& work);
 
-// The points where a turns back on itself (its derivative vanishes) that lie on b: candidate ends of
-// shared stretches, added to stretchEnds (swapped as for examineEnds). scratch and turns are working
-// storage, their contents replaced.
-void examineTurns(const Curve& a, const Curve& b, bool swapped, double tolerance, double err,
-                  std::vector<Candidate>& stretchEnds, std::vector<double>& scratch, std::vector<double>& turns,
-                  Work& work);
-
-// Whether a is shown to turn back on itself nowhere (its derivative stays away from zero): then examineTurns
+// Whether a is shown to turn back on itself nowhere (its derivative stays away from zero): then examineEnds
 // finds no such points.
 bool turnsNowhere(const Curve& a, double tolerance, double err, Work& work);
 
