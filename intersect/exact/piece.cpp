@@ -83,17 +83,16 @@ void halveN(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPi
         extractN<N>(c, tm, t1, right);
         return;
     }
+    // the levels built in place in right: point k is last set at level n - 1 - k, the right half's point k
     const int n = N > 0 ? N : c.n;
-    Pair q[maxPoints];
+    Pair* q = right.p;
     for (int i = 0; i < n; ++i) q[i] = piece.p[i];
     left.p[0] = piece.p[0];
-    right.p[n - 1] = piece.p[n - 1];
 #pragma GCC unroll 32
     for (int j = 1; j < n; ++j) {
 #pragma GCC unroll 32
         for (int k = 0; k < n - j; ++k) q[k] = mix(0.5, q[k], 0.5, q[k + 1]);
         left.p[j] = q[0];
-        right.p[n - 1 - j] = q[n - 1 - j];
     }
     updateBox<N>(left, n);
     updateBox<N>(right, n);

@@ -76,16 +76,17 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
         if (left || right) return true;
     }
     if (depth == 0) return false;
-    Vec left[K > 0 ? K : maxPoints], right[K > 0 ? K : maxPoints], q[K > 0 ? K : maxPoints];
-    for (int i = 0; i < k; ++i) q[i] = h[i];
+    // the levels built in place in right: point i is last set at level k - 1 - i, the right half's point i
+    Vec left[K > 0 ? K : maxPoints], right[K > 0 ? K : maxPoints];
+    for (int i = 0; i < k; ++i) right[i] = h[i];
     left[0] = h[0];
-    right[k - 1] = h[k - 1];
 #pragma GCC unroll 32
     for (int j = 1; j < k; ++j) {
 #pragma GCC unroll 32
-        for (int i = 0; i < k - j; ++i) q[i] = Vec{0.5 * q[i].x + 0.5 * q[i + 1].x, 0.5 * q[i].y + 0.5 * q[i + 1].y};
-        left[j] = q[0];
-        right[k - 1 - j] = q[k - 1 - j];
+        for (int i = 0; i < k - j; ++i) {
+            right[i] = Vec{0.5 * right[i].x + 0.5 * right[i + 1].x, 0.5 * right[i].y + 0.5 * right[i + 1].y};
+        }
+        left[j] = right[0];
     }
     return derivativeClearN<K>(left, k, bound, depth - 1) && derivativeClearN<K>(right, k, bound, depth - 1);
 }
