@@ -12,6 +12,7 @@ void updateBox(ClipPiece& piece, int n) {
     const int count = N > 0 ? N : n;
     Pair lo = piece.p[0];
     Pair hi = lo;
+#pragma GCC unroll 32
     for (int i = 1; i < count; ++i) {
         const Pair& q = piece.p[i];
         lo.x = q.x < lo.x ? q.x : lo.x;
