@@ -43,6 +43,7 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
     const int k = K > 0 ? K : count;
     double loX = h[0].x, hiX = h[0].x, loY = h[0].y, hiY = h[0].y;
     Vec mean{0, 0};
+#pragma GCC unroll 32
     for (int i = 0; i < k; ++i) {
         loX = std::min(loX, h[i].x);
         hiX = std::max(hiX, h[i].x);
@@ -56,6 +57,7 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
     const double m = length(mean);
     if (m > 0) {
         bool clear = true;
+#pragma GCC unroll 32
         for (int i = 0; i < k; ++i) clear = clear && dot(h[i], mean) > bound * m;
         if (clear) return true;
     }
@@ -68,6 +70,7 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
         const Vec normal{-chord.y, chord.x};
         bool left = true;
         bool right = true;
+#pragma GCC unroll 32
         for (int i = 0; i < k; ++i) {
             const double d = dot(h[i], normal);
             left = left && d > bound * c;
