@@ -355,7 +355,8 @@ Polygon partOf(const Polygon& p, double t0, double t1) {
         left[0] = c[0];
         right[n - 1] = c[n - 1];
         for (size_t j = 1; j < n; ++j) {
-            for (size_t k = 0; k + j < n; ++k) c[k] = {(1 - t) * c[k].x + t * c[k + 1].x, (1 - t) * c[k].y + t * c[k + 1].y};
+            for (size_t k = 0; k + j < n; ++k)
+                c[k] = {(1 - t) * c[k].x + t * c[k + 1].x, (1 - t) * c[k].y + t * c[k + 1].y};
             left[j] = c[0];
             right[n - 1 - j] = c[n - 1 - j];
         }

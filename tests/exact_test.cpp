@@ -753,7 +753,7 @@ TEST(ExactIntersectionRandom, CurvesTurningBackOnOneParabolaShareTheStretchBetwe
     };
     const Folds folds[] = {{{-1, 2, 2, -0.5}, {2, -1, -1, 1.5}}, {{-1, 1.5, 2.5, -0.75}, {1.75, -0.75, -1.25, 2}}};
     for (const Folds& fold : folds) {
-        const auto range = [](const double (&c)[4]) {
+        const auto range = [](const double(&c)[4]) {
             double lo = INFINITY;
             double hi = -INFINITY;
             for (int i = 0; i <= 1000; ++i) {

@@ -155,7 +155,8 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
 const Cone& coneOf(const ClipPiece& p, int n, double err) {
     if (!p.hasCone) {
         Cone& c = p.cone;
-        c.valid = n >= 2 && byCount(n, [&](auto N) { return directionCone<decltype(N)::value>(p, n, err, c.lo, c.hi); });
+        c.valid =
+            n >= 2 && byCount(n, [&](auto N) { return directionCone<decltype(N)::value>(p, n, err, c.lo, c.hi); });
         p.hasCone = true;
     }
     return p.cone;
