@@ -49,7 +49,13 @@ bool boxesMeet(const ClipPiece& a, const ClipPiece& b, double margin) {
            b.minY <= a.maxY + margin;
 }
 
-bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, double margin, double& u0, double& u1) {
+namespace {
+
+// clipToFatLine for M control points of other (m when M is 0)
+template <int M>
+bool clipToFatLineN(const ClipPiece& line, int n, const ClipPiece& other, int points, double margin, double& u0,
+                    double& u1) {
+    const int m = M > 0 ? M : points;
     u0 = 0;
     u1 = 1;
     double dx = line.x(n - 1) - line.x(0);
@@ -86,6 +92,7 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
     double e[maxPoints];
     bool allAbove = true;
     bool allBelow = true;
+#pragma GCC unroll 32
     for (int j = 0; j < m; ++j) {
         e[j] = (other.x(j) - line.x(0)) * nx + (other.y(j) - line.y(0)) * ny;
         allAbove = allAbove && e[j] > dmax;
@@ -150,6 +157,12 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
     u0 = std::max(0.0, lo - clipSlack);
     u1 = std::min(1.0, hi + clipSlack);
     return true;
+}
+
+}  // namespace
+
+bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, double margin, double& u0, double& u1) {
+    return byCount(m, [&](auto M) { return clipToFatLineN<decltype(M)::value>(line, n, other, m, margin, u0, u1); });
 }
 
 const Cone& coneOf(const ClipPiece& p, int n, double err) {
