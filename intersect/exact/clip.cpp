@@ -51,11 +51,12 @@ bool boxesMeet(const ClipPiece& a, const ClipPiece& b, double margin) {
 
 namespace {
 
-// clipToFatLine for M control points of other (m when M is 0)
-template <int M>
-bool clipToFatLineN(const ClipPiece& line, int n, const ClipPiece& other, int points, double margin, double& u0,
+// clipToFatLine for M control points of other (m when M is 0), and as many of line when sameCount
+template <int M, bool sameCount>
+bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other, int points, double margin, double& u0,
                     double& u1) {
     const int m = M > 0 ? M : points;
+    const int n = sameCount && M > 0 ? M : lineCount;
     u0 = 0;
     u1 = 1;
     double dx = line.x(n - 1) - line.x(0);
@@ -81,6 +82,7 @@ bool clipToFatLineN(const ClipPiece& line, int n, const ClipPiece& other, int po
     const double ny = dx / len;
     double dmin = 0;
     double dmax = 0;
+#pragma GCC unroll 32
     for (int i = 1; i < n; ++i) {
         const double d = (line.x(i) - line.x(0)) * nx + (line.y(i) - line.y(0)) * ny;
         dmin = std::min(dmin, d);
@@ -162,7 +164,10 @@ bool clipToFatLineN(const ClipPiece& line, int n, const ClipPiece& other, int po
 }  // namespace
 
 bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, double margin, double& u0, double& u1) {
-    return byCount(m, [&](auto M) { return clipToFatLineN<decltype(M)::value>(line, n, other, m, margin, u0, u1); });
+    return byCount(m, [&](auto M) {
+        return n == m ? clipToFatLineN<decltype(M)::value, true>(line, n, other, m, margin, u0, u1)
+                      : clipToFatLineN<decltype(M)::value, false>(line, n, other, m, margin, u0, u1);
+    });
 }
 
 const Cone& coneOf(const ClipPiece& p, int n, double err) {
