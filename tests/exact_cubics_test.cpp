@@ -310,4 +310,97 @@ TEST(ExactCubicsEnds, ACurveWithACuspIsNeverShownToTurnNowhere) {
     EXPECT_FALSE(turnsNowhere(nearCusp.a, nearCusp.tolerance, nearCusp.err, work));
 }
 
+// The curve of count points in the frame, with the rounding and tolerance the exact intersection gives a
+// pair of curves of that many points at that scale.
+struct FramedCurve {
+    Curve curve;
+    double err = 0;
+    double tolerance = 0;
+};
+
+FramedCurve frame(const Polygon& p) {
+    FramedCurve f;
+    double x[maxPoints], y[maxPoints];
+    double scale = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        x[i] = p[i].x;
+        y[i] = p[i].y;
+        scale = std::max({scale, std::fabs(p[i].x), std::fabs(p[i].y)});
+    }
+    const int n = static_cast<int>(p.size());
+    f.curve.set(x, y, n);
+    f.err = (8 * n + 32) * DBL_EPSILON * scale;
+    f.tolerance = 2 * f.err;
+    return f;
+}
+
+// the same curve with one control point more
+Polygon elevated(const Polygon& p) {
+    const size_t n = p.size();
+    Polygon q(n + 1);
+    q[0] = p[0];
+    q[n] = p[n - 1];
+    for (size_t i = 1; i < n; ++i) {
+        const double f = static_cast<double>(i) / static_cast<double>(n);
+        q[i] = {f * p[i - 1].x + (1 - f) * p[i].x, f * p[i - 1].y + (1 - f) * p[i].y};
+    }
+    return q;
+}
+
+// the part [t0, t1] of a cubic, by de Casteljau
+Polygon partOf(const Polygon& p, double t0, double t1) {
+    const auto split = [](Polygon c, double t, bool keepLeft) {
+        Polygon left(c.size()), right(c.size());
+        const size_t n = c.size();
+        left[0] = c[0];
+        right[n - 1] = c[n - 1];
+        for (size_t j = 1; j < n; ++j) {
+            for (size_t k = 0; k + j < n; ++k)
+                c[k] = {(1 - t) * c[k].x + t * c[k + 1].x, (1 - t) * c[k].y + t * c[k + 1].y};
+            left[j] = c[0];
+            right[n - 1 - j] = c[n - 1 - j];
+        }
+        return keepLeft ? left : right;
+    };
+    return split(split(p, t1, true), t0 / t1, false);
+}
+
+// Where a curve stops and turns back (a cusp: its derivative vanishes), the search for such points has work
+// to do, whatever the count of control points, the direction the cusp points in, and where along the curve
+// it lies; curves whose derivative stays far from zero are shown to turn nowhere.
+TEST(ExactCubicsEnds, CuspsOfLongerCurvesAreNeverShownToTurnNowhere) {
+    const Polygon cusp = {{0, 0}, {1, 1}, {0, 1}, {1, 0}};  // derivative zero at 1/2
+    // x' = 3 (1 - t)^2 + 6 t^2 > 1 all along: an S-curve that never stands still
+    const Polygon ess = {{0, 0}, {1, 2}, {1, -1}, {3, 1}};
+    struct Part {
+        double t0, t1;  // the cusp at (1/2 - t0) / (t1 - t0)
+    };
+    for (const Part part : {Part{0, 1}, Part{0, 0.75}, Part{0.3125, 1}, Part{0.125, 0.5625}}) {
+        for (int k = 0; k < 7; ++k) {
+            const double angle = k * 0.4487989505128276;  // k pi / 7
+            const double c = std::cos(angle);
+            const double s = std::sin(angle);
+            const auto turned = [&](const Polygon& p) {
+                Polygon q = p;
+                for (PointD& v : q) v = {c * v.x - s * v.y + 2, s * v.x + c * v.y - 1};
+                return q;
+            };
+            Polygon withCusp = turned(partOf(cusp, part.t0, part.t1));
+            Polygon smooth = turned(partOf(ess, part.t0, part.t1));
+            for (int n = 4; n <= 10; ++n) {
+                Work work;
+                const FramedCurve f = frame(withCusp);
+                EXPECT_FALSE(turnsNowhere(f.curve, f.tolerance, f.err, work))
+                    << n << " points, part " << part.t0 << ".." << part.t1 << ", turned by " << k << " pi / 7";
+                const FramedCurve g = frame(smooth);
+                EXPECT_TRUE(turnsNowhere(g.curve, g.tolerance, g.err, work))
+                    << "smooth, " << n << " points, part " << part.t0 << ".." << part.t1 << ", turned by " << k
+                    << " pi / 7";
+                withCusp = elevated(withCusp);
+                smooth = elevated(smooth);
+            }
+        }
+    }
+}
+
 }  // namespace

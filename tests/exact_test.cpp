@@ -723,4 +723,76 @@ TEST(ExactIntersectionRandom, OverlapsBuiltOnPurposeAreOneStretch) {
     }
 }
 
+// (60 f, 60 f^2) for the cubic f of Bernstein coefficients c: a curve of 7 control points (exact: 60 is a
+// multiple of every C(6, k) that the product's coefficients are divided by) on the parabola y = x^2 / 60,
+// which stands still and turns back where f does
+Curve onParabola(const double (&c)[4]) {
+    const double cubic[4] = {1, 3, 3, 1};
+    const double sextic[7] = {1, 6, 15, 20, 15, 6, 1};
+    Curve p(7);
+    for (int k = 0; k <= 6; ++k) {
+        double x = 0;
+        double y = 0;
+        for (int i = std::max(0, k - 3); i <= std::min(3, k); ++i) {
+            x += cubic[i] * cubic[k - i] * c[i];
+            y += cubic[i] * cubic[k - i] * c[i] * c[k - i];
+        }
+        p[static_cast<size_t>(k)] = {60 / sextic[k] * x, 60 / sextic[k] * y};
+    }
+    return p;
+}
+
+// Two curves on one parabola, each running out and turning back, with neither's ends on the other: the
+// first covers [60 min f, 60 max f] along it, the second [60 min g, 60 max g], and they share the part
+// between the second's turn (min g) and the first's (max f). Only the points where they turn back bound
+// the stretches they share.
+TEST(ExactIntersectionRandom, CurvesTurningBackOnOneParabolaShareTheStretchBetweenTheirTurns) {
+    struct Folds {
+        double f[4];
+        double g[4];
+    };
+    const Folds folds[] = {{{-1, 2, 2, -0.5}, {2, -1, -1, 1.5}}, {{-1, 1.5, 2.5, -0.75}, {1.75, -0.75, -1.25, 2}}};
+    for (const Folds& fold : folds) {
+        const auto range = [](const double(&c)[4]) {
+            double lo = INFINITY;
+            double hi = -INFINITY;
+            for (int i = 0; i <= 1000; ++i) {
+                const double t = i / 1000.0;
+                const double u = 1 - t;
+                const double v = u * u * u * c[0] + 3 * u * u * t * c[1] + 3 * u * t * t * c[2] + t * t * t * c[3];
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+            return std::pair<double, double>{60 * lo, 60 * hi};
+        };
+        const auto [fLo, fHi] = range(fold.f);
+        const auto [gLo, gHi] = range(fold.g);
+        // the ends of each lie beyond the other's range, and the ranges overlap
+        ASSERT_LT(60 * std::max(fold.f[0], fold.f[3]), gLo - 1);
+        ASSERT_GT(60 * std::min(fold.g[0], fold.g[3]), fHi + 1);
+        ASSERT_LT(gLo, fHi - 1);
+        const Curve a = onParabola(fold.f);
+        const Curve b = onParabola(fold.g);
+        for (const bool swapped : {false, true}) {
+            const ExactIntersections r = swapped ? intersect(b, a) : intersect(a, b);
+            SCOPED_TRACE(std::string(swapped ? "swapped" : "in order") + "; found:\n" + describe(r));
+            ASSERT_FALSE(r.overlaps.empty());
+            const Curve& first = swapped ? b : a;
+            const Curve& second = swapped ? a : b;
+            for (const CurveOverlap& o : r.overlaps) {
+                EXPECT_LT(o.t0, o.t1);
+                EXPECT_LE(distanceOnCurves(first, second, o.t0, o.s0), 1e-9);
+                EXPECT_LE(distanceOnCurves(first, second, o.t1, o.s1), 1e-9);
+                // along the part both cover (the sampled ranges miss the extremes by at most
+                // 60 |f''| / 2 (1 / 2000)^2, below 0.01)
+                for (const double t : {o.t0, 0.5 * (o.t0 + o.t1), o.t1}) {
+                    const double x = static_cast<double>(at(first, t).x);
+                    EXPECT_GE(x, gLo - 0.01) << "t=" << t;
+                    EXPECT_LE(x, fHi + 0.01) << "t=" << t;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -13,9 +13,12 @@ constexpr double crossRounding = 8;
 
 // The directions of a piece's control-polygon edges as a cone between two extreme edges, lo and hi
 // counter-clockwise. False when the edges span half a turn or more (or none is longer than rounding),
-// so that no such cone exists.
-bool directionCone(const ClipPiece& p, int n, double err, Vec& lo, Vec& hi) {
+// so that no such cone exists. Compiled per count N of control points (n when N is 0).
+template <int N>
+bool directionCone(const ClipPiece& p, int count, double err, Vec& lo, Vec& hi) {
+    const int n = N > 0 ? N : count;
     bool any = false;
+#pragma GCC unroll 32
     for (int i = 0; i + 1 < n; ++i) {
         const Vec e{p.x(i + 1) - p.x(i), p.y(i + 1) - p.y(i)};
         // an edge within rounding of zero adds nothing to the cone
@@ -46,7 +49,14 @@ bool boxesMeet(const ClipPiece& a, const ClipPiece& b, double margin) {
            b.minY <= a.maxY + margin;
 }
 
-bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, double margin, double& u0, double& u1) {
+namespace {
+
+// clipToFatLine for M control points of other (m when M is 0), and as many of line when sameCount
+template <int M, bool sameCount>
+bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other, int points, double margin, double& u0,
+                    double& u1) {
+    const int m = M > 0 ? M : points;
+    const int n = sameCount && M > 0 ? M : lineCount;
     u0 = 0;
     u1 = 1;
     double dx = line.x(n - 1) - line.x(0);
@@ -72,6 +82,7 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
     const double ny = dx / len;
     double dmin = 0;
     double dmax = 0;
+#pragma GCC unroll 32
     for (int i = 1; i < n; ++i) {
         const double d = (line.x(i) - line.x(0)) * nx + (line.y(i) - line.y(0)) * ny;
         dmin = std::min(dmin, d);
@@ -83,6 +94,7 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
     double e[maxPoints];
     bool allAbove = true;
     bool allBelow = true;
+#pragma GCC unroll 32
     for (int j = 0; j < m; ++j) {
         e[j] = (other.x(j) - line.x(0)) * nx + (other.y(j) - line.y(0)) * ny;
         allAbove = allAbove && e[j] > dmax;
@@ -149,10 +161,20 @@ bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, 
     return true;
 }
 
+}  // namespace
+
+bool clipToFatLine(const ClipPiece& line, int n, const ClipPiece& other, int m, double margin, double& u0, double& u1) {
+    return byCount(m, [&](auto M) {
+        return n == m ? clipToFatLineN<decltype(M)::value, true>(line, n, other, m, margin, u0, u1)
+                      : clipToFatLineN<decltype(M)::value, false>(line, n, other, m, margin, u0, u1);
+    });
+}
+
 const Cone& coneOf(const ClipPiece& p, int n, double err) {
     if (!p.hasCone) {
         Cone& c = p.cone;
-        c.valid = n >= 2 && directionCone(p, n, err, c.lo, c.hi);
+        c.valid =
+            n >= 2 && byCount(n, [&](auto N) { return directionCone<decltype(N)::value>(p, n, err, c.lo, c.hi); });
         p.hasCone = true;
     }
     return p.cone;

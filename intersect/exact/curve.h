@@ -65,6 +65,7 @@ struct Horner {
         if (fromStart) {
             ax = x[d];
             ay = y[d];
+#pragma GCC unroll 2
             for (int i = d - 1; i >= 0; --i) {
                 ax = ax * u + x[i];
                 ay = ay * u + y[i];
@@ -72,6 +73,7 @@ struct Horner {
         } else {
             ax = x[0];
             ay = y[0];
+#pragma GCC unroll 2
             for (int i = 1; i <= d; ++i) {
                 ax = ax * u + x[i];
                 ay = ay * u + y[i];

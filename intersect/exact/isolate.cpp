@@ -189,12 +189,14 @@ void isolatePair(Isolation& search, ClipPiece& pa, double t0, double t1, ClipPie
     if (tinyB || (!tinyA && extentOf(pa) >= extentOf(pb))) {
         const double tm = 0.5 * (t0 + t1);
         halve(a, pa, t0, t1, first, second);
+        coneOf(pb, b.n, search.err);  // both halves' pairs look at it: computed once, the copy keeps it
         ClipPiece copy = pb;
         isolatePair(search, first, t0, tm, pb, s0, s1);
         isolatePair(search, second, tm, t1, copy, s0, s1);
     } else {
         const double sm = 0.5 * (s0 + s1);
         halve(b, pb, s0, s1, first, second);
+        coneOf(pa, a.n, search.err);  // both halves' pairs look at it: computed once, the copy keeps it
         ClipPiece copy = pa;
         isolatePair(search, pa, t0, t1, first, s0, sm);
         isolatePair(search, copy, t0, t1, second, sm, s1);

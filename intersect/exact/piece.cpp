@@ -12,6 +12,7 @@ void updateBox(ClipPiece& piece, int n) {
     const int count = N > 0 ? N : n;
     Pair lo = piece.p[0];
     Pair hi = lo;
+#pragma GCC unroll 32
     for (int i = 1; i < count; ++i) {
         const Pair& q = piece.p[i];
         lo.x = q.x < lo.x ? q.x : lo.x;
@@ -35,7 +36,9 @@ void restrictTo(Pair* p, int count, double u0, double u1) {
     if (u1 < 1) {
         // keep [0, u1]: point k of the left part is the last of level k, built in place from the back
         const double v = 1 - u1;
+#pragma GCC unroll 32
         for (int j = 1; j < n; ++j) {
+#pragma GCC unroll 32
             for (int k = n - 1; k >= j; --k) p[k] = mix(v, p[k - 1], u1, p[k]);
         }
     }
@@ -43,7 +46,9 @@ void restrictTo(Pair* p, int count, double u0, double u1) {
         // keep [u0 / u1, 1] of what is left
         const double r = u0 / u1;
         const double v = 1 - r;
+#pragma GCC unroll 32
         for (int j = 1; j < n; ++j) {
+#pragma GCC unroll 32
             for (int k = 0; k < n - j; ++k) p[k] = mix(v, p[k], r, p[k + 1]);
         }
     }
@@ -79,15 +84,16 @@ void halveN(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPi
         extractN<N>(c, tm, t1, right);
         return;
     }
+    // the levels built in place in right: point k is last set at level n - 1 - k, the right half's point k
     const int n = N > 0 ? N : c.n;
-    Pair q[maxPoints];
+    Pair* q = right.p;
     for (int i = 0; i < n; ++i) q[i] = piece.p[i];
     left.p[0] = piece.p[0];
-    right.p[n - 1] = piece.p[n - 1];
+#pragma GCC unroll 32
     for (int j = 1; j < n; ++j) {
+#pragma GCC unroll 32
         for (int k = 0; k < n - j; ++k) q[k] = mix(0.5, q[k], 0.5, q[k + 1]);
         left.p[j] = q[0];
-        right.p[n - 1 - j] = q[n - 1 - j];
     }
     updateBox<N>(left, n);
     updateBox<N>(right, n);

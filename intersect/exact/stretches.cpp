@@ -36,12 +36,14 @@ constexpr double clearRounding = 8;
 // Whether the hodograph's control points h[0..k) (a curve's derivative), cut in halves up to `depth` more
 // times, are each on one side of a line through zero, beyond bound: then the derivative is longer than
 // bound all along, and the curve nowhere turns back on itself. The lines tried: the axes (the box around
-// the control points) and the line across their mean direction.
+// the control points), the line across their mean direction, and the line along the chord from the first
+// control point to the last.
 template <int K>
 bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
     const int k = K > 0 ? K : count;
     double loX = h[0].x, hiX = h[0].x, loY = h[0].y, hiY = h[0].y;
     Vec mean{0, 0};
+#pragma GCC unroll 32
     for (int i = 0; i < k; ++i) {
         loX = std::min(loX, h[i].x);
         hiX = std::max(hiX, h[i].x);
@@ -55,18 +57,39 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
     const double m = length(mean);
     if (m > 0) {
         bool clear = true;
+#pragma GCC unroll 32
         for (int i = 0; i < k; ++i) clear = clear && dot(h[i], mean) > bound * m;
         if (clear) return true;
     }
+    // every control point beyond bound on one side of the line through zero along the chord from the
+    // first control point to the last: for a short piece, nearly straight, the line the mean's direction
+    // misses when the piece passes zero at an angle
+    const Vec chord{h[k - 1].x - h[0].x, h[k - 1].y - h[0].y};
+    const double c = length(chord);
+    if (c > 0) {
+        const Vec normal{-chord.y, chord.x};
+        bool left = true;
+        bool right = true;
+#pragma GCC unroll 32
+        for (int i = 0; i < k; ++i) {
+            const double d = dot(h[i], normal);
+            left = left && d > bound * c;
+            right = right && d < -bound * c;
+        }
+        if (left || right) return true;
+    }
     if (depth == 0) return false;
-    Vec left[K > 0 ? K : maxPoints], right[K > 0 ? K : maxPoints], q[K > 0 ? K : maxPoints];
-    for (int i = 0; i < k; ++i) q[i] = h[i];
+    // the levels built in place in right: point i is last set at level k - 1 - i, the right half's point i
+    Vec left[K > 0 ? K : maxPoints], right[K > 0 ? K : maxPoints];
+    for (int i = 0; i < k; ++i) right[i] = h[i];
     left[0] = h[0];
-    right[k - 1] = h[k - 1];
+#pragma GCC unroll 32
     for (int j = 1; j < k; ++j) {
-        for (int i = 0; i < k - j; ++i) q[i] = Vec{0.5 * q[i].x + 0.5 * q[i + 1].x, 0.5 * q[i].y + 0.5 * q[i + 1].y};
-        left[j] = q[0];
-        right[k - 1 - j] = q[k - 1 - j];
+#pragma GCC unroll 32
+        for (int i = 0; i < k - j; ++i) {
+            right[i] = Vec{0.5 * right[i].x + 0.5 * right[i + 1].x, 0.5 * right[i].y + 0.5 * right[i + 1].y};
+        }
+        left[j] = right[0];
     }
     return derivativeClearN<K>(left, k, bound, depth - 1) && derivativeClearN<K>(right, k, bound, depth - 1);
 }
