@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace exactmode {
 
 namespace {
@@ -10,6 +14,21 @@ namespace {
 template <int N>
 void updateBox(ClipPiece& piece, int n) {
     const int count = N > 0 ? N : n;
+#if defined(__SSE2__)
+    // both coordinates at once: minpd(q, lo) is q < lo ? q : lo, as below, for each coordinate
+    __m128d lo = _mm_loadu_pd(&piece.p[0].x);
+    __m128d hi = lo;
+#pragma GCC unroll 32
+    for (int i = 1; i < count; ++i) {
+        const __m128d q = _mm_loadu_pd(&piece.p[i].x);
+        lo = _mm_min_pd(q, lo);
+        hi = _mm_max_pd(q, hi);
+    }
+    piece.minX = _mm_cvtsd_f64(lo);
+    piece.minY = _mm_cvtsd_f64(_mm_unpackhi_pd(lo, lo));
+    piece.maxX = _mm_cvtsd_f64(hi);
+    piece.maxY = _mm_cvtsd_f64(_mm_unpackhi_pd(hi, hi));
+#else
     Pair lo = piece.p[0];
     Pair hi = lo;
 #pragma GCC unroll 32
@@ -24,6 +43,7 @@ void updateBox(ClipPiece& piece, int n) {
     piece.minY = lo.y;
     piece.maxX = hi.x;
     piece.maxY = hi.y;
+#endif
 }
 
 // v a + u b, for each coordinate
