@@ -17,6 +17,8 @@ void Horner::set(const double* px, const double* py, int count) {
     for (int i = 0; i < count; ++i) {
         x[i] = binomials.c[d][i] * px[i];
         y[i] = binomials.c[d][i] * py[i];
+        xy[i][0] = x[i];
+        xy[i][1] = y[i];
     }
 }
 
@@ -28,7 +30,8 @@ void Curve::set(const double* px, const double* py, int count) {
     }
     position.set(x, y, n);
     // hodograph: d (P[i + 1] - P[i]), then once more
-    double dx[maxPoints], dy[maxPoints];
+    double dx[maxPoints] = {};
+    double dy[maxPoints] = {};
     const int d = n - 1;
     for (int i = 0; i < d; ++i) {
         dx[i] = d * (x[i + 1] - x[i]);

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "geometry/geometry.h"
 #include "intersect/exact.h"
 
@@ -34,6 +38,8 @@ struct Horner {
     int d = -1;  // -1: the zero curve
     double x[maxPoints];
     double y[maxPoints];
+    // the same coefficients as (x, y) pairs, so that a sum in double takes both coordinates at once
+    alignas(16) double xy[maxPoints][2];
 
     // Takes count control points; the binomial factors are folded in once, not at every evaluation.
     void set(const double* px, const double* py, int count);
@@ -62,6 +68,25 @@ struct Horner {
     // (1 - t)^d or t^d.
     template <class T>
     void sum(bool fromStart, T u, T& ax, T& ay) const {
+#if defined(__SSE2__)
+        if constexpr (std::is_same_v<T, double>) {
+            // the same operations for each coordinate (mulpd and addpd round as mulsd and addsd)
+            const __m128d uu = _mm_set1_pd(u);
+            __m128d a;
+            if (fromStart) {
+                a = _mm_load_pd(xy[d]);
+#pragma GCC unroll 2
+                for (int i = d - 1; i >= 0; --i) a = _mm_add_pd(_mm_mul_pd(a, uu), _mm_load_pd(xy[i]));
+            } else {
+                a = _mm_load_pd(xy[0]);
+#pragma GCC unroll 2
+                for (int i = 1; i <= d; ++i) a = _mm_add_pd(_mm_mul_pd(a, uu), _mm_load_pd(xy[i]));
+            }
+            ax = _mm_cvtsd_f64(a);
+            ay = _mm_cvtsd_f64(_mm_unpackhi_pd(a, a));
+            return;
+        }
+#endif
         if (fromStart) {
             ax = x[d];
             ay = y[d];
