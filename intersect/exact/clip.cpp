@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace exactmode {
 
@@ -108,14 +109,20 @@ bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other
     // down into it (when the first point lies above the band) or its upper chain comes up into it (when
     // below); the same from the other end. Each chain is built only when it is needed.
     const double step = 1.0 / (m - 1);
-    const auto turn = [&](int o, int a, int b) {
-        return static_cast<double>(a - o) * (e[b] - e[o]) - (e[a] - e[o]) * static_cast<double>(b - o);
-    };
-    const auto chain = [&](bool lower, int* out) {
+    // The chain turns the wrong way at a (and a is dropped) when turn(o, a, b) = (a - o) (e[b] - e[o]) -
+    // (e[a] - e[o]) (b - o) is at most 0 (lower) or at least 0 (upper): the rounded difference of two
+    // rounded products has the sign of their comparison, so the products are compared.
+    const auto chain = [&](auto side, int* out) {
+        constexpr bool lower = decltype(side)::value;
         int count = 0;
+#pragma GCC unroll 32
         for (int j = 0; j < m; ++j) {
-            while (count >= 2 && (lower ? turn(out[count - 2], out[count - 1], j) <= 0
-                                        : turn(out[count - 2], out[count - 1], j) >= 0)) {
+            while (count >= 2) {
+                const int o = out[count - 2];
+                const int a = out[count - 1];
+                const double p = static_cast<double>(a - o) * (e[j] - e[o]);
+                const double q = (e[a] - e[o]) * static_cast<double>(j - o);
+                if (lower ? !(p <= q) : !(p >= q)) break;
                 --count;
             }
             out[count++] = j;
@@ -128,8 +135,8 @@ bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other
     int upperChain[maxPoints];
     int nl = 0;
     int nu = 0;
-    if (e[0] > dmax || e[m - 1] > dmax) nl = chain(true, lowerChain);
-    if (e[0] < dmin || e[m - 1] < dmin) nu = chain(false, upperChain);
+    if (e[0] > dmax || e[m - 1] > dmax) nl = chain(std::true_type{}, lowerChain);
+    if (e[0] < dmin || e[m - 1] < dmin) nu = chain(std::false_type{}, upperChain);
 
     double lo = 0;
     if (e[0] > dmax) {
