@@ -29,18 +29,24 @@ bool directionCone(const ClipPiece& p, int count, double err, Vec& lo, Vec& hi) 
             any = true;
             continue;
         }
-        const double beyondHi = cross(hi, e);
-        const double beforeLo = cross(e, lo);
-        if (beyondHi > 0 && beforeLo > 0) return false;  // past both extremes: half a turn or more
-        if (beyondHi > 0) {
+        // the signs of cross(hi, e) and cross(e, lo): a rounded difference of two rounded products has the
+        // sign of their comparison
+        const double hiE = hi.x * e.y;
+        const double eHi = hi.y * e.x;
+        const double eLo = e.x * lo.y;
+        const double loE = e.y * lo.x;
+        const bool beyondHi = hiE > eHi;
+        const bool beforeLo = eLo > loE;
+        if (beyondHi && beforeLo) return false;  // past both extremes: half a turn or more
+        if (beyondHi) {
             hi = e;
-        } else if (beforeLo > 0) {
+        } else if (beforeLo) {
             lo = e;
-        } else if (beyondHi == 0 && beforeLo == 0 && dot(e, hi) < 0) {
+        } else if (hiE == eHi && eLo == loE && dot(e, hi) < 0) {
             return false;  // straight back
         }
     }
-    return any && cross(lo, hi) >= 0;
+    return any && lo.x * hi.y >= lo.y * hi.x;
 }
 
 }  // namespace
