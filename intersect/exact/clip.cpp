@@ -4,6 +4,10 @@
 #include <cmath>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace exactmode {
 
 namespace {
@@ -87,27 +91,41 @@ bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other
     }
     const double nx = -dy / len;
     const double ny = dx / len;
+    // the distance of q from the line: (q.x - start.x) nx + (q.y - start.y) ny
+#if defined(__SSE2__)
+    // both coordinates at once (subpd and mulpd round as subsd and mulsd)
+    const __m128d start = _mm_loadu_pd(&line.p[0].x);
+    const __m128d normal = _mm_set_pd(ny, nx);
+    const auto distance = [&](const Pair& q) {
+        const __m128d d = _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(&q.x), start), normal);
+        return _mm_cvtsd_f64(_mm_add_sd(d, _mm_unpackhi_pd(d, d)));
+    };
+#else
+    const auto distance = [&](const Pair& q) { return (q.x - line.x(0)) * nx + (q.y - line.y(0)) * ny; };
+#endif
     double dmin = 0;
     double dmax = 0;
 #pragma GCC unroll 32
     for (int i = 1; i < n; ++i) {
-        const double d = (line.x(i) - line.x(0)) * nx + (line.y(i) - line.y(0)) * ny;
+        const double d = distance(line.p[i]);
         dmin = std::min(dmin, d);
         dmax = std::max(dmax, d);
     }
     dmin -= margin;
     dmax += margin;
 
+    if (m < 1) return false;  // no points: none in the band
     double e[maxPoints];
-    bool allAbove = true;
-    bool allBelow = true;
+    // the nearest and farthest of other's points: all beyond the band when one of them is
+    double lowest = INFINITY;
+    double highest = -INFINITY;
 #pragma GCC unroll 32
     for (int j = 0; j < m; ++j) {
-        e[j] = (other.x(j) - line.x(0)) * nx + (other.y(j) - line.y(0)) * ny;
-        allAbove = allAbove && e[j] > dmax;
-        allBelow = allBelow && e[j] < dmin;
+        e[j] = distance(other.p[j]);
+        lowest = std::min(lowest, e[j]);
+        highest = std::max(highest, e[j]);
     }
-    if (allAbove || allBelow) return false;
+    if (lowest > dmax || highest < dmin) return false;
     // both ends inside the band: nothing to cut
     if (m == 1 || (e[0] >= dmin && e[0] <= dmax && e[m - 1] >= dmin && e[m - 1] <= dmax)) return true;
 
