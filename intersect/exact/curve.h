@@ -59,6 +59,7 @@ struct Horner {
         T ax, ay;
         sum(nearStart, u, ax, ay);
         T f = 1;
+#pragma GCC unroll 4
         for (int i = 0; i < d; ++i) f *= w;
         px = ax * f;
         py = ay * f;
@@ -122,6 +123,7 @@ void pointAndVelocity(const Horner& position, const Horner& velocity, T t, T& px
     position.sum(nearStart, u, ax, ay);
     velocity.sum(nearStart, u, bx, by);
     T f = 1;
+#pragma GCC unroll 4
     for (int i = 0; i < velocity.d; ++i) f *= w;
     vx = bx * f;
     vy = by * f;
@@ -146,6 +148,7 @@ void pointVelocityAcceleration(const Horner& position, const Horner& velocity, c
     T sx, sy;
     acceleration.sum(nearStart, u, sx, sy);
     T f = 1;
+#pragma GCC unroll 4
     for (int i = 0; i < acceleration.d; ++i) f *= w;
     ax = sx * f;
     ay = sy * f;
