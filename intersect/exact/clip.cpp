@@ -215,10 +215,16 @@ bool directionsApart(const Cone& a, const Cone& b, double err) {
     if (!a.valid || !b.valid) return false;
     // every edge is a positive mix of its cone's extremes, so the extremes decide
     int sign = 0;
-    for (const Vec& u : {a.lo, a.hi}) {
-        for (const Vec& v : {b.lo, b.hi}) {
-            const double lu = length(u);
-            const double lv = length(v);
+    const Vec us[2] = {a.lo, a.hi};
+    const Vec vs[2] = {b.lo, b.hi};
+    const double lus[2] = {length(a.lo), length(a.hi)};
+    const double lvs[2] = {length(b.lo), length(b.hi)};
+    for (int i = 0; i < 2; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const Vec& u = us[i];
+            const Vec& v = vs[k];
+            const double lu = lus[i];
+            const double lv = lvs[k];
             const double c = cross(u, v);
             const double bound = 2 * err * (lu + lv) + crossRounding * unitRoundoff * lu * lv;
             const int s = c > bound ? 1 : (c < -bound ? -1 : 0);
