@@ -23,6 +23,53 @@ template <int N>
 bool directionCone(const ClipPiece& p, int count, double err, Vec& lo, Vec& hi) {
     const int n = N > 0 ? N : count;
     bool any = false;
+#if defined(__SSE2__)
+    {
+        // The same operations as the form without SSE2 (after #else), both coordinates at once: an edge, its
+        // size, and the products of the cross products two at a time (subpd and mulpd round as subsd and
+        // mulsd). On a cone that does not exist, lo and hi are left as they were.
+        const auto swapped = [](__m128d v) { return _mm_shuffle_pd(v, v, 1); };
+        const auto firstOf = [](__m128d v) { return _mm_cvtsd_f64(v); };
+        const auto secondOf = [](__m128d v) { return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v)); };
+        const __m128d sign = _mm_set1_pd(-0.0);
+        const double negligible = directionlessEdge * err;
+        __m128d l = _mm_setzero_pd();
+        __m128d h = _mm_setzero_pd();
+        __m128d previous = _mm_loadu_pd(&p.p[0].x);
+#pragma GCC unroll 32
+        for (int i = 0; i + 1 < n; ++i) {
+            const __m128d next = _mm_loadu_pd(&p.p[i + 1].x);
+            const __m128d e = _mm_sub_pd(next, previous);
+            previous = next;
+            // an edge within rounding of zero adds nothing to the cone
+            const __m128d size = _mm_andnot_pd(sign, e);
+            if (firstOf(size) + secondOf(size) <= negligible) continue;
+            if (!any) {
+                l = h = e;
+                any = true;
+                continue;
+            }
+            // (hi.x e.y, hi.y e.x) and (e.x lo.y, e.y lo.x): the signs of cross(hi, e) and cross(e, lo)
+            const __m128d byHi = _mm_mul_pd(h, swapped(e));
+            const __m128d byLo = _mm_mul_pd(e, swapped(l));
+            const bool beyondHi = firstOf(byHi) > secondOf(byHi);
+            const bool beforeLo = firstOf(byLo) > secondOf(byLo);
+            if (beyondHi && beforeLo) return false;  // past both extremes: half a turn or more
+            if (beyondHi) {
+                h = e;
+            } else if (beforeLo) {
+                l = e;
+            } else if (firstOf(byHi) == secondOf(byHi) && firstOf(byLo) == secondOf(byLo)) {
+                const __m128d along = _mm_mul_pd(e, h);
+                if (firstOf(along) + secondOf(along) < 0) return false;  // straight back
+            }
+        }
+        _mm_storeu_pd(&lo.x, l);
+        _mm_storeu_pd(&hi.x, h);
+        const __m128d turn = _mm_mul_pd(l, swapped(h));
+        return any && firstOf(turn) >= secondOf(turn);
+    }
+#else
 #pragma GCC unroll 32
     for (int i = 0; i + 1 < n; ++i) {
         const Vec e{p.x(i + 1) - p.x(i), p.y(i + 1) - p.y(i)};
@@ -51,6 +98,7 @@ bool directionCone(const ClipPiece& p, int count, double err, Vec& lo, Vec& hi) 
         }
     }
     return any && lo.x * hi.y >= lo.y * hi.x;
+#endif
 }
 
 }  // namespace
