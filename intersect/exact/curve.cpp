@@ -15,10 +15,8 @@ const Binomials binomials;
 void Horner::set(const double* px, const double* py, int count) {
     d = count - 1;
     for (int i = 0; i < count; ++i) {
-        x[i] = binomials.c[d][i] * px[i];
-        y[i] = binomials.c[d][i] * py[i];
-        xy[i][0] = x[i];
-        xy[i][1] = y[i];
+        xy[i][0] = binomials.c[d][i] * px[i];
+        xy[i][1] = binomials.c[d][i] * py[i];
     }
 }
 
@@ -30,8 +28,7 @@ void Curve::set(const double* px, const double* py, int count) {
     }
     position.set(x, y, n);
     // hodograph: d (P[i + 1] - P[i]), then once more
-    double dx[maxPoints] = {};
-    double dy[maxPoints] = {};
+    double dx[maxPoints], dy[maxPoints];
     const int d = n - 1;
     for (int i = 0; i < d; ++i) {
         dx[i] = d * (x[i + 1] - x[i]);

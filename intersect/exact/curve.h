@@ -36,9 +36,7 @@ extern const Binomials binomials;
 // A polynomial curve of degree d as C(d, i) * P_i, ready for Horner evaluation in Bernstein form.
 struct Horner {
     int d = -1;  // -1: the zero curve
-    double x[maxPoints];
-    double y[maxPoints];
-    // the same coefficients as (x, y) pairs, so that a sum in double takes both coordinates at once
+    // the coefficients as (x, y) pairs, so that a sum in double takes both coordinates at once
     alignas(16) double xy[maxPoints][2];
 
     // Takes count control points; the binomial factors are folded in once, not at every evaluation.
@@ -89,20 +87,20 @@ struct Horner {
         }
 #endif
         if (fromStart) {
-            ax = x[d];
-            ay = y[d];
+            ax = xy[d][0];
+            ay = xy[d][1];
 #pragma GCC unroll 2
             for (int i = d - 1; i >= 0; --i) {
-                ax = ax * u + x[i];
-                ay = ay * u + y[i];
+                ax = ax * u + xy[i][0];
+                ay = ay * u + xy[i][1];
             }
         } else {
-            ax = x[0];
-            ay = y[0];
+            ax = xy[0][0];
+            ay = xy[0][1];
 #pragma GCC unroll 2
             for (int i = 1; i <= d; ++i) {
-                ax = ax * u + x[i];
-                ay = ay * u + y[i];
+                ax = ax * u + xy[i][0];
+                ay = ay * u + xy[i][1];
             }
         }
     }
