@@ -50,14 +50,15 @@ void updateBox(ClipPiece& piece, int n) {
 Pair mix(double v, const Pair& a, double u, const Pair& b) { return Pair{v * a.x + u * b.x, v * a.y + u * b.y}; }
 
 // restricts the control polygon of n points to its part [u0, u1] (0 <= u0 <= u1 <= 1) by de Casteljau
-template <int N>
+// (levels below First of the first pass, when u1 < 1, already built)
+template <int N, int First = 1>
 void restrictTo(Pair* p, int count, double u0, double u1) {
     const int n = N > 0 ? N : count;
     if (u1 < 1) {
         // keep [0, u1]: point k of the left part is the last of level k, built in place from the back
         const double v = 1 - u1;
 #pragma GCC unroll 32
-        for (int j = 1; j < n; ++j) {
+        for (int j = First; j < n; ++j) {
 #pragma GCC unroll 32
             for (int k = n - 1; k >= j; --k) p[k] = mix(v, p[k - 1], u1, p[k]);
         }
@@ -77,8 +78,17 @@ void restrictTo(Pair* p, int count, double u0, double u1) {
 template <int N>
 void extractN(const Curve& c, double t0, double t1, ClipPiece& piece) {
     const int n = N > 0 ? N : c.n;
-    for (int i = 0; i < n; ++i) piece.p[i] = Pair{c.x[i], c.y[i]};
-    restrictTo<N>(piece.p, n, t0, t1);
+    if (t1 < 1 && n > 1) {
+        // the first level of restrictTo's first pass read from the curve itself, the rest in place
+        const double v = 1 - t1;
+        piece.p[0] = Pair{c.x[0], c.y[0]};
+#pragma GCC unroll 32
+        for (int k = n - 1; k >= 1; --k) piece.p[k] = mix(v, Pair{c.x[k - 1], c.y[k - 1]}, t1, Pair{c.x[k], c.y[k]});
+        restrictTo<N, 2>(piece.p, n, t0, t1);
+    } else {
+        for (int i = 0; i < n; ++i) piece.p[i] = Pair{c.x[i], c.y[i]};
+        restrictTo<N>(piece.p, n, t0, t1);
+    }
     updateBox<N>(piece, n);
     piece.generation = 0;
     piece.hasCone = false;
