@@ -117,20 +117,30 @@ void halveN(const Curve& c, const ClipPiece& piece, double t0, double t1, ClipPi
     // the levels built in place in right: point k is last set at level n - 1 - k, the right half's point k
     const int n = N > 0 ? N : c.n;
     Pair* q = right.p;
-    const Pair* from = piece.p;
-    left.p[0] = from[0];
-    q[n - 1] = from[n - 1];
-    // the first level read from the piece itself, the others in place
-    if (n > 1) {
+    if constexpr (N > 1) {
+        // the first level read from the piece itself, the others in place (for a count known only at run
+        // time, copying the piece first compiles better)
+        const Pair* from = piece.p;
+        left.p[0] = from[0];
+        q[n - 1] = from[n - 1];
 #pragma GCC unroll 32
         for (int k = 0; k < n - 1; ++k) q[k] = mix(0.5, from[k], 0.5, from[k + 1]);
         left.p[1] = q[0];
-    }
 #pragma GCC unroll 32
-    for (int j = 2; j < n; ++j) {
+        for (int j = 2; j < n; ++j) {
 #pragma GCC unroll 32
-        for (int k = 0; k < n - j; ++k) q[k] = mix(0.5, q[k], 0.5, q[k + 1]);
-        left.p[j] = q[0];
+            for (int k = 0; k < n - j; ++k) q[k] = mix(0.5, q[k], 0.5, q[k + 1]);
+            left.p[j] = q[0];
+        }
+    } else {
+        for (int i = 0; i < n; ++i) q[i] = piece.p[i];
+        left.p[0] = piece.p[0];
+#pragma GCC unroll 32
+        for (int j = 1; j < n; ++j) {
+#pragma GCC unroll 32
+            for (int k = 0; k < n - j; ++k) q[k] = mix(0.5, q[k], 0.5, q[k + 1]);
+            left.p[j] = q[0];
+        }
     }
     updateBox<N>(left, n);
     updateBox<N>(right, n);
