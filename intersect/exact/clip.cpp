@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace exactmode {
 
@@ -18,6 +23,53 @@ template <int N>
 bool directionCone(const ClipPiece& p, int count, double err, Vec& lo, Vec& hi) {
     const int n = N > 0 ? N : count;
     bool any = false;
+#if defined(__SSE2__)
+    {
+        // The same operations as the form without SSE2 (after #else), both coordinates at once: an edge, its
+        // size, and the products of the cross products two at a time (subpd and mulpd round as subsd and
+        // mulsd). On a cone that does not exist, lo and hi are left as they were.
+        const auto swapped = [](__m128d v) { return _mm_shuffle_pd(v, v, 1); };
+        const auto firstOf = [](__m128d v) { return _mm_cvtsd_f64(v); };
+        const auto secondOf = [](__m128d v) { return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v)); };
+        const __m128d sign = _mm_set1_pd(-0.0);
+        const double negligible = directionlessEdge * err;
+        __m128d l = _mm_setzero_pd();
+        __m128d h = _mm_setzero_pd();
+        __m128d previous = _mm_loadu_pd(&p.p[0].x);
+#pragma GCC unroll 32
+        for (int i = 0; i + 1 < n; ++i) {
+            const __m128d next = _mm_loadu_pd(&p.p[i + 1].x);
+            const __m128d e = _mm_sub_pd(next, previous);
+            previous = next;
+            // an edge within rounding of zero adds nothing to the cone
+            const __m128d size = _mm_andnot_pd(sign, e);
+            if (firstOf(size) + secondOf(size) <= negligible) continue;
+            if (!any) {
+                l = h = e;
+                any = true;
+                continue;
+            }
+            // (hi.x e.y, hi.y e.x) and (e.x lo.y, e.y lo.x): the signs of cross(hi, e) and cross(e, lo)
+            const __m128d byHi = _mm_mul_pd(h, swapped(e));
+            const __m128d byLo = _mm_mul_pd(e, swapped(l));
+            const bool beyondHi = firstOf(byHi) > secondOf(byHi);
+            const bool beforeLo = firstOf(byLo) > secondOf(byLo);
+            if (beyondHi && beforeLo) return false;  // past both extremes: half a turn or more
+            if (beyondHi) {
+                h = e;
+            } else if (beforeLo) {
+                l = e;
+            } else if (firstOf(byHi) == secondOf(byHi) && firstOf(byLo) == secondOf(byLo)) {
+                const __m128d along = _mm_mul_pd(e, h);
+                if (firstOf(along) + secondOf(along) < 0) return false;  // straight back
+            }
+        }
+        _mm_storeu_pd(&lo.x, l);
+        _mm_storeu_pd(&hi.x, h);
+        const __m128d turn = _mm_mul_pd(l, swapped(h));
+        return any && firstOf(turn) >= secondOf(turn);
+    }
+#else
 #pragma GCC unroll 32
     for (int i = 0; i + 1 < n; ++i) {
         const Vec e{p.x(i + 1) - p.x(i), p.y(i + 1) - p.y(i)};
@@ -28,18 +80,25 @@ bool directionCone(const ClipPiece& p, int count, double err, Vec& lo, Vec& hi) 
             any = true;
             continue;
         }
-        const double beyondHi = cross(hi, e);
-        const double beforeLo = cross(e, lo);
-        if (beyondHi > 0 && beforeLo > 0) return false;  // past both extremes: half a turn or more
-        if (beyondHi > 0) {
+        // the signs of cross(hi, e) and cross(e, lo): a rounded difference of two rounded products has the
+        // sign of their comparison
+        const double hiE = hi.x * e.y;
+        const double eHi = hi.y * e.x;
+        const double eLo = e.x * lo.y;
+        const double loE = e.y * lo.x;
+        const bool beyondHi = hiE > eHi;
+        const bool beforeLo = eLo > loE;
+        if (beyondHi && beforeLo) return false;  // past both extremes: half a turn or more
+        if (beyondHi) {
             hi = e;
-        } else if (beforeLo > 0) {
+        } else if (beforeLo) {
             lo = e;
-        } else if (beyondHi == 0 && beforeLo == 0 && dot(e, hi) < 0) {
+        } else if (hiE == eHi && eLo == loE && dot(e, hi) < 0) {
             return false;  // straight back
         }
     }
-    return any && cross(lo, hi) >= 0;
+    return any && lo.x * hi.y >= lo.y * hi.x;
+#endif
 }
 
 }  // namespace
@@ -80,27 +139,41 @@ bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other
     }
     const double nx = -dy / len;
     const double ny = dx / len;
+    // the distance of q from the line: (q.x - start.x) nx + (q.y - start.y) ny
+#if defined(__SSE2__)
+    // both coordinates at once (subpd and mulpd round as subsd and mulsd)
+    const __m128d start = _mm_loadu_pd(&line.p[0].x);
+    const __m128d normal = _mm_set_pd(ny, nx);
+    const auto distance = [&](const Pair& q) {
+        const __m128d d = _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(&q.x), start), normal);
+        return _mm_cvtsd_f64(_mm_add_sd(d, _mm_unpackhi_pd(d, d)));
+    };
+#else
+    const auto distance = [&](const Pair& q) { return (q.x - line.x(0)) * nx + (q.y - line.y(0)) * ny; };
+#endif
     double dmin = 0;
     double dmax = 0;
 #pragma GCC unroll 32
     for (int i = 1; i < n; ++i) {
-        const double d = (line.x(i) - line.x(0)) * nx + (line.y(i) - line.y(0)) * ny;
+        const double d = distance(line.p[i]);
         dmin = std::min(dmin, d);
         dmax = std::max(dmax, d);
     }
     dmin -= margin;
     dmax += margin;
 
+    if (m < 1) return false;  // no points: none in the band
     double e[maxPoints];
-    bool allAbove = true;
-    bool allBelow = true;
+    // the nearest and farthest of other's points: all beyond the band when one of them is
+    double lowest = INFINITY;
+    double highest = -INFINITY;
 #pragma GCC unroll 32
     for (int j = 0; j < m; ++j) {
-        e[j] = (other.x(j) - line.x(0)) * nx + (other.y(j) - line.y(0)) * ny;
-        allAbove = allAbove && e[j] > dmax;
-        allBelow = allBelow && e[j] < dmin;
+        e[j] = distance(other.p[j]);
+        lowest = std::min(lowest, e[j]);
+        highest = std::max(highest, e[j]);
     }
-    if (allAbove || allBelow) return false;
+    if (lowest > dmax || highest < dmin) return false;
     // both ends inside the band: nothing to cut
     if (m == 1 || (e[0] >= dmin && e[0] <= dmax && e[m - 1] >= dmin && e[m - 1] <= dmax)) return true;
 
@@ -108,14 +181,20 @@ bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other
     // down into it (when the first point lies above the band) or its upper chain comes up into it (when
     // below); the same from the other end. Each chain is built only when it is needed.
     const double step = 1.0 / (m - 1);
-    const auto turn = [&](int o, int a, int b) {
-        return static_cast<double>(a - o) * (e[b] - e[o]) - (e[a] - e[o]) * static_cast<double>(b - o);
-    };
-    const auto chain = [&](bool lower, int* out) {
+    // The chain turns the wrong way at a (and a is dropped) when turn(o, a, b) = (a - o) (e[b] - e[o]) -
+    // (e[a] - e[o]) (b - o) is at most 0 (lower) or at least 0 (upper): the rounded difference of two
+    // rounded products has the sign of their comparison, so the products are compared.
+    const auto chain = [&](auto side, int* out) {
+        constexpr bool lower = decltype(side)::value;
         int count = 0;
+#pragma GCC unroll 32
         for (int j = 0; j < m; ++j) {
-            while (count >= 2 && (lower ? turn(out[count - 2], out[count - 1], j) <= 0
-                                        : turn(out[count - 2], out[count - 1], j) >= 0)) {
+            while (count >= 2) {
+                const int o = out[count - 2];
+                const int a = out[count - 1];
+                const double p = static_cast<double>(a - o) * (e[j] - e[o]);
+                const double q = (e[a] - e[o]) * static_cast<double>(j - o);
+                if (lower ? !(p <= q) : !(p >= q)) break;
                 --count;
             }
             out[count++] = j;
@@ -128,8 +207,8 @@ bool clipToFatLineN(const ClipPiece& line, int lineCount, const ClipPiece& other
     int upperChain[maxPoints];
     int nl = 0;
     int nu = 0;
-    if (e[0] > dmax || e[m - 1] > dmax) nl = chain(true, lowerChain);
-    if (e[0] < dmin || e[m - 1] < dmin) nu = chain(false, upperChain);
+    if (e[0] > dmax || e[m - 1] > dmax) nl = chain(std::true_type{}, lowerChain);
+    if (e[0] < dmin || e[m - 1] < dmin) nu = chain(std::false_type{}, upperChain);
 
     double lo = 0;
     if (e[0] > dmax) {
@@ -184,10 +263,16 @@ bool directionsApart(const Cone& a, const Cone& b, double err) {
     if (!a.valid || !b.valid) return false;
     // every edge is a positive mix of its cone's extremes, so the extremes decide
     int sign = 0;
-    for (const Vec& u : {a.lo, a.hi}) {
-        for (const Vec& v : {b.lo, b.hi}) {
-            const double lu = length(u);
-            const double lv = length(v);
+    const Vec us[2] = {a.lo, a.hi};
+    const Vec vs[2] = {b.lo, b.hi};
+    const double lus[2] = {length(a.lo), length(a.hi)};
+    const double lvs[2] = {length(b.lo), length(b.hi)};
+    for (int i = 0; i < 2; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const Vec& u = us[i];
+            const Vec& v = vs[k];
+            const double lu = lus[i];
+            const double lv = lvs[k];
             const double c = cross(u, v);
             const double bound = 2 * err * (lu + lv) + crossRounding * unitRoundoff * lu * lv;
             const int s = c > bound ? 1 : (c < -bound ? -1 : 0);

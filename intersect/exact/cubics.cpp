@@ -408,7 +408,7 @@ CubicAnswer crossCubics(const Curve& a, const Curve& b, double tolerance, bool s
     for (const Curve* c : {&a, &b}) {
         for (int i = 0; i < 4; ++i) {
             largestCoefficient =
-                std::max({largestCoefficient, std::fabs(c->position.x[i]), std::fabs(c->position.y[i])});
+                std::max({largestCoefficient, std::fabs(c->position.xy[i][0]), std::fabs(c->position.xy[i][1])});
         }
     }
     const double moved = unitRoundoff * largestCoefficient;

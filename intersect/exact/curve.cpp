@@ -15,8 +15,8 @@ const Binomials binomials;
 void Horner::set(const double* px, const double* py, int count) {
     d = count - 1;
     for (int i = 0; i < count; ++i) {
-        x[i] = binomials.c[d][i] * px[i];
-        y[i] = binomials.c[d][i] * py[i];
+        xy[i][0] = binomials.c[d][i] * px[i];
+        xy[i][1] = binomials.c[d][i] * py[i];
     }
 }
 

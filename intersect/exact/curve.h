@@ -7,6 +7,10 @@
 #include <cmath>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "geometry/geometry.h"
 #include "intersect/exact.h"
 
@@ -32,8 +36,8 @@ extern const Binomials binomials;
 // A polynomial curve of degree d as C(d, i) * P_i, ready for Horner evaluation in Bernstein form.
 struct Horner {
     int d = -1;  // -1: the zero curve
-    double x[maxPoints];
-    double y[maxPoints];
+    // the coefficients as (x, y) pairs, so that a sum in double takes both coordinates at once
+    alignas(16) double xy[maxPoints][2];
 
     // Takes count control points; the binomial factors are folded in once, not at every evaluation.
     void set(const double* px, const double* py, int count);
@@ -53,6 +57,7 @@ struct Horner {
         T ax, ay;
         sum(nearStart, u, ax, ay);
         T f = 1;
+#pragma GCC unroll 4
         for (int i = 0; i < d; ++i) f *= w;
         px = ax * f;
         py = ay * f;
@@ -62,21 +67,40 @@ struct Horner {
     // (1 - t)^d or t^d.
     template <class T>
     void sum(bool fromStart, T u, T& ax, T& ay) const {
+#if defined(__SSE2__)
+        if constexpr (std::is_same_v<T, double>) {
+            // the same operations for each coordinate (mulpd and addpd round as mulsd and addsd)
+            const __m128d uu = _mm_set1_pd(u);
+            __m128d a;
+            if (fromStart) {
+                a = _mm_load_pd(xy[d]);
+#pragma GCC unroll 2
+                for (int i = d - 1; i >= 0; --i) a = _mm_add_pd(_mm_mul_pd(a, uu), _mm_load_pd(xy[i]));
+            } else {
+                a = _mm_load_pd(xy[0]);
+#pragma GCC unroll 2
+                for (int i = 1; i <= d; ++i) a = _mm_add_pd(_mm_mul_pd(a, uu), _mm_load_pd(xy[i]));
+            }
+            ax = _mm_cvtsd_f64(a);
+            ay = _mm_cvtsd_f64(_mm_unpackhi_pd(a, a));
+            return;
+        }
+#endif
         if (fromStart) {
-            ax = x[d];
-            ay = y[d];
+            ax = xy[d][0];
+            ay = xy[d][1];
 #pragma GCC unroll 2
             for (int i = d - 1; i >= 0; --i) {
-                ax = ax * u + x[i];
-                ay = ay * u + y[i];
+                ax = ax * u + xy[i][0];
+                ay = ay * u + xy[i][1];
             }
         } else {
-            ax = x[0];
-            ay = y[0];
+            ax = xy[0][0];
+            ay = xy[0][1];
 #pragma GCC unroll 2
             for (int i = 1; i <= d; ++i) {
-                ax = ax * u + x[i];
-                ay = ay * u + y[i];
+                ax = ax * u + xy[i][0];
+                ay = ay * u + xy[i][1];
             }
         }
     }
@@ -97,6 +121,7 @@ void pointAndVelocity(const Horner& position, const Horner& velocity, T t, T& px
     position.sum(nearStart, u, ax, ay);
     velocity.sum(nearStart, u, bx, by);
     T f = 1;
+#pragma GCC unroll 4
     for (int i = 0; i < velocity.d; ++i) f *= w;
     vx = bx * f;
     vy = by * f;
@@ -121,6 +146,7 @@ void pointVelocityAcceleration(const Horner& position, const Horner& velocity, c
     T sx, sy;
     acceleration.sum(nearStart, u, sx, sy);
     T f = 1;
+#pragma GCC unroll 4
     for (int i = 0; i < acceleration.d; ++i) f *= w;
     ax = sx * f;
     ay = sy * f;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "intersect/exact/newton.h"
 
 namespace exactmode {
@@ -43,6 +47,26 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
     const int k = K > 0 ? K : count;
     double loX = h[0].x, hiX = h[0].x, loY = h[0].y, hiY = h[0].y;
     Vec mean{0, 0};
+#if defined(__SSE2__)
+    // both coordinates at once: minpd(q, lo) is std::min(lo, q), maxpd(q, hi) is std::max(hi, q), and
+    // addpd adds as addsd, for each coordinate
+    __m128d lo = _mm_loadu_pd(&h[0].x);
+    __m128d hi = lo;
+    __m128d sum = _mm_setzero_pd();
+#pragma GCC unroll 32
+    for (int i = 0; i < k; ++i) {
+        const __m128d q = _mm_loadu_pd(&h[i].x);
+        lo = _mm_min_pd(q, lo);
+        hi = _mm_max_pd(q, hi);
+        sum = _mm_add_pd(sum, q);
+    }
+    loX = _mm_cvtsd_f64(lo);
+    loY = _mm_cvtsd_f64(_mm_unpackhi_pd(lo, lo));
+    hiX = _mm_cvtsd_f64(hi);
+    hiY = _mm_cvtsd_f64(_mm_unpackhi_pd(hi, hi));
+    mean.x = _mm_cvtsd_f64(sum);
+    mean.y = _mm_cvtsd_f64(_mm_unpackhi_pd(sum, sum));
+#else
 #pragma GCC unroll 32
     for (int i = 0; i < k; ++i) {
         loX = std::min(loX, h[i].x);
@@ -52,6 +76,7 @@ bool derivativeClearN(const Vec* h, int count, double bound, int depth) {
         mean.x += h[i].x;
         mean.y += h[i].y;
     }
+#endif
     if (loX > bound || hiX < -bound || loY > bound || hiY < -bound) return true;
     // every control point beyond bound along the unit direction of the mean
     const double m = length(mean);
