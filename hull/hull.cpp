@@ -265,10 +265,10 @@ int wrapThreePoints(const Point* points, Point* out) {
 // The walk by orientation: every comparison a cross product of the float differences, certified as
 // compareByGeometry certifies it, and the vertices kept as indices until the end. In walks of more than four
 // points a near-tie between two sideways directions is decided by their float angles, as angleAbove and
-// angleBelow decide it. Any other
-// decision the geometry leaves open (an exactly vertical direction, a direction near a threshold or near
-// straight down) gives up, and the caller takes the walk above, which decides it by the arctangent; nothing
-// is written to out before the walk is certain.
+// angleBelow decide it. Any other decision the geometry leaves open (an exactly vertical direction, a
+// direction near a threshold or near straight down, and near-ties among four points or fewer) gives up, and
+// the caller takes the walk above, which decides it by the arctangent; nothing is written to out before the
+// walk is certain.
 
 // The float differences from one point to another, as directionAngle forms them (held in double, where every
 // product below is formed), and their squared length.
