@@ -262,11 +262,13 @@ int wrapThreePoints(const Point* points, Point* out) {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// The walk by orientation alone: every comparison a cross product of the float differences, certified as
-// compareByGeometry certifies it, and the vertices kept as indices until the end. Any decision the geometry
-// leaves open (a near-tie, an exactly vertical direction, a direction near a threshold or near straight
-// down) gives up, and the caller takes the walk above, which decides it by the arctangent; nothing is
-// written to out before the walk is certain.
+// The walk by orientation: every comparison a cross product of the float differences, certified as
+// compareByGeometry certifies it, and the vertices kept as indices until the end. In walks of more than four
+// points a near-tie between two sideways directions is decided by their float angles, as angleAbove and
+// angleBelow decide it. Any other decision the geometry leaves open (an exactly vertical direction, a
+// direction near a threshold or near straight down, and near-ties among four points or fewer) gives up, and
+// the caller takes the walk above, which decides it by the arctangent; nothing is written to out before the
+// walk is certain.
 
 // The float differences from one point to another, as directionAngle forms them (held in double, where every
 // product below is formed), and their squared length.
@@ -323,11 +325,34 @@ bool distinctPositions(const Point* points, int n) {
 
 constexpr int givesUp = -1;
 
+// The float angle of the best direction so far, found only when a near-tie needs it.
+class LazyAngle {
+public:
+    float of(const Point& from, const Point& to) {
+        if (!known) {
+            angle = directionAngle(from, to);
+            known = true;
+        }
+        return angle;
+    }
+    void set(float a) {
+        angle = a;
+        known = true;
+    }
+    void forget() { known = false; }
+
+private:
+    bool known = false;
+    float angle = 0;
+};
+
 // nextLeftVertex decided by orientation, or givesUp. Candidates at cur's own position (angle 0) never
 // beat the start; vertical ones give up.
+template <bool decideNearTies>
 int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, const bool* taken) {
     int best = cur;
     Difference bestDifference{0, 0, 0};
+    LazyAngle bestAngle;
     for (int j = 0; j < n; ++j) {
         // a position already taken never qualifies (cur's own included), the top excepted
         if (j != top && taken[j]) continue;
@@ -344,20 +369,32 @@ int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, co
             if (!(d.dx < 0 || d.dy >= 0 || -static_cast<double>(d.dy) * sameAngleSine <= d.dx)) return givesUp;
         } else {
             const int c = compareSideways(d, bestDifference);
-            if (c == undecided) return givesUp;
+            if (c == undecided) {
+                if (!decideNearTies) return givesUp;
+                // a near-tie: the float angles decide, as they do in the walk above
+                const float angle = directionAngle(points[cur], points[j]);
+                if (!(angle > bestAngle.of(points[cur], points[best]))) continue;
+                best = j;
+                bestDifference = d;
+                bestAngle.set(angle);
+                continue;
+            }
             if (c <= 0) continue;
         }
         best = j;
         bestDifference = d;
+        bestAngle.forget();
     }
     return best;
 }
 
 // nextRightVertex decided by orientation, or givesUp.
+template <bool decideNearTies>
 int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, const bool* taken) {
     int best = top;
     Difference bestDifference = differenceOf(points[ref], points[top]);
     if (bestDifference.dx == 0) return givesUp;
+    LazyAngle bestAngle;
     for (int j = 0; j < n; ++j) {
         // a position already taken never qualifies (the left side's included), the top excepted
         if (j != top && taken[j]) continue;
@@ -371,16 +408,28 @@ int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, c
             return givesUp;
         }
         const int c = compareSideways(d, bestDifference);
-        if (c == undecided) return givesUp;
+        if (c == undecided) {
+            if (!decideNearTies) return givesUp;
+            // a near-tie: the float angles decide, as they do in the walk above
+            const float angle = directionAngle(points[ref], points[j]);
+            if (!(angle < bestAngle.of(points[ref], points[best]))) continue;
+            best = j;
+            bestDifference = d;
+            bestAngle.set(angle);
+            continue;
+        }
         if (c >= 0) continue;
         best = j;
         bestDifference = d;
+        bestAngle.forget();
     }
     return best;
 }
 
 // The walk of wrap() by orientation for n >= 1 points of plain coordinates: its count and out, or givesUp
-// with out untouched.
+// with out untouched. Near-ties give up too unless decideNearTies, which pays where they are common: among
+// the many nearly collinear control points of long pieces.
+template <bool decideNearTies>
 int wrapByOrientation(const Point* points, int n, Point* out) {
     int top = 0;
     int bottom = 0;
@@ -401,7 +450,7 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
     // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
     int cur = bottom;
     for (;;) {
-        const int best = nextLeftVertexByOrientation(points, n, cur, top, taken);
+        const int best = nextLeftVertexByOrientation<decideNearTies>(points, n, cur, top, taken);
         if (best == givesUp || best == cur || k == n) return givesUp;
         chosen[k++] = best;
         markPosition(points, n, best, distinct, taken);
@@ -411,7 +460,7 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
     const int k1 = k;
     int ref = bottom;
     while (k < n) {
-        const int best = nextRightVertexByOrientation(points, n, ref, top, taken);
+        const int best = nextRightVertexByOrientation<decideNearTies>(points, n, ref, top, taken);
         if (best == givesUp) return givesUp;
         if (best == top) break;
         chosen[k++] = best;
@@ -511,7 +560,7 @@ int convexHullOfPlainPoints(const Point* points, int n, Point* out) {
         if (k >= 0) return k;
     }
     if (n <= maxControlPoints) {
-        const int k = wrapByOrientation(points, n, out);
+        const int k = n > 4 ? wrapByOrientation<true>(points, n, out) : wrapByOrientation<false>(points, n, out);
         if (k != givesUp) return k;
     }
     return wrap<nextLeftVertex, nextRightVertex>(points, n, out);

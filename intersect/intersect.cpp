@@ -232,6 +232,21 @@ inline bool edgesSurelyApart(const OutlineEdge& a, const OutlineEdge& b) {
     return gapY > apartAlongY * side && a.shallow;
 }
 
+// The shortcut above for one edge of a first outline, as an outline of its own, against the whole second
+// outline, whose edges are all long enough; the coordinates of both lie within 2^60.
+inline bool edgeSurelyApartFromOutline(const OutlineEdge& a, const HullOutline& second) {
+    if (!a.longEnough) return false;
+    const double loX = std::min(static_cast<double>(a.loX), second.loX);
+    const double hiX = std::max(static_cast<double>(a.hiX), second.hiX);
+    const double loY = std::min(static_cast<double>(a.loY), second.loY);
+    const double hiY = std::max(static_cast<double>(a.hiY), second.hiY);
+    const double side = std::max(hiX - loX, hiY - loY);
+    const double gapX = std::max(second.loX - a.hiX, a.loX - second.hiX);
+    if (gapX > apartAlongX * side) return true;
+    const double gapY = std::max(second.loY - a.hiY, a.loY - second.hiY);
+    return gapY > apartAlongY * side && a.shallow;
+}
+
 // the shortcut above, on the outlines' edges formed beforehand
 bool surelyApart(BoxVerdict boxes, const OutlineEdge* edges1, int count1, const OutlineEdge* edges2, int count2) {
     if (boxes == boxesMeet || (boxes == boxesApartAlongY && !isShallow(edges1, count1))) return false;
@@ -286,9 +301,14 @@ bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
     const int count1 = first.distinctEdges();
     const int count2 = second.distinctEdges();
     if (surelyApart(boxVerdict(first, second), edges1, count1, edges2, count2)) return false;
-    // the same shortcut for each edge pair, as two outlines of one edge each, where no coordinate is too large
-    const bool shortcuts = count1 > edgesWorthBoxes && count2 > edgesWorthBoxes && withinShortcutRange(first, second);
+    // the same shortcut for each edge of the first outline against the whole second one (where the first
+    // has its edge boxes and every edge of the second is long enough), and for each edge pair, as two
+    // outlines of one edge each, where no coordinate is too large
+    const bool inRange = count1 > edgesWorthBoxes && withinShortcutRange(first, second);
+    const bool rowShortcuts = inRange && hasLongEdges(edges2, count2);
+    const bool shortcuts = inRange && count2 > edgesWorthBoxes;
     for (int i = 0; i < count1; ++i) {
+        if (rowShortcuts && edgeSurelyApartFromOutline(edges1[i], second)) continue;
         for (int j = 0; j < count2; ++j) {
             if (shortcuts && edgesSurelyApart(edges1[i], edges2[j])) continue;
             if (edgesMeet(edges1[i], edges2[j])) return true;
