@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "geometry/geometry.h"
+#include "tests/support/elevated.h"
 
 namespace benchpairs {
 
@@ -15,20 +16,6 @@ struct Pair {
     Polygon a;
     Polygon b;
 };
-
-// the same curve with one control point more (the new points rounded to float)
-inline Polygon elevate(const Polygon& c) {
-    const int n = static_cast<int>(c.size());
-    Polygon out(c.size() + 1);
-    out[0] = c[0];
-    out[static_cast<size_t>(n)] = c[static_cast<size_t>(n - 1)];
-    for (int i = 1; i < n; ++i) {
-        const double f = static_cast<double>(i) / n;
-        out[static_cast<size_t>(i)] = Point(static_cast<float>(f * c[i - 1].x + (1 - f) * c[i].x),
-                                            static_cast<float>(f * c[i - 1].y + (1 - f) * c[i].y));
-    }
-    return out;
-}
 
 inline std::vector<Pair> issueCubics() {
     return {
@@ -45,7 +32,7 @@ inline std::vector<Pair> tenPointsTenCrossings() {
                        Point(9, 0), Point(9, 3), Point(10, 3), Point(3, 6)};
     const Polygon b = {Point(3, 9),  Point(2, 4), Point(5, 0), Point(10, 4), Point(7, 7),
                        Point(2, 10), Point(2, 0), Point(5, 6), Point(8, 5)};
-    return {{elevate(a), elevate(b)}};
+    return {{elevated(a), elevated(b)}};
 }
 
 // pairs of curves of `points` control points each, coordinates uniform in [low, high)

@@ -27,6 +27,7 @@
 
 #include "bench/curve_pairs.h"
 #include "intersect/exact.h"
+#include "tests/support/elevated.h"
 
 namespace {
 
@@ -72,19 +73,6 @@ Polygon half(const Polygon& c, bool second) {
 PointD middle(const Polygon& c) { return half(c, true)[0]; }
 
 Polygon reversed(const Polygon& c) { return Polygon(c.rbegin(), c.rend()); }
-
-// the same curve with one control point more (exact when coordinates are multiples of n)
-Polygon elevated(const Polygon& c) {
-    const size_t n = c.size();
-    Polygon out(n + 1);
-    out[0] = c[0];
-    out[n] = c[n - 1];
-    for (size_t i = 1; i < n; ++i) {
-        const double f = static_cast<double>(i) / static_cast<double>(n);
-        out[i] = {f * c[i - 1].x + (1 - f) * c[i].x, f * c[i - 1].y + (1 - f) * c[i].y};
-    }
-    return out;
-}
 
 // a quarter turn (k times) and a shift, exact
 Polygon turned(const Polygon& c, int k, double dx, double dy) {

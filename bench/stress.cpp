@@ -37,6 +37,7 @@
 #include "tests/support/literal_search.h"
 #include "bezier/bezier.h"
 #include "intersect/intersect.h"
+#include "tests/support/elevated.h"
 
 // --- every operator new of the process is counted: bytes held now and the most held since a reset ---
 
@@ -183,21 +184,6 @@ Curve piece(const Curve& c, float t0, float t1) {
     splitBezier(left.data(), n, t0 / t1, part.data(), right.data());  // right: t1 back to t0
     std::reverse(right.begin(), right.end());
     return right;
-}
-
-// the same curve with one more control point (degree elevation), in double rounded once
-Curve elevated(const Curve& c) {
-    const int n = static_cast<int>(c.size());  // points; the degree is n - 1
-    Curve e(static_cast<size_t>(n + 1));
-    e[0] = c[0];
-    e[static_cast<size_t>(n)] = c[static_cast<size_t>(n - 1)];
-    for (int i = 1; i < n; ++i) {
-        const double a = static_cast<double>(i) / n;
-        const Point& p = c[static_cast<size_t>(i - 1)];
-        const Point& q = c[static_cast<size_t>(i)];
-        e[static_cast<size_t>(i)] = Point(static_cast<float>(a * p.x + (1 - a) * q.x), static_cast<float>(a * p.y + (1 - a) * q.y));
-    }
-    return e;
 }
 
 Curve shifted(const Curve& c, double dx, double dy) {

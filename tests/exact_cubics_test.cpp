@@ -14,6 +14,7 @@
 #include "intersect/exact/isolate.h"
 #include "intersect/exact/stretches.h"
 #include "testing.h"
+#include "tests/support/elevated.h"
 
 namespace {
 
@@ -332,19 +333,6 @@ FramedCurve frame(const Polygon& p) {
     f.err = (8 * n + 32) * DBL_EPSILON * scale;
     f.tolerance = 2 * f.err;
     return f;
-}
-
-// the same curve with one control point more
-Polygon elevated(const Polygon& p) {
-    const size_t n = p.size();
-    Polygon q(n + 1);
-    q[0] = p[0];
-    q[n] = p[n - 1];
-    for (size_t i = 1; i < n; ++i) {
-        const double f = static_cast<double>(i) / static_cast<double>(n);
-        q[i] = {f * p[i - 1].x + (1 - f) * p[i].x, f * p[i - 1].y + (1 - f) * p[i].y};
-    }
-    return q;
 }
 
 // the part [t0, t1] of a cubic, by de Casteljau

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "testing.h"
+#include "tests/support/elevated.h"
 
 namespace {
 
@@ -153,19 +154,6 @@ Curve piece(const Curve& c, long double t0, long double t1) {
     }
     Curve out(c.size());
     for (int i = 0; i < n; ++i) out[i] = {static_cast<double>(p[i].x), static_cast<double>(p[i].y)};
-    return out;
-}
-
-// the same curve with one control point more
-Curve elevate(const Curve& c) {
-    const int n = static_cast<int>(c.size());
-    Curve out(c.size() + 1);
-    out[0] = c[0];
-    out[n] = c[n - 1];
-    for (int i = 1; i < n; ++i) {
-        const double f = static_cast<double>(i) / n;
-        out[i] = {f * c[i - 1].x + (1 - f) * c[i].x, f * c[i - 1].y + (1 - f) * c[i].y};
-    }
     return out;
 }
 
@@ -373,7 +361,7 @@ std::vector<ExactCase> exactCases() {
     // the same cubic given with five control points
     cases.push_back({"CubicAndItsElevatedPiece",
                      issueCubic1,
-                     elevate(piece(issueCubic1, 0.5L, 1.0L)),
+                     elevated(piece(issueCubic1, 0.5L, 1.0L)),
                      {},
                      {{0.5, 1, 0, 1}},
                      1e-12});
@@ -700,7 +688,7 @@ TEST(ExactIntersectionRandom, OverlapsBuiltOnPurposeAreOneStretch) {
         Curve b = piece(a, lo, hi);
         const bool back = k % 2 == 1;
         if (back) b = reversed(b);
-        if (k % 3 == 0 && (!exactOnly || a.size() == 2)) b = elevate(b);  // exact for a segment only
+        if (k % 3 == 0 && (!exactOnly || a.size() == 2)) b = elevated(b);  // exact for a segment only
         const ExactIntersections r = intersect(a, b);
         SCOPED_TRACE("pair " + std::to_string(k) + " of " + std::to_string(a.size()) + " points, piece [" +
                      std::to_string(lo) + ", " + std::to_string(hi) + "]; found:\n" + describe(r));
