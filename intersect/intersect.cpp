@@ -6,6 +6,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "bezier/bezier.h"
 #include "hull/hull.h"
 #include "intersect/outline.h"
@@ -210,9 +214,11 @@ inline bool withinShortcutRange(const HullOutline& first, const HullOutline& sec
 }
 
 BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
-    if (!withinShortcutRange(first, second)) return boxesMeet;
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
+    if (!(std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate)) {
+        return boxesMeet;
+    }
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(second.loX - first.hiX, first.loX - second.hiX);
     if (gapX > apartAlongX * side) return boxesApartAlongX;
@@ -253,8 +259,23 @@ bool surelyApart(BoxVerdict boxes, const OutlineEdge* edges1, int count1, const 
     return hasLongEdges(edges1, count1) && hasLongEdges(edges2, count2);
 }
 
-// the box of n >= 1 points (loX, hiX, loY, hiY), found in float and given in double
+// the box of n >= 1 points (loX, hiX, loY, hiY), found in float and given in double: each bound is the
+// first point's coordinate replaced by every later one strictly beyond it
 void boxOf(const Point* points, int n, double box[4]) {
+#if defined(__SSE2__)
+    // x and y side by side; minps(p, lo) is p < lo ? p : lo, the same choice as std::min(lo, p)
+    __m128 lo = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&points[0].x)));
+    __m128 hi = lo;
+    for (int i = 1; i < n; ++i) {
+        const __m128 p = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&points[i].x)));
+        lo = _mm_min_ps(p, lo);
+        hi = _mm_max_ps(p, hi);
+    }
+    const __m128d loXY = _mm_cvtps_pd(lo);
+    const __m128d hiXY = _mm_cvtps_pd(hi);
+    _mm_storeu_pd(box, _mm_unpacklo_pd(loXY, hiXY));
+    _mm_storeu_pd(box + 2, _mm_unpackhi_pd(loXY, hiXY));
+#else
     float loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
     for (int i = 1; i < n; ++i) {
         loX = std::min(loX, points[i].x);
@@ -266,6 +287,7 @@ void boxOf(const Point* points, int n, double box[4]) {
     box[1] = hiX;
     box[2] = loY;
     box[3] = hiY;
+#endif
 }
 
 }  // namespace
@@ -284,20 +306,11 @@ void describeEdges(HullOutline& outline, OutlineEdge* room) {
     outline.edges = room;
 }
 
-bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
-    // the edges as described beforehand, or here
-    OutlineEdge local1[maxControlPoints];
-    OutlineEdge local2[maxControlPoints];
-    const OutlineEdge* edges1 = first.edges;
-    const OutlineEdge* edges2 = second.edges;
-    if (edges1 == nullptr) {
-        describeEdgesInto(first, local1);
-        edges1 = local1;
-    }
-    if (edges2 == nullptr) {
-        describeEdgesInto(second, local2);
-        edges2 = local2;
-    }
+namespace {
+
+// hullsOverlap of two outlines whose edges are described in edges1 and edges2
+bool describedOutlinesOverlap(const HullOutline& first, const OutlineEdge* edges1, const HullOutline& second,
+                              const OutlineEdge* edges2) {
     const int count1 = first.distinctEdges();
     const int count2 = second.distinctEdges();
     if (surelyApart(boxVerdict(first, second), edges1, count1, edges2, count2)) return false;
@@ -315,6 +328,22 @@ bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool hullsOverlap(const HullOutline& first, const HullOutline& second) {
+    if (first.edges != nullptr && second.edges != nullptr) {
+        return describedOutlinesOverlap(first, first.edges, second, second.edges);
+    }
+    // the edges of either described here
+    OutlineEdge local1[maxControlPoints];
+    OutlineEdge local2[maxControlPoints];
+    HullOutline described1 = first;
+    HullOutline described2 = second;
+    if (first.edges == nullptr) describeEdges(described1, local1);
+    if (second.edges == nullptr) describeEdges(described2, local2);
+    return describedOutlinesOverlap(described1, described1.edges, described2, described2.edges);
 }
 
 int hullsOverlap(const Point* hull1, int n1, const Point* hull2, int n2) {
@@ -682,7 +711,7 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
     // paired with itself (a curve searched against itself) always meets: the first edge lies on itself, which
     // segmentIntersection takes as collinear and overlapping, and the boxes coincide.
     const bool same = &piece1 == &piece2;
-    const bool meet = same || ((hullsOverlap(outline1, outline2) || insideConvexPolygon(hull1[0], hull2, m2) ||
+    const bool meet = same || ((describedOutlinesOverlap(outline1, outline1.edges, outline2, outline2.edges) || insideConvexPolygon(hull1[0], hull2, m2) ||
                                 insideConvexPolygon(hull2[0], hull1, m1)) &&
                                !outlinesApart(search, piece1, piece2));
     if (!meet) {
