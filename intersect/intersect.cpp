@@ -101,33 +101,42 @@ constexpr double belowZeroMargin = 0x1p-60;           // a quotient this far bel
 
 enum RangeVerdict { inRange, outOfRange, closeCall };
 
+// whether the sign bits of two doubles differ: for non-zero values, whether one is negative and the other
+// positive
+inline bool oppositeSigns(double u, double v) {
+    std::uint64_t bitsU;
+    std::uint64_t bitsV;
+    std::memcpy(&bitsU, &u, sizeof bitsU);
+    std::memcpy(&bitsV, &v, sizeof bitsV);
+    return ((bitsU ^ bitsV) >> 63) != 0;
+}
+
 // Where the float rounding of numerator / denominator lies against [0, 1], told without dividing when
 // it is far from both ends. The quotient is in [0, 1] when the two share a sign (or the numerator is zero)
-// and |numerator| <= |denominator|; beyond 1 + 2^-20 or below -2^-60 its rounding stays outside.
+// and |numerator| <= |denominator|; beyond 1 + 2^-20 or below -2^-60 its rounding stays outside. The
+// denominator is never zero.
 RangeVerdict unitRange(double numerator, double denominator) {
     const double a = std::fabs(numerator);
     const double b = std::fabs(denominator);
-    if (numerator == 0 || (numerator > 0) == (denominator > 0)) {
-        if (a <= b) return inRange;
-        if (a >= b * (1 + beyondOneMargin)) return outOfRange;
-        return closeCall;
+    if (oppositeSigns(numerator, denominator) && numerator != 0) {
+        return a >= b * belowZeroMargin ? outOfRange : closeCall;
     }
-    if (a >= b * belowZeroMargin) return outOfRange;
+    if (a <= b) return inRange;
+    if (a >= b * (1 + beyondOneMargin)) return outOfRange;
     return closeCall;
 }
 
 // segmentIntersection(first, second) != 0, with the crossing case's range tests done without division
 // where the outcome is certain; close calls and the parallel case go to segmentIntersection itself.
 bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
-    const float cross =
-        static_cast<float>(static_cast<double>(first.dx) * second.dy - static_cast<double>(first.dy) * second.dx);
+    const float cross = static_cast<float>(first.dx * second.dy - first.dy * second.dx);
     const double crossSquared = static_cast<double>(cross) * cross;
     if (crossSquared <= first.toleranceTimesSquaredLength * second.squaredLength) {
         float scratch[2];
         return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
     }
-    const double ex = static_cast<double>(second.fromX) - first.fromX;
-    const double ey = static_cast<double>(second.fromY) - first.fromY;
+    const double ex = second.fromX - first.fromX;
+    const double ey = second.fromY - first.fromY;
     const RangeVerdict alongFirst = unitRange(ex * second.dy - ey * second.dx, cross);
     if (alongFirst == outOfRange) return false;
     const RangeVerdict alongSecond = unitRange(ex * first.dy - ey * first.dx, cross);
@@ -144,12 +153,12 @@ inline void describeEdge(const Point& from, const Point& to, OutlineEdge& e) {
     e.fromY = from.y;
     e.toX = to.x;
     e.toY = to.y;
-    e.dx = to.x - from.x;
+    e.dx = to.x - from.x;  // in float
     e.dy = to.y - from.y;
     e.squaredLength = squaredLength(e.dx, e.dy);
     e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
     e.longEnough = e.squaredLength >= shortestEdgeSquared;
-    e.shallow = static_cast<double>(e.dx) * e.dx >= shallowSquaredCosine * e.squaredLength;
+    e.shallow = e.dx * e.dx >= shallowSquaredCosine * e.squaredLength;
 }
 
 // Outlines of more edges than this have the boxes of their edges described, for the shortcut on each edge
@@ -165,10 +174,12 @@ int describeEdgesInto(const HullOutline& o, OutlineEdge* edges) {
     if (o.n > edgesWorthBoxes) {
         for (int i = 0; i < o.n; ++i) {
             OutlineEdge& e = edges[i];
-            e.loX = std::min(e.fromX, e.toX);
-            e.hiX = std::max(e.fromX, e.toX);
-            e.loY = std::min(e.fromY, e.toY);
-            e.hiY = std::max(e.fromY, e.toY);
+            const float fromX = static_cast<float>(e.fromX);
+            const float fromY = static_cast<float>(e.fromY);
+            e.loX = std::min(fromX, e.toX);
+            e.hiX = std::max(fromX, e.toX);
+            e.loY = std::min(fromY, e.toY);
+            e.hiY = std::max(fromY, e.toY);
         }
     }
     return o.n;

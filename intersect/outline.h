@@ -7,21 +7,24 @@
 #include "intersect/intersect.h"
 
 // One outline edge with what every test against it needs, formed exactly as segmentIntersection forms it.
-// Plain floats, so an array of them costs nothing to set up.
+// The floats it starts from are held in double, where every test computes with them, so that the tests of
+// one edge against many convert nothing. Plain values, so an array of them costs nothing to set up.
 struct OutlineEdge {
-    float fromX;
-    float fromY;
-    float toX;
-    float toY;
-    float dx;  // to - from, in float
-    float dy;
+    double fromX;  // the first end
+    double fromY;
+    double dx;  // to - from, rounded to float
+    double dy;
     double squaredLength;                // dx^2 + dy^2
     double toleranceTimesSquaredLength;  // parallelTolerance * squaredLength, the first factor of the test
-    float loX, hiX, loY, hiY;            // the edge's box (described for outlines of more than 4 edges)
-    bool longEnough;                     // squared length 2^-100 or more
-    bool shallow;                        // |dx| / length at least 0.1
+    float toX;                           // the second end
+    float toY;
+    float loX, hiX, loY, hiY;  // the edge's box (described for outlines of more than 4 edges)
+    bool longEnough;           // squared length 2^-100 or more
+    bool shallow;              // |dx| / length at least 0.1
 
-    Segment segment() const { return Segment(Point(fromX, fromY), Point(toX, toY)); }
+    Segment segment() const {
+        return Segment(Point(static_cast<float>(fromX), static_cast<float>(fromY)), Point(toX, toY));
+    }
 };
 
 // An outline and the box of its vertices. The edges are formed where a test needs them: most pairs of
