@@ -3,6 +3,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "scene/scene.h"
 
 namespace {
@@ -23,7 +27,7 @@ std::uint64_t binomial(int n, int i) {
 }
 
 // a + t (b - a) written as t b + (1 - t) a with oneMinusT = 1 - t in double; one rounding to float
-float interpolate(float a, float b, double t, double oneMinusT) {
+[[maybe_unused]] float interpolate(float a, float b, double t, double oneMinusT) {
     return static_cast<float>(t * static_cast<double>(b) + oneMinusT * static_cast<double>(a));
 }
 
@@ -85,23 +89,49 @@ namespace {
 
 // The de Casteljau construction on 1..maxControlPoints points. With the count a constant (Count > 0) every
 // loop is unrolled; Count = 0 takes it from n. One row holds the current level in place: point k of level j
-// only needs points k and k + 1 of level j - 1, and point k + 1 is overwritten after point k.
+// only needs points k and k + 1 of level j - 1, and point k + 1 is overwritten after point k. Each new point
+// is interpolate() of its two coordinates; with SSE2 both are carried side by side in one register, each
+// lane doing the same double operations and the same rounding to float.
 template <int Count>
 void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point* right) {
     if (Count > 0) n = Count;
+    // level 0 is the input itself, colours included; read before writing, since an output may be the input
+    const Point first = controlPoints[0];
+    const Point last = controlPoints[n - 1];
+    const double oneMinusT = 1.0 - t;
+#if defined(__SSE2__)
+    __m128d row[maxControlPoints];  // (x, y) of each point of the current level, floats held in double
+    for (int k = 0; k < n; ++k) {
+        row[k] = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&controlPoints[k].x))));
+    }
+    left[0] = first;
+    right[0] = last;
+    const __m128d tt = _mm_set1_pd(t);
+    const __m128d ss = _mm_set1_pd(oneMinusT);
+    for (int j = 1; j < n; ++j) {
+        const int levelSize = n - j;
+        for (int k = 0; k < levelSize; ++k) {
+            const __m128d sum = _mm_add_pd(_mm_mul_pd(ss, row[k]), _mm_mul_pd(tt, row[k + 1]));
+            row[k] = _mm_cvtps_pd(_mm_cvtpd_ps(sum));  // rounded to float, as stored
+        }
+        const __m128 l = _mm_cvtpd_ps(row[0]);
+        const __m128 r = _mm_cvtpd_ps(row[levelSize - 1]);
+        left[j].x = _mm_cvtss_f32(l);
+        left[j].y = _mm_cvtss_f32(_mm_shuffle_ps(l, l, 1));
+        left[j].color = interpolatedColor;
+        right[j].x = _mm_cvtss_f32(r);
+        right[j].y = _mm_cvtss_f32(_mm_shuffle_ps(r, r, 1));
+        right[j].color = interpolatedColor;
+    }
+#else
     float x[maxControlPoints];
     float y[maxControlPoints];
     for (int k = 0; k < n; ++k) {
         x[k] = controlPoints[k].x;
         y[k] = controlPoints[k].y;
     }
-    // level 0 is the input itself, colours included; read before writing, since an output may be the input
-    const Point first = controlPoints[0];
-    const Point last = controlPoints[n - 1];
     left[0] = first;
     right[0] = last;
-
-    const double oneMinusT = 1.0 - t;
     for (int j = 1; j < n; ++j) {
         const int levelSize = n - j;
         for (int k = 0; k < levelSize; ++k) {
@@ -113,6 +143,7 @@ void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point
         right[j] = Point(x[levelSize - 1], y[levelSize - 1]);
         right[j].color = interpolatedColor;
     }
+#endif
 }
 
 }  // namespace

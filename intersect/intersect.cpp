@@ -694,9 +694,13 @@ bool sameControlPoints(const Piece& piece1, const Piece& piece2) {
            std::memcmp(piece1.curve, piece2.curve, sizeof(Point) * static_cast<size_t>(piece1.n)) == 0;
 }
 
-// The search of one pair of pieces of at most Capacity points each, and of their halves.
 template <int Capacity, class Observe>
-void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
+void searchOutlines(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe);
+
+// The search of one pair of pieces of at most Capacity points each, and of their halves. The pairs dropped
+// by their control boxes, which need no outline, end here without a call of their own.
+template <int Capacity, class Observe>
+inline void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
     // once cut short, every pair still waiting is left unexamined
     if (search.stats.budgetExhausted) return;
     if (search.spent + search.weight > search.budget || level > searchDepthCap) {
@@ -711,6 +715,12 @@ void searchPair(Search& search, const Piece& piece1, const Piece& piece2, int le
         observe(level, piece1, piece2, SearchVisit::dropped, Point());
         return;
     }
+    searchOutlines<Capacity>(search, piece1, piece2, level, observe);
+}
+
+// The rest of searchPair, for a pair whose control boxes do not lie apart: the outlines decide.
+template <int Capacity, class Observe>
+void searchOutlines(Search& search, const Piece& piece1, const Piece& piece2, int level, const Observe& observe) {
     const HullOutline& outline1 = piece1.outline();
     const HullOutline& outline2 = piece2.outline();
     const Point* hull1 = outline1.vertices;
