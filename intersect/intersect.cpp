@@ -423,20 +423,13 @@ struct Search {
     double apartGap;     // apartLimits * epsilon
 };
 
-// whether all n >= 1 points share one height
-bool oneHeight(const Point* curve, int n) {
-    for (int i = 1; i < n; ++i) {
-        if (curve[i].y != curve[0].y) return false;
-    }
-    return true;
-}
-
-// The outline the search tests a piece by: its convex hull, or, when all its points share one height, the
-// segment between its leftmost and rightmost points (one point when those coincide). The hull's walk gives
-// no polygon either when a difference along x comes out as -0 (from +0 to -0), which points straight down;
-// such a piece is outlined by the hull of its points with every zero made +0. Returns the count, and tells
-// whether the outline's box is the box of all the control points (every position a vertex, or one height).
-int pieceOutline(const Point* curve, int n, Point* outline, bool* spansControlBox) {
+// The outline the search tests a piece by, from its points and their box (loX, hiX, loY, hiY): its convex
+// hull, or, when all its points share one height, the segment between its leftmost and rightmost points (one
+// point when those coincide). The hull's walk gives no polygon either when a difference along x comes out as
+// -0 (from +0 to -0), which points straight down; such a piece is outlined by the hull of its points with
+// every zero made +0. Returns the count, and tells whether the outline's box is the box of all the control
+// points (every position a vertex, or one height).
+int pieceOutline(const Point* curve, int n, const double controlBox[4], Point* outline, bool* spansControlBox) {
     if (n == 2 && curve[0].y != curve[1].y) {
         // the hull of two points at two heights: the lower, then the higher, unless the difference along x is
         // -0 (below, with the zeros made +0)
@@ -452,8 +445,9 @@ int pieceOutline(const Point* curve, int n, Point* outline, bool* spansControlBo
             return 2;
         }
     }
-    // the hull gives no polygon for points at one height, and the segment below replaces what it writes
-    const bool flat = oneHeight(curve, n);
+    // the hull gives no polygon for points at one height, and the segment below replaces what it writes; the
+    // points share one height exactly when the lowest is as high as the highest
+    const bool flat = controlBox[2] == controlBox[3];
     if (!flat) {
         const int m = convexHullOfPlainPoints(curve, n, outline);
         *spansControlBox = m == n;  // every control position a vertex
@@ -547,7 +541,7 @@ public:
     const HullOutline& outline() const {
         if (m == 0) {
             bool spansControlBox;
-            m = pieceOutline(curve, n, outlineRoom, &spansControlBox);
+            m = pieceOutline(curve, n, controlBox, outlineRoom, &spansControlBox);
             described.vertices = outlineRoom;
             described.n = m;
             boxIsControlBox = spansControlBox;
