@@ -629,9 +629,9 @@ struct CallbackObserver {
 };
 
 // Boxes (loX, hiX, loY, hiY) of two pieces of n1 and n2 points apart by more than 2 (n1 + n2) limits.
-bool boxesApart(const Search& search, const double a[4], const Piece& piece1, const double b[4],
-                const Piece& piece2) {
-    const double gap = std::max({b[0] - a[1], a[0] - b[1], b[2] - a[3], a[2] - b[3]});
+inline bool boxesApart(const Search& search, const double a[4], const Piece& piece1, const double b[4],
+                       const Piece& piece2) {
+    const double gap = std::max(std::max(b[0] - a[1], a[0] - b[1]), std::max(b[2] - a[3], a[2] - b[3]));
     if (!(gap > search.apartGap)) return false;
     return gap > search.apartLimits * std::max(smallnessLimit(search, piece1), smallnessLimit(search, piece2));
 }
@@ -655,7 +655,7 @@ bool outlinesApart(const Search& search, const Piece& piece1, const Piece& piece
 // two outline boxes is at least that between the control boxes (every difference and maximum of the test
 // keeps that order when rounded): control boxes apart mean outline boxes apart, and the pair is dropped
 // without finding either outline.
-bool controlBoxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
+inline bool controlBoxesApart(const Search& search, const Piece& piece1, const Piece& piece2) {
     return boxesApart(search, piece1.controlBox, piece1, piece2.controlBox, piece2);
 }
 
@@ -726,8 +726,9 @@ void searchOutlines(Search& search, const Piece& piece1, const Piece& piece2, in
     // paired with itself (a curve searched against itself) always meets: the first edge lies on itself, which
     // segmentIntersection takes as collinear and overlapping, and the boxes coincide.
     const bool same = &piece1 == &piece2;
-    const bool meet = same || ((describedOutlinesOverlap(outline1, outline1.edges, outline2, outline2.edges) || insideConvexPolygon(hull1[0], hull2, m2) ||
-                                insideConvexPolygon(hull2[0], hull1, m1)) &&
+    const bool meet = same || ((describedOutlinesOverlap(outline1, outline1.edges, outline2, outline2.edges) ||
+                                (m2 >= 3 && insideConvexPolygon(hull1[0], hull2, m2)) ||
+                                (m1 >= 3 && insideConvexPolygon(hull2[0], hull1, m1))) &&
                                !outlinesApart(search, piece1, piece2));
     if (!meet) {
         observe(level, piece1, piece2, SearchVisit::dropped, Point());
