@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,10 +133,17 @@ void searchLiteral(benchmark::State& state, const Case& c) {
     state.SetItemsProcessed(static_cast<int64_t>(searches));
 }
 
-// Seconds for `rounds` searches of every pair of a case, by one of the two searches.
+// the CPU time of this thread, in seconds: time the thread spends waiting for a core does not count
+double threadSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// Seconds of thread CPU time for `rounds` searches of every pair of a case, by one of the two searches.
 template <class Search>
 double timeSearches(const Case& c, int rounds, Search search) {
-    const auto start = std::chrono::steady_clock::now();
+    const double start = threadSeconds();
     for (int r = 0; r < rounds; ++r) {
         for (const Pair& p : c.pairs) {
             std::vector<Point> result;
@@ -144,11 +151,11 @@ double timeSearches(const Case& c, int rounds, Search search) {
             benchmark::DoNotOptimize(result.data());
         }
     }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return threadSeconds() - start;
 }
 
-// The literal baseline's time over the search's, measured in alternating slices of about 20 ms each so that
-// a change in the machine's load falls on both alike; the median of 15 slice pairs.
+// The literal baseline's time over the search's, measured in alternating slices of about 20 ms of thread CPU
+// time each so that a change in the machine's load falls on both alike; the median of 21 slice pairs.
 double speedUp(const Case& c) {
     const auto fast = [](const Pair& p, std::vector<Point>& result) {
         intersectCurves(p.first.data(), static_cast<int>(p.first.size()), p.second.data(),
@@ -161,7 +168,7 @@ double speedUp(const Case& c) {
     int rounds = 1;
     while (timeSearches(c, rounds, fast) < 0.02 && rounds < (1 << 20)) rounds *= 2;
     std::vector<double> ratios;
-    for (int slice = 0; slice < 15; ++slice) {
+    for (int slice = 0; slice < 21; ++slice) {
         const double f = timeSearches(c, rounds, fast);
         const double s = timeSearches(c, rounds, slow);
         ratios.push_back(s / f);
