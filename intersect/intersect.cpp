@@ -128,12 +128,34 @@ RangeVerdict unitRange(double numerator, double denominator) {
 
 // segmentIntersection(first, second) != 0, with the crossing case's range tests done without division
 // where the outcome is certain; close calls and the parallel case go to segmentIntersection itself.
+// segmentIntersection(first, second) != 0 for two parallel edges, with the collinearity test and the overlap
+// along one axis done on the described edges where neither has zero length
+bool parallelEdgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
+    if ((first.dx == 0 && first.dy == 0) || (second.dx == 0 && second.dy == 0)) {
+        float scratch[2];
+        return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
+    }
+    // collinear when the start of the second lies on the first's line, by angle
+    const double ex = second.fromX - first.fromX;
+    const double ey = second.fromY - first.fromY;
+    const double side = ex * first.dy - ey * first.dx;
+    if (!(side * side <= parallelTolerance * squaredLength(ex, ey) * first.squaredLength)) return false;
+    // the first edge alone chooses the axis: y when it is vertical, x otherwise; each edge's ends in order
+    const bool alongY = first.fromX == first.toX;
+    const double p = alongY ? first.fromY : first.fromX;
+    const double q = alongY ? first.toY : first.toX;
+    const double r = alongY ? second.fromY : second.fromX;
+    const double s = alongY ? second.toY : second.toX;
+    const double lo1 = p > q ? q : p, hi1 = p > q ? p : q;
+    const double lo2 = r > s ? s : r, hi2 = r > s ? r : s;
+    return lo2 < hi1 && lo1 <= hi2;
+}
+
 bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     const float cross = static_cast<float>(first.dx * second.dy - first.dy * second.dx);
     const double crossSquared = static_cast<double>(cross) * cross;
     if (crossSquared <= first.toleranceTimesSquaredLength * second.squaredLength) {
-        float scratch[2];
-        return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
+        return parallelEdgesMeet(first, second);
     }
     const double ex = second.fromX - first.fromX;
     const double ey = second.fromY - first.fromY;
