@@ -179,13 +179,17 @@ inline void describeEdge(const Point& from, const Point& to, OutlineEdge& e) {
     e.dy = to.y - from.y;
     e.squaredLength = squaredLength(e.dx, e.dy);
     e.toleranceTimesSquaredLength = parallelTolerance * e.squaredLength;
-    e.longEnough = e.squaredLength >= shortestEdgeSquared;
-    e.shallow = e.dx * e.dx >= shallowSquaredCosine * e.squaredLength;
 }
 
 // Outlines of more edges than this have the boxes of their edges described, for the shortcut on each edge
 // pair, which pays only where both outlines have many edges.
 constexpr int edgesWorthBoxes = 4;
+
+// squared length 2^-100 or more
+inline bool longEnough(const OutlineEdge& e) { return e.squaredLength >= shortestEdgeSquared; }
+
+// |dx| / length at least 0.1
+inline bool shallow(const OutlineEdge& e) { return e.dx * e.dx >= shallowSquaredCosine * e.squaredLength; }
 
 // the distinct edges of an outline into edges, boxed where they are many; returns their number
 int describeEdgesInto(const HullOutline& o, OutlineEdge* edges) {
@@ -210,7 +214,7 @@ int describeEdgesInto(const HullOutline& o, OutlineEdge* edges) {
 // every edge of squared length 2^-100 or more
 bool hasLongEdges(const OutlineEdge* edges, int count) {
     for (int i = 0; i < count; ++i) {
-        if (!edges[i].longEnough) return false;
+        if (!longEnough(edges[i])) return false;
     }
     return true;
 }
@@ -218,7 +222,7 @@ bool hasLongEdges(const OutlineEdge* edges, int count) {
 // no edge steeper than |dx| / length = 0.1
 bool isShallow(const OutlineEdge* edges, int count) {
     for (int i = 0; i < count; ++i) {
-        if (!edges[i].shallow) return false;
+        if (!shallow(edges[i])) return false;
     }
     return true;
 }
@@ -261,20 +265,20 @@ BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
 
 // The shortcut above for two edges, each an outline of its own, whose coordinates lie within 2^60.
 inline bool edgesSurelyApart(const OutlineEdge& a, const OutlineEdge& b) {
-    if (!a.longEnough || !b.longEnough) return false;
+    if (!longEnough(a) || !longEnough(b)) return false;
     const double loX = std::min(a.loX, b.loX), hiX = std::max(a.hiX, b.hiX);
     const double loY = std::min(a.loY, b.loY), hiY = std::max(a.hiY, b.hiY);
     const double side = std::max(hiX - loX, hiY - loY);
     const double gapX = std::max(static_cast<double>(b.loX) - a.hiX, static_cast<double>(a.loX) - b.hiX);
     if (gapX > apartAlongX * side) return true;
     const double gapY = std::max(static_cast<double>(b.loY) - a.hiY, static_cast<double>(a.loY) - b.hiY);
-    return gapY > apartAlongY * side && a.shallow;
+    return gapY > apartAlongY * side && shallow(a);
 }
 
 // The shortcut above for one edge of a first outline, as an outline of its own, against the whole second
 // outline, whose edges are all long enough; the coordinates of both lie within 2^60.
 inline bool edgeSurelyApartFromOutline(const OutlineEdge& a, const HullOutline& second) {
-    if (!a.longEnough) return false;
+    if (!longEnough(a)) return false;
     const double loX = std::min(static_cast<double>(a.loX), second.loX);
     const double hiX = std::max(static_cast<double>(a.hiX), second.hiX);
     const double loY = std::min(static_cast<double>(a.loY), second.loY);
@@ -283,7 +287,7 @@ inline bool edgeSurelyApartFromOutline(const OutlineEdge& a, const HullOutline& 
     const double gapX = std::max(second.loX - a.hiX, a.loX - second.hiX);
     if (gapX > apartAlongX * side) return true;
     const double gapY = std::max(second.loY - a.hiY, a.loY - second.hiY);
-    return gapY > apartAlongY * side && a.shallow;
+    return gapY > apartAlongY * side && shallow(a);
 }
 
 // the shortcut above, on the outlines' edges formed beforehand

@@ -19,8 +19,6 @@ struct OutlineEdge {
     float toX;                           // the second end
     float toY;
     float loX, hiX, loY, hiY;  // the edge's box (described for outlines of more than 4 edges)
-    bool longEnough;           // squared length 2^-100 or more
-    bool shallow;              // |dx| / length at least 0.1
 
     Segment segment() const {
         return Segment(Point(static_cast<float>(fromX), static_cast<float>(fromY)), Point(toX, toY));
