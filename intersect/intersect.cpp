@@ -587,9 +587,15 @@ public:
     int count() const { return outline().n; }
     // whether the outline's box is the control box (once the outline is found)
     bool outlineBoxIsControlBox() const { return boxIsControlBox; }
+    // resolutionLimit of the piece's own points, found the first time it is asked for
+    double ownResolution() const {
+        if (ownLimit < 0) ownLimit = resolutionLimit(curve, n);
+        return ownLimit;
+    }
 
 private:
-    mutable int m;  // 0 until the outline is found
+    mutable double ownLimit = -1;  // below 0 until found
+    mutable int m;                 // 0 until the outline is found
     mutable bool boxIsControlBox = false;
     Point* outlineRoom;
     OutlineEdge* outlineEdgeRoom;
@@ -599,7 +605,7 @@ private:
 // the limit a piece's smallness is judged by: epsilon, or the float limit where that is coarser
 double smallnessLimit(const Search& search, const Piece& piece) {
     if (piece.resolutionCeiling <= search.epsilon) return search.epsilon;  // the max below, without the pass
-    return std::max(search.epsilon, resolutionLimit(piece.curve, piece.n));
+    return std::max(search.epsilon, piece.ownResolution());
 }
 
 // Whether a piece counts as small: its first hull edge within the limit (epsilon, or the float limit where
