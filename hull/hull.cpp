@@ -14,6 +14,21 @@ void writePosition(Point& entry, const Point& p) {
     entry.y = p.y;
 }
 
+// The walks' ends: the first lowest and the first highest of n >= 1 points, ties going to the lower index.
+struct Extremes {
+    int bottom;
+    int top;
+};
+
+inline Extremes extremesOf(const Point* points, int n) {
+    Extremes e{0, 0};
+    for (int i = 1; i < n; ++i) {
+        if (points[i].y > points[e.top].y) e.top = i;
+        if (points[i].y < points[e.bottom].y) e.bottom = i;
+    }
+    return e;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // The walk by float angles: every comparison evaluates directionAngle.
 
@@ -230,12 +245,7 @@ int wrapTwoPoints(const Point* points, Point* out) {
 // Every other case (a shared float angle, whose tie goes to the lower index, or a zero difference along x,
 // whose sign matters) returns -1 and takes the full walk.
 int wrapThreePoints(const Point* points, Point* out) {
-    int bottom = 0;
-    int top = 0;
-    for (int i = 1; i < 3; ++i) {
-        if (points[i].y > points[top].y) top = i;
-        if (points[i].y < points[bottom].y) bottom = i;
-    }
+    const auto [bottom, top] = extremesOf(points, 3);
     const int middle = 3 - bottom - top;
     if (bottom == top) {  // one height: no polygon
         writePosition(out[0], points[bottom]);
@@ -431,12 +441,7 @@ int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, c
 // the many nearly collinear control points of long pieces.
 template <bool decideNearTies>
 int wrapByOrientation(const Point* points, int n, Point* out) {
-    int top = 0;
-    int bottom = 0;
-    for (int i = 1; i < n; ++i) {
-        if (points[i].y > points[top].y) top = i;
-        if (points[i].y < points[bottom].y) bottom = i;
-    }
+    const auto [bottom, top] = extremesOf(points, n);
     if (bottom == top) {
         writePosition(out[0], points[bottom]);
         return 0;
@@ -473,6 +478,125 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
     return k;
 }
 
+// The walk over four points with four different x, which keeps every direction off the vertical and every
+// position apart. From the lowest point every direction lies between 90 and 270, within both walks' limits,
+// and the directions to the other two points against the one to the top place each on the left of the top,
+// on its ray or on its right:
+// - a point on the left: the left walk goes through it (through the one turning further left, or the lower
+//   index on a tie, when both are), and from there takes the other point only if it turns further left
+//   than the top; otherwise the right walk takes the other point if it lies on the right from the lowest
+//   point, and it lies inside if not;
+// - none on the left: a point on the ray to the top with a lower index than the top's is taken by the left
+//   walk as above; otherwise the left walk goes straight to the top, and the right walk takes the one on
+//   the right turning further right (the lower index on a tie), then the other only if it turns further
+//   right than the top from there.
+// Any comparison the geometry leaves open gives up.
+namespace four {
+
+// The left walk's step from its second vertex, where only the other point and the top remain: 1 when it
+// takes the other point, 0 when it goes to the top, givesUp when the geometry leaves that open. A shared
+// float angle goes to the lower index.
+inline int leftStepTakesOther(const Difference& other, const Difference& toTop, bool otherBeforeTop) {
+    if (other.dx < 0 && other.dy < 0) {  // beyond 270 when clearly below the horizontal
+        return -other.dy > sameAngleSine * -other.dx ? 0 : givesUp;
+    }
+    const int c = compareSideways(other, toTop);
+    if (c == undecided) return givesUp;
+    return c > 0 || (c == 0 && otherBeforeTop) ? 1 : 0;
+}
+
+// The right walk's step from its first vertex: 1 when it takes the other point, 0 when it goes to the top
+// (also on the ray to the top, which never displaces it), givesUp when the geometry leaves that open.
+inline int rightStepTakesOther(const Difference& other, const Difference& toTop) {
+    if (other.dx > 0 && other.dy < 0) {  // below 90 when clearly below the horizontal
+        return -other.dy > sameAngleSine * other.dx ? 0 : givesUp;
+    }
+    const int c = compareSideways(other, toTop);
+    return c == undecided ? givesUp : c < 0 ? 1 : 0;
+}
+
+}  // namespace four
+
+// The walk of wrap() over four points of plain coordinates: its count and out, or givesUp with out untouched.
+int wrapFourPoints(const Point* points, Point* out) {
+    const auto [bottom, top] = extremesOf(points, 4);
+    if (bottom == top) {  // one height: no polygon
+        writePosition(out[0], points[bottom]);
+        return 0;
+    }
+    const float x0 = points[0].x;
+    const float x1 = points[1].x;
+    const float x2 = points[2].x;
+    const float x3 = points[3].x;
+    if (x0 == x1 || x0 == x2 || x0 == x3 || x1 == x2 || x1 == x3 || x2 == x3) return givesUp;
+    // the other two, in index order
+    int p = 0;
+    while (p == bottom || p == top) ++p;
+    const int q = 6 - bottom - top - p;
+    const Point& low = points[bottom];
+    const Difference toP = differenceOf(low, points[p]);
+    const Difference toQ = differenceOf(low, points[q]);
+    const Difference toTop = differenceOf(low, points[top]);
+    const int sideP = compareSideways(toP, toTop);  // 1 on the left of the top's direction, 0 on it, -1 right
+    const int sideQ = compareSideways(toQ, toTop);
+    if (sideP == undecided || sideQ == undecided) return givesUp;
+    // the left walk's second vertex, or else the right walk's first: the other is then the only point left
+    int first;
+    bool leftWalk = true;
+    if (sideP > 0 && sideQ > 0) {
+        const int c = compareSideways(toP, toQ);
+        if (c == undecided) return givesUp;
+        first = c >= 0 ? p : q;
+    } else if (sideP > 0 || sideQ > 0) {
+        first = sideP > 0 ? p : q;
+    } else if ((sideP == 0 && p < top) || (sideQ == 0 && q < top)) {
+        first = sideP == 0 && p < top ? p : q;
+    } else {
+        leftWalk = false;
+        if (sideP < 0 && sideQ < 0) {
+            const int c = compareSideways(toP, toQ);
+            if (c == undecided) return givesUp;
+            first = c <= 0 ? p : q;
+        } else if (sideP < 0 || sideQ < 0) {
+            first = sideP < 0 ? p : q;
+        } else {  // both on the ray to the top, after it: the top alone
+            writePosition(out[0], low);
+            writePosition(out[1], points[top]);
+            return 2;
+        }
+    }
+    const int other = p + q - first;
+    const Point& firstPoint = points[first];
+    const Difference firstToOther = differenceOf(firstPoint, points[other]);
+    const Difference firstToTop = differenceOf(firstPoint, points[top]);
+    if (!leftWalk) {
+        const int takesOther = four::rightStepTakesOther(firstToOther, firstToTop);
+        if (takesOther == givesUp) return givesUp;
+        writePosition(out[0], low);
+        writePosition(out[1], points[top]);
+        if (!takesOther) {
+            writePosition(out[2], firstPoint);
+            return 3;
+        }
+        writePosition(out[2], points[other]);
+        writePosition(out[3], firstPoint);
+        return 4;
+    }
+    const int takesOther = four::leftStepTakesOther(firstToOther, firstToTop, other < top);
+    if (takesOther == givesUp) return givesUp;
+    writePosition(out[0], low);
+    writePosition(out[1], firstPoint);
+    if (takesOther) {
+        writePosition(out[2], points[other]);
+        writePosition(out[3], points[top]);
+        return 4;
+    }
+    writePosition(out[2], points[top]);
+    if ((other == p ? sideP : sideQ) >= 0) return 3;  // the right walk finds nothing below the top
+    writePosition(out[3], points[other]);
+    return 4;
+}
+
 using NextVertex = int (*)(const Point*, int, int, int, const Point*, int);
 
 // The gift-wrapping walk, with the step functions of one way of comparing angles.
@@ -480,13 +604,7 @@ template <NextVertex nextLeft, NextVertex nextRight>
 int wrap(const Point* points, int n, Point* out) {
     if (n <= 0) return 0;
 
-    // first highest and first lowest point: ties go to the lower index
-    int top = 0;
-    int bottom = 0;
-    for (int i = 1; i < n; ++i) {
-        if (points[i].y > points[top].y) top = i;
-        if (points[i].y < points[bottom].y) bottom = i;
-    }
+    const auto [bottom, top] = extremesOf(points, n);
 
     writePosition(out[0], points[bottom]);
     int k = 1;
@@ -558,6 +676,10 @@ int convexHullOfPlainPoints(const Point* points, int n, Point* out) {
     if (n == 3) {
         const int k = wrapThreePoints(points, out);
         if (k >= 0) return k;
+    }
+    if (n == 4) {
+        const int k = wrapFourPoints(points, out);
+        if (k != givesUp) return k;
     }
     if (n <= maxControlPoints) {
         const int k = n > 4 ? wrapByOrientation<true>(points, n, out) : wrapByOrientation<false>(points, n, out);
