@@ -14,18 +14,22 @@ void writePosition(Point& entry, const Point& p) {
     entry.y = p.y;
 }
 
-// The walks' ends: the first lowest and the first highest of n >= 1 points, ties going to the lower index.
+// The walks' ends: the first lowest and the first highest point, ties going to the lower index.
 struct Extremes {
-    int bottom;
-    int top;
+    int bottom = 0;
+    int top = 0;
+
+    // takes points[i] into account after every point before it
+    void consider(const Point* points, int i) {
+        if (points[i].y > points[top].y) top = i;
+        if (points[i].y < points[bottom].y) bottom = i;
+    }
 };
 
+// the ends of n >= 1 points
 inline Extremes extremesOf(const Point* points, int n) {
-    Extremes e{0, 0};
-    for (int i = 1; i < n; ++i) {
-        if (points[i].y > points[e.top].y) e.top = i;
-        if (points[i].y < points[e.bottom].y) e.bottom = i;
-    }
+    Extremes e;
+    for (int i = 1; i < n; ++i) e.consider(points, i);
     return e;
 }
 
@@ -519,7 +523,12 @@ inline int rightStepTakesOther(const Difference& other, const Difference& toTop)
 
 // The walk of wrap() over four points of plain coordinates: its count and out, or givesUp with out untouched.
 int wrapFourPoints(const Point* points, Point* out) {
-    const auto [bottom, top] = extremesOf(points, 4);
+    Extremes ends;  // written out: the loop over three points is not unrolled by the compiler
+    ends.consider(points, 1);
+    ends.consider(points, 2);
+    ends.consider(points, 3);
+    const int bottom = ends.bottom;
+    const int top = ends.top;
     if (bottom == top) {  // one height: no polygon
         writePosition(out[0], points[bottom]);
         return 0;
@@ -668,18 +677,24 @@ int convexHull(const Point* points, int n, Point* out) {
 }
 
 int convexHullOfPlainPoints(const Point* points, int n, Point* out) {
-    if (n == 1) {
-        writePosition(out[0], points[0]);
-        return 0;
-    }
-    if (n == 2) return wrapTwoPoints(points, out);
-    if (n == 3) {
-        const int k = wrapThreePoints(points, out);
-        if (k >= 0) return k;
-    }
-    if (n == 4) {
-        const int k = wrapFourPoints(points, out);
-        if (k != givesUp) return k;
+    switch (n) {
+        case 1:
+            writePosition(out[0], points[0]);
+            return 0;
+        case 2:
+            return wrapTwoPoints(points, out);
+        case 3: {
+            const int k = wrapThreePoints(points, out);
+            if (k >= 0) return k;
+            break;
+        }
+        case 4: {
+            const int k = wrapFourPoints(points, out);
+            if (k != givesUp) return k;
+            break;
+        }
+        default:
+            break;
     }
     if (n <= maxControlPoints) {
         const int k = n > 4 ? wrapByOrientation<true>(points, n, out) : wrapByOrientation<false>(points, n, out);
