@@ -1,6 +1,7 @@
 #include "hull/hull.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -315,15 +316,25 @@ inline int compareSideways(const Difference& u, const Difference& v) {
     return undecided;
 }
 
-// Marks every point at the position of points[v], a vertex just found (only v itself where no two points
-// share a position): isNewPoint on the output to be then reads as an unmarked index.
-inline void markPosition(const Point* points, int n, int v, bool distinct, bool* taken) {
+// The indices a step of the walk may take, one bit each: every point whose position is not yet a vertex
+// (isNewPoint on the output to be). The top leaves only when the left walk ends there, and the right walk
+// starts from it as its best. A step visits the candidates in index order, lowest bit first.
+using Candidates = std::uint64_t;
+static_assert(maxControlPoints <= 64, "one bit per point");
+
+inline Candidates bitOf(int i) { return Candidates{1} << i; }
+
+inline int lowestIndex(Candidates c) { return __builtin_ctzll(c); }
+
+// drops every point at the position of points[v], a vertex just found (only v itself where no two points
+// share a position)
+inline void takePosition(const Point* points, int n, int v, bool distinct, Candidates& candidates) {
     if (distinct) {
-        taken[v] = true;
-        return;
-    }
-    for (int i = 0; i < n; ++i) {
-        if (points[i].x == points[v].x && points[i].y == points[v].y) taken[i] = true;
+        candidates &= ~bitOf(v);
+    } else {
+        for (int i = 0; i < n; ++i) {
+            if (points[i].x == points[v].x && points[i].y == points[v].y) candidates &= ~bitOf(i);
+        }
     }
 }
 
@@ -363,13 +374,13 @@ private:
 // nextLeftVertex decided by orientation, or givesUp. Candidates at cur's own position (angle 0) never
 // beat the start; vertical ones give up.
 template <bool decideNearTies>
-int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, const bool* taken) {
+int nextLeftVertexByOrientation(const Point* points, int cur, Candidates candidates) {
     int best = cur;
     Difference bestDifference{0, 0, 0};
     LazyAngle bestAngle;
-    for (int j = 0; j < n; ++j) {
-        // a position already taken never qualifies (cur's own included), the top excepted
-        if (j != top && taken[j]) continue;
+    // a position already taken never qualifies, cur's own included; each turn drops a bit
+    for (Candidates rest = candidates; rest != 0; rest &= rest - 1) {
+        const int j = lowestIndex(rest);
         const Difference d = differenceOf(points[cur], points[j]);
         if (d.dx == 0) {
             if (d.dy == 0) continue;
@@ -404,14 +415,14 @@ int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, co
 
 // nextRightVertex decided by orientation, or givesUp.
 template <bool decideNearTies>
-int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, const bool* taken) {
+int nextRightVertexByOrientation(const Point* points, int ref, int top, Candidates candidates) {
     int best = top;
     Difference bestDifference = differenceOf(points[ref], points[top]);
     if (bestDifference.dx == 0) return givesUp;
     LazyAngle bestAngle;
-    for (int j = 0; j < n; ++j) {
-        // a position already taken never qualifies (the left side's included), the top excepted
-        if (j != top && taken[j]) continue;
+    // a position already taken never qualifies, the left side's included; each turn drops a bit
+    for (Candidates rest = candidates; rest != 0; rest &= rest - 1) {
+        const int j = lowestIndex(rest);
         const Difference d = differenceOf(points[ref], points[j]);
         if (d.dx == 0) {
             if (d.dy == 0) continue;  // angle 0: below 90
@@ -451,29 +462,29 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
         return 0;
     }
     int chosen[maxControlPoints];
-    bool taken[maxControlPoints] = {};
+    Candidates candidates = ~Candidates{0} >> (64 - n);
     const bool distinct = distinctPositions(points, n);
     chosen[0] = bottom;
-    markPosition(points, n, bottom, distinct, taken);
+    takePosition(points, n, bottom, distinct, candidates);
     int k = 1;
     // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
     int cur = bottom;
     for (;;) {
-        const int best = nextLeftVertexByOrientation<decideNearTies>(points, n, cur, top, taken);
+        const int best = nextLeftVertexByOrientation<decideNearTies>(points, cur, candidates);
         if (best == givesUp || best == cur || k == n) return givesUp;
         chosen[k++] = best;
-        markPosition(points, n, best, distinct, taken);
+        takePosition(points, n, best, distinct, candidates);
         if (best == top) break;
         cur = best;
     }
     const int k1 = k;
     int ref = bottom;
     while (k < n) {
-        const int best = nextRightVertexByOrientation<decideNearTies>(points, n, ref, top, taken);
+        const int best = nextRightVertexByOrientation<decideNearTies>(points, ref, top, candidates);
         if (best == givesUp) return givesUp;
         if (best == top) break;
         chosen[k++] = best;
-        markPosition(points, n, best, distinct, taken);
+        takePosition(points, n, best, distinct, candidates);
         ref = best;
     }
     // the left side in order, then the right side from the top downwards
