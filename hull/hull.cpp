@@ -326,26 +326,16 @@ inline Candidates bitOf(int i) { return Candidates{1} << i; }
 
 inline int lowestIndex(Candidates c) { return __builtin_ctzll(c); }
 
-// drops every point at the position of points[v], a vertex just found (only v itself where no two points
-// share a position)
-inline void takePosition(const Point* points, int n, int v, bool distinct, Candidates& candidates) {
-    if (distinct) {
+// drops every point at the position of points[v], a vertex just found: v alone unless another candidate
+// may share its position
+inline void takePosition(const Point* points, int n, int v, bool shared, Candidates& candidates) {
+    if (!shared) {
         candidates &= ~bitOf(v);
-    } else {
-        for (int i = 0; i < n; ++i) {
-            if (points[i].x == points[v].x && points[i].y == points[v].y) candidates &= ~bitOf(i);
-        }
+        return;
     }
-}
-
-// whether no two of the points share a position
-bool distinctPositions(const Point* points, int n) {
-    for (int i = 1; i < n; ++i) {
-        for (int j = 0; j < i; ++j) {
-            if (points[i].x == points[j].x && points[i].y == points[j].y) return false;
-        }
+    for (int i = 0; i < n; ++i) {
+        if (points[i].x == points[v].x && points[i].y == points[v].y) candidates &= ~bitOf(i);
     }
-    return true;
 }
 
 constexpr int givesUp = -1;
@@ -372,12 +362,15 @@ private:
 };
 
 // nextLeftVertex decided by orientation, or givesUp. Candidates at cur's own position (angle 0) never
-// beat the start; vertical ones give up.
+// beat the start; vertical ones give up. shared tells whether another candidate lies at the chosen point's
+// position: the lowest index wins among equal angles, so such a point comes later, with exactly the same
+// difference, and meets the chosen point as the best so far in a cross product of zero.
 template <bool decideNearTies>
-int nextLeftVertexByOrientation(const Point* points, int cur, Candidates candidates) {
+int nextLeftVertexByOrientation(const Point* points, int cur, Candidates candidates, bool& shared) {
     int best = cur;
     Difference bestDifference{0, 0, 0};
     LazyAngle bestAngle;
+    shared = false;
     // a position already taken never qualifies, cur's own included; each turn drops a bit
     for (Candidates rest = candidates; rest != 0; rest &= rest - 1) {
         const int j = lowestIndex(rest);
@@ -402,24 +395,30 @@ int nextLeftVertexByOrientation(const Point* points, int cur, Candidates candida
                 best = j;
                 bestDifference = d;
                 bestAngle.set(angle);
+                shared = false;
                 continue;
             }
-            if (c <= 0) continue;
+            if (c <= 0) {
+                if (c == 0 && d.dx == bestDifference.dx && d.dy == bestDifference.dy) shared = true;
+                continue;
+            }
         }
         best = j;
         bestDifference = d;
         bestAngle.forget();
+        shared = false;
     }
     return best;
 }
 
-// nextRightVertex decided by orientation, or givesUp.
+// nextRightVertex decided by orientation, or givesUp; shared as for the left walk.
 template <bool decideNearTies>
-int nextRightVertexByOrientation(const Point* points, int ref, int top, Candidates candidates) {
+int nextRightVertexByOrientation(const Point* points, int ref, int top, Candidates candidates, bool& shared) {
     int best = top;
     Difference bestDifference = differenceOf(points[ref], points[top]);
     if (bestDifference.dx == 0) return givesUp;
     LazyAngle bestAngle;
+    shared = false;
     // a position already taken never qualifies, the left side's included; each turn drops a bit
     for (Candidates rest = candidates; rest != 0; rest &= rest - 1) {
         const int j = lowestIndex(rest);
@@ -441,12 +440,17 @@ int nextRightVertexByOrientation(const Point* points, int ref, int top, Candidat
             best = j;
             bestDifference = d;
             bestAngle.set(angle);
+            shared = false;
             continue;
         }
-        if (c >= 0) continue;
+        if (c >= 0) {
+            if (c == 0 && d.dx == bestDifference.dx && d.dy == bestDifference.dy) shared = true;
+            continue;
+        }
         best = j;
         bestDifference = d;
         bestAngle.forget();
+        shared = false;
     }
     return best;
 }
@@ -463,28 +467,28 @@ int wrapByOrientation(const Point* points, int n, Point* out) {
     }
     int chosen[maxControlPoints];
     Candidates candidates = ~Candidates{0} >> (64 - n);
-    const bool distinct = distinctPositions(points, n);
     chosen[0] = bottom;
-    takePosition(points, n, bottom, distinct, candidates);
+    takePosition(points, n, bottom, true, candidates);  // no step reports the lowest point's twins
+    bool shared = false;
     int k = 1;
     // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
     int cur = bottom;
     for (;;) {
-        const int best = nextLeftVertexByOrientation<decideNearTies>(points, cur, candidates);
+        const int best = nextLeftVertexByOrientation<decideNearTies>(points, cur, candidates, shared);
         if (best == givesUp || best == cur || k == n) return givesUp;
         chosen[k++] = best;
-        takePosition(points, n, best, distinct, candidates);
+        takePosition(points, n, best, shared, candidates);
         if (best == top) break;
         cur = best;
     }
     const int k1 = k;
     int ref = bottom;
     while (k < n) {
-        const int best = nextRightVertexByOrientation<decideNearTies>(points, ref, top, candidates);
+        const int best = nextRightVertexByOrientation<decideNearTies>(points, ref, top, candidates, shared);
         if (best == givesUp) return givesUp;
         if (best == top) break;
         chosen[k++] = best;
-        takePosition(points, n, best, distinct, candidates);
+        takePosition(points, n, best, shared, candidates);
         ref = best;
     }
     // the left side in order, then the right side from the top downwards

@@ -548,6 +548,9 @@ TEST(HullWithoutArctangents, MatchesAtNamedTies) {
         {{0, -1e-8f}, {-1, 0}, {1, 0}, {0, 1}},
         // nearly straight down from a vertex of the right walk
         {{0, 0}, {1e-7f, -1}, {1, 1}, {0, 3}, {1e-7f, 2}},
+        // a second point at the lowest position: from the far left corner at the top's height it has the top's
+        // float angle and a lower index, so only leaving out the positions already taken keeps it out
+        {{0, 0}, {0, 0}, {1e8f, 1}, {-1e8f, 1}, {3, 0.5f}},
     };
     for (const std::vector<Point>& pts : sets) expectSameAsWalkByAngles(pts);
 }
@@ -613,7 +616,9 @@ TEST(HullWithoutArctangents, MatchesOnFourPointsInEveryOrder) {
         {{0, 0}, {1, 1e-7f}, {2, 3e-7f}, {3, 3e-7f}},   // nearly flat
         {{0, 0}, {1, 1}, {16777215, 16777216}, {-1, 2e7f}},  // one float angle, different directions
         // a deep piece of a curve far from the origin, on the float grid there: its collinear control points
-        {{0x1.86a174p+16f, 0x1.86a502p+16f}, {0x1.86a192p+16f, 0x1.86a4f8p+16f}, {0x1.86a1bp+16f, 0x1.86a4eep+16f},
+        {{0x1.86a174p+16f, 0x1.86a502p+16f},
+         {0x1.86a192p+16f, 0x1.86a4f8p+16f},
+         {0x1.86a1bp+16f, 0x1.86a4eep+16f},
          {0x1.86a1cep+16f, 0x1.86a4e6p+16f}},
         // rounded differences put the other point a little below the horizontal from the second corner, where
         // only its float angle tells whether it lies within the walk's limit
@@ -625,7 +630,10 @@ TEST(HullWithoutArctangents, MatchesOnFourPointsInEveryOrder) {
             int order[] = {0, 1, 2, 3};
             do {
                 std::vector<Point> pts;
-                for (int i : order) pts.push_back(Point(mirror * shape[static_cast<size_t>(i)].x, shape[static_cast<size_t>(i)].y));
+                for (int i : order) {
+                    const Point& p = shape[static_cast<size_t>(i)];
+                    pts.push_back(Point(mirror * p.x, p.y));
+                }
                 expectSameAsWalkByAngles(pts);
             } while (std::next_permutation(order, order + 4));
         }
