@@ -308,8 +308,9 @@ inline int compareSideways(const Difference& u, const Difference& v) {
         if (cross * cross > sameAngleSineSquared * u.squaredLength * v.squaredLength) return cross > 0 ? -1 : 1;
         return cross == 0 ? 0 : undecided;
     }
-    const Difference& r = uRight ? u : v;
-    const Difference& l = uRight ? v : u;
+    // one on each side of the vertical: the rightward one is below unless both point nearly straight up
+    const Difference r = uRight ? u : v;
+    const Difference l = uRight ? v : u;
     if (r.dy <= 0 || l.dy <= 0 || r.dx > sameAngleSine * r.dy || -static_cast<double>(l.dx) > sameAngleSine * l.dy) {
         return uRight ? -1 : 1;
     }
