@@ -1,6 +1,7 @@
 #include "hull/hull.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -12,6 +13,25 @@ constexpr float rightmostTurn = 90;  // the right walk goes at most straight +x
 void writePosition(Point& entry, const Point& p) {
     entry.x = p.x;
     entry.y = p.y;
+}
+
+// The walks' ends: the first lowest and the first highest point, ties going to the lower index.
+struct Extremes {
+    int bottom = 0;
+    int top = 0;
+
+    // takes points[i] into account after every point before it
+    void consider(const Point* points, int i) {
+        if (points[i].y > points[top].y) top = i;
+        if (points[i].y < points[bottom].y) bottom = i;
+    }
+};
+
+// the ends of n >= 1 points
+inline Extremes extremesOf(const Point* points, int n) {
+    Extremes e;
+    for (int i = 1; i < n; ++i) e.consider(points, i);
+    return e;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -230,12 +250,7 @@ int wrapTwoPoints(const Point* points, Point* out) {
 // Every other case (a shared float angle, whose tie goes to the lower index, or a zero difference along x,
 // whose sign matters) returns -1 and takes the full walk.
 int wrapThreePoints(const Point* points, Point* out) {
-    int bottom = 0;
-    int top = 0;
-    for (int i = 1; i < 3; ++i) {
-        if (points[i].y > points[top].y) top = i;
-        if (points[i].y < points[bottom].y) bottom = i;
-    }
+    const auto [bottom, top] = extremesOf(points, 3);
     const int middle = 3 - bottom - top;
     if (bottom == top) {  // one height: no polygon
         writePosition(out[0], points[bottom]);
@@ -293,34 +308,35 @@ inline int compareSideways(const Difference& u, const Difference& v) {
         if (cross * cross > sameAngleSineSquared * u.squaredLength * v.squaredLength) return cross > 0 ? -1 : 1;
         return cross == 0 ? 0 : undecided;
     }
-    const Difference& r = uRight ? u : v;
-    const Difference& l = uRight ? v : u;
+    // one on each side of the vertical: the rightward one is below unless both point nearly straight up
+    const Difference r = uRight ? u : v;
+    const Difference l = uRight ? v : u;
     if (r.dy <= 0 || l.dy <= 0 || r.dx > sameAngleSine * r.dy || -static_cast<double>(l.dx) > sameAngleSine * l.dy) {
         return uRight ? -1 : 1;
     }
     return undecided;
 }
 
-// Marks every point at the position of points[v], a vertex just found (only v itself where no two points
-// share a position): isNewPoint on the output to be then reads as an unmarked index.
-inline void markPosition(const Point* points, int n, int v, bool distinct, bool* taken) {
-    if (distinct) {
-        taken[v] = true;
+// The indices a step of the walk may take, one bit each: every point whose position is not yet a vertex
+// (isNewPoint on the output to be). The top leaves only when the left walk ends there, and the right walk
+// starts from it as its best. A step visits the candidates in index order, lowest bit first.
+using Candidates = std::uint64_t;
+static_assert(maxControlPoints <= 64, "one bit per point");
+
+inline Candidates bitOf(int i) { return Candidates{1} << i; }
+
+inline int lowestIndex(Candidates c) { return __builtin_ctzll(c); }
+
+// drops every point at the position of points[v], a vertex just found: v alone unless another candidate
+// may share its position
+inline void takePosition(const Point* points, int n, int v, bool shared, Candidates& candidates) {
+    if (!shared) {
+        candidates &= ~bitOf(v);
         return;
     }
     for (int i = 0; i < n; ++i) {
-        if (points[i].x == points[v].x && points[i].y == points[v].y) taken[i] = true;
+        if (points[i].x == points[v].x && points[i].y == points[v].y) candidates &= ~bitOf(i);
     }
-}
-
-// whether no two of the points share a position
-bool distinctPositions(const Point* points, int n) {
-    for (int i = 1; i < n; ++i) {
-        for (int j = 0; j < i; ++j) {
-            if (points[i].x == points[j].x && points[i].y == points[j].y) return false;
-        }
-    }
-    return true;
 }
 
 constexpr int givesUp = -1;
@@ -347,15 +363,18 @@ private:
 };
 
 // nextLeftVertex decided by orientation, or givesUp. Candidates at cur's own position (angle 0) never
-// beat the start; vertical ones give up.
+// beat the start; vertical ones give up. shared tells whether another candidate lies at the chosen point's
+// position: the lowest index wins among equal angles, so such a point comes later, with exactly the same
+// difference, and meets the chosen point as the best so far in a cross product of zero.
 template <bool decideNearTies>
-int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, const bool* taken) {
+int nextLeftVertexByOrientation(const Point* points, int cur, Candidates candidates, bool& shared) {
     int best = cur;
     Difference bestDifference{0, 0, 0};
     LazyAngle bestAngle;
-    for (int j = 0; j < n; ++j) {
-        // a position already taken never qualifies (cur's own included), the top excepted
-        if (j != top && taken[j]) continue;
+    shared = false;
+    // a position already taken never qualifies, cur's own included; each turn drops a bit
+    for (Candidates rest = candidates; rest != 0; rest &= rest - 1) {
+        const int j = lowestIndex(rest);
         const Difference d = differenceOf(points[cur], points[j]);
         if (d.dx == 0) {
             if (d.dy == 0) continue;
@@ -377,27 +396,33 @@ int nextLeftVertexByOrientation(const Point* points, int n, int cur, int top, co
                 best = j;
                 bestDifference = d;
                 bestAngle.set(angle);
+                shared = false;
                 continue;
             }
-            if (c <= 0) continue;
+            if (c <= 0) {
+                if (c == 0 && d.dx == bestDifference.dx && d.dy == bestDifference.dy) shared = true;
+                continue;
+            }
         }
         best = j;
         bestDifference = d;
         bestAngle.forget();
+        shared = false;
     }
     return best;
 }
 
-// nextRightVertex decided by orientation, or givesUp.
+// nextRightVertex decided by orientation, or givesUp; shared as for the left walk.
 template <bool decideNearTies>
-int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, const bool* taken) {
+int nextRightVertexByOrientation(const Point* points, int ref, int top, Candidates candidates, bool& shared) {
     int best = top;
     Difference bestDifference = differenceOf(points[ref], points[top]);
     if (bestDifference.dx == 0) return givesUp;
     LazyAngle bestAngle;
-    for (int j = 0; j < n; ++j) {
-        // a position already taken never qualifies (the left side's included), the top excepted
-        if (j != top && taken[j]) continue;
+    shared = false;
+    // a position already taken never qualifies, the left side's included; each turn drops a bit
+    for (Candidates rest = candidates; rest != 0; rest &= rest - 1) {
+        const int j = lowestIndex(rest);
         const Difference d = differenceOf(points[ref], points[j]);
         if (d.dx == 0) {
             if (d.dy == 0) continue;  // angle 0: below 90
@@ -416,12 +441,17 @@ int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, c
             best = j;
             bestDifference = d;
             bestAngle.set(angle);
+            shared = false;
             continue;
         }
-        if (c >= 0) continue;
+        if (c >= 0) {
+            if (c == 0 && d.dx == bestDifference.dx && d.dy == bestDifference.dy) shared = true;
+            continue;
+        }
         best = j;
         bestDifference = d;
         bestAngle.forget();
+        shared = false;
     }
     return best;
 }
@@ -431,46 +461,165 @@ int nextRightVertexByOrientation(const Point* points, int n, int ref, int top, c
 // the many nearly collinear control points of long pieces.
 template <bool decideNearTies>
 int wrapByOrientation(const Point* points, int n, Point* out) {
-    int top = 0;
-    int bottom = 0;
-    for (int i = 1; i < n; ++i) {
-        if (points[i].y > points[top].y) top = i;
-        if (points[i].y < points[bottom].y) bottom = i;
-    }
+    const auto [bottom, top] = extremesOf(points, n);
     if (bottom == top) {
         writePosition(out[0], points[bottom]);
         return 0;
     }
     int chosen[maxControlPoints];
-    bool taken[maxControlPoints] = {};
-    const bool distinct = distinctPositions(points, n);
+    Candidates candidates = ~Candidates{0} >> (64 - n);
     chosen[0] = bottom;
-    markPosition(points, n, bottom, distinct, taken);
+    takePosition(points, n, bottom, true, candidates);  // no step reports the lowest point's twins
+    bool shared = false;
     int k = 1;
     // each step takes a point whose position is not yet chosen (or the top), which keeps k within n
     int cur = bottom;
     for (;;) {
-        const int best = nextLeftVertexByOrientation<decideNearTies>(points, n, cur, top, taken);
+        const int best = nextLeftVertexByOrientation<decideNearTies>(points, cur, candidates, shared);
         if (best == givesUp || best == cur || k == n) return givesUp;
         chosen[k++] = best;
-        markPosition(points, n, best, distinct, taken);
+        takePosition(points, n, best, shared, candidates);
         if (best == top) break;
         cur = best;
     }
     const int k1 = k;
     int ref = bottom;
     while (k < n) {
-        const int best = nextRightVertexByOrientation<decideNearTies>(points, n, ref, top, taken);
+        const int best = nextRightVertexByOrientation<decideNearTies>(points, ref, top, candidates, shared);
         if (best == givesUp) return givesUp;
         if (best == top) break;
         chosen[k++] = best;
-        markPosition(points, n, best, distinct, taken);
+        takePosition(points, n, best, shared, candidates);
         ref = best;
     }
     // the left side in order, then the right side from the top downwards
     for (int i = 0; i < k1; ++i) writePosition(out[i], points[chosen[i]]);
     for (int i = k1; i < k; ++i) writePosition(out[i], points[chosen[k - 1 - (i - k1)]]);
     return k;
+}
+
+// The walk over four points with four different x, which keeps every direction off the vertical and every
+// position apart. From the lowest point every direction lies between 90 and 270, within both walks' limits,
+// and the directions to the other two points against the one to the top place each on the left of the top,
+// on its ray or on its right:
+// - a point on the left: the left walk goes through it (through the one turning further left, or the lower
+//   index on a tie, when both are), and from there takes the other point only if it turns further left
+//   than the top; otherwise the right walk takes the other point if it lies on the right from the lowest
+//   point, and it lies inside if not;
+// - none on the left: a point on the ray to the top with a lower index than the top's is taken by the left
+//   walk as above; otherwise the left walk goes straight to the top, and the right walk takes the one on
+//   the right turning further right (the lower index on a tie), then the other only if it turns further
+//   right than the top from there.
+// Any comparison the geometry leaves open gives up.
+namespace four {
+
+// The left walk's step from its second vertex, where only the other point and the top remain: 1 when it
+// takes the other point, 0 when it goes to the top, givesUp when the geometry leaves that open. A shared
+// float angle goes to the lower index.
+inline int leftStepTakesOther(const Difference& other, const Difference& toTop, bool otherBeforeTop) {
+    if (other.dx < 0 && other.dy < 0) {  // beyond 270 when clearly below the horizontal
+        return -other.dy > sameAngleSine * -other.dx ? 0 : givesUp;
+    }
+    const int c = compareSideways(other, toTop);
+    if (c == undecided) return givesUp;
+    return c > 0 || (c == 0 && otherBeforeTop) ? 1 : 0;
+}
+
+// The right walk's step from its first vertex: 1 when it takes the other point, 0 when it goes to the top
+// (also on the ray to the top, which never displaces it), givesUp when the geometry leaves that open.
+inline int rightStepTakesOther(const Difference& other, const Difference& toTop) {
+    if (other.dx > 0 && other.dy < 0) {  // below 90 when clearly below the horizontal
+        return -other.dy > sameAngleSine * other.dx ? 0 : givesUp;
+    }
+    const int c = compareSideways(other, toTop);
+    return c == undecided ? givesUp : c < 0 ? 1 : 0;
+}
+
+}  // namespace four
+
+// The walk of wrap() over four points of plain coordinates: its count and out, or givesUp with out untouched.
+int wrapFourPoints(const Point* points, Point* out) {
+    Extremes ends;  // written out: the loop over three points is not unrolled by the compiler
+    ends.consider(points, 1);
+    ends.consider(points, 2);
+    ends.consider(points, 3);
+    const int bottom = ends.bottom;
+    const int top = ends.top;
+    if (bottom == top) {  // one height: no polygon
+        writePosition(out[0], points[bottom]);
+        return 0;
+    }
+    const float x0 = points[0].x;
+    const float x1 = points[1].x;
+    const float x2 = points[2].x;
+    const float x3 = points[3].x;
+    if (x0 == x1 || x0 == x2 || x0 == x3 || x1 == x2 || x1 == x3 || x2 == x3) return givesUp;
+    // the other two, in index order
+    int p = 0;
+    while (p == bottom || p == top) ++p;
+    const int q = 6 - bottom - top - p;
+    const Point& low = points[bottom];
+    const Difference toP = differenceOf(low, points[p]);
+    const Difference toQ = differenceOf(low, points[q]);
+    const Difference toTop = differenceOf(low, points[top]);
+    const int sideP = compareSideways(toP, toTop);  // 1 on the left of the top's direction, 0 on it, -1 right
+    const int sideQ = compareSideways(toQ, toTop);
+    if (sideP == undecided || sideQ == undecided) return givesUp;
+    // the left walk's second vertex, or else the right walk's first: the other is then the only point left
+    int first;
+    bool leftWalk = true;
+    if (sideP > 0 && sideQ > 0) {
+        const int c = compareSideways(toP, toQ);
+        if (c == undecided) return givesUp;
+        first = c >= 0 ? p : q;
+    } else if (sideP > 0 || sideQ > 0) {
+        first = sideP > 0 ? p : q;
+    } else if ((sideP == 0 && p < top) || (sideQ == 0 && q < top)) {
+        first = sideP == 0 && p < top ? p : q;
+    } else {
+        leftWalk = false;
+        if (sideP < 0 && sideQ < 0) {
+            const int c = compareSideways(toP, toQ);
+            if (c == undecided) return givesUp;
+            first = c <= 0 ? p : q;
+        } else if (sideP < 0 || sideQ < 0) {
+            first = sideP < 0 ? p : q;
+        } else {  // both on the ray to the top, after it: the top alone
+            writePosition(out[0], low);
+            writePosition(out[1], points[top]);
+            return 2;
+        }
+    }
+    const int other = p + q - first;
+    const Point& firstPoint = points[first];
+    const Difference firstToOther = differenceOf(firstPoint, points[other]);
+    const Difference firstToTop = differenceOf(firstPoint, points[top]);
+    if (!leftWalk) {
+        const int takesOther = four::rightStepTakesOther(firstToOther, firstToTop);
+        if (takesOther == givesUp) return givesUp;
+        writePosition(out[0], low);
+        writePosition(out[1], points[top]);
+        if (!takesOther) {
+            writePosition(out[2], firstPoint);
+            return 3;
+        }
+        writePosition(out[2], points[other]);
+        writePosition(out[3], firstPoint);
+        return 4;
+    }
+    const int takesOther = four::leftStepTakesOther(firstToOther, firstToTop, other < top);
+    if (takesOther == givesUp) return givesUp;
+    writePosition(out[0], low);
+    writePosition(out[1], firstPoint);
+    if (takesOther) {
+        writePosition(out[2], points[other]);
+        writePosition(out[3], points[top]);
+        return 4;
+    }
+    writePosition(out[2], points[top]);
+    if ((other == p ? sideP : sideQ) >= 0) return 3;  // the right walk finds nothing below the top
+    writePosition(out[3], points[other]);
+    return 4;
 }
 
 using NextVertex = int (*)(const Point*, int, int, int, const Point*, int);
@@ -480,13 +629,7 @@ template <NextVertex nextLeft, NextVertex nextRight>
 int wrap(const Point* points, int n, Point* out) {
     if (n <= 0) return 0;
 
-    // first highest and first lowest point: ties go to the lower index
-    int top = 0;
-    int bottom = 0;
-    for (int i = 1; i < n; ++i) {
-        if (points[i].y > points[top].y) top = i;
-        if (points[i].y < points[bottom].y) bottom = i;
-    }
+    const auto [bottom, top] = extremesOf(points, n);
 
     writePosition(out[0], points[bottom]);
     int k = 1;
@@ -550,14 +693,24 @@ int convexHull(const Point* points, int n, Point* out) {
 }
 
 int convexHullOfPlainPoints(const Point* points, int n, Point* out) {
-    if (n == 1) {
-        writePosition(out[0], points[0]);
-        return 0;
-    }
-    if (n == 2) return wrapTwoPoints(points, out);
-    if (n == 3) {
-        const int k = wrapThreePoints(points, out);
-        if (k >= 0) return k;
+    switch (n) {
+        case 1:
+            writePosition(out[0], points[0]);
+            return 0;
+        case 2:
+            return wrapTwoPoints(points, out);
+        case 3: {
+            const int k = wrapThreePoints(points, out);
+            if (k >= 0) return k;
+            break;
+        }
+        case 4: {
+            const int k = wrapFourPoints(points, out);
+            if (k != givesUp) return k;
+            break;
+        }
+        default:
+            break;
     }
     if (n <= maxControlPoints) {
         const int k = n > 4 ? wrapByOrientation<true>(points, n, out) : wrapByOrientation<false>(points, n, out);

@@ -548,6 +548,9 @@ TEST(HullWithoutArctangents, MatchesAtNamedTies) {
         {{0, -1e-8f}, {-1, 0}, {1, 0}, {0, 1}},
         // nearly straight down from a vertex of the right walk
         {{0, 0}, {1e-7f, -1}, {1, 1}, {0, 3}, {1e-7f, 2}},
+        // a second point at the lowest position: from the far left corner at the top's height it has the top's
+        // float angle and a lower index, so only leaving out the positions already taken keeps it out
+        {{0, 0}, {0, 0}, {1e8f, 1}, {-1e8f, 1}, {3, 0.5f}},
     };
     for (const std::vector<Point>& pts : sets) expectSameAsWalkByAngles(pts);
 }
@@ -591,6 +594,49 @@ TEST(HullWithoutArctangents, MatchesOnThreePointsInEveryOrder) {
         } while (std::next_permutation(pts.begin(), pts.end(), [](const Point& a, const Point& b) {
             return a.x != b.x ? a.x < b.x : a.y < b.y;
         }));
+    }
+}
+
+// Four points take their own walk when their x all differ: shapes from the lowest point with the other two on
+// either side of the top's direction or on it, each in all 24 orders and mirrored left for right, so that
+// every tie between indices and every branch of that walk is met.
+TEST(HullWithoutArctangents, MatchesOnFourPointsInEveryOrder) {
+    const std::vector<std::vector<Point>> quadrilaterals = {
+        {{0, 0}, {1, 0.5f}, {2, 0.5f}, {3, 1}},         // thin, one point on each side of the diagonal
+        {{0, 0}, {1, 0.6f}, {2, 0.9f}, {3, 1}},         // both on one side, both corners
+        {{0, 0}, {1, 0.6f}, {2, 0.75f}, {3, 1}},        // both on one side, the farther one inside
+        {{0, 0}, {1, 0.1f}, {2, 0.4f}, {3, 1}},         // both on one side, bent the other way
+        {{0, 0}, {1, 1}, {2, 2}, {3, 3}},               // one line: one float angle from every point
+        {{0, 0}, {1, 1}, {2, 2.5f}, {3, 3}},            // two on the ray to the top, one off it
+        {{0, 0}, {1, 1}, {2, 1.5f}, {3, 3}},
+        {{0, 0}, {1, 1}, {2, 3}, {-1, 2}},              // the top between the others
+        {{0, 0}, {2, 0}, {1, 1}, {3, 1.5f}},            // two at the lowest height
+        {{0, 0}, {3, 0}, {1, 1}, {2, 1}},               // two at the lowest and two at the highest
+        {{0, 0}, {1, 2}, {2, 2}, {3, 1}},               // two at the highest height
+        {{0, 0}, {1, 1e-7f}, {2, 3e-7f}, {3, 3e-7f}},   // nearly flat
+        {{0, 0}, {1, 1}, {16777215, 16777216}, {-1, 2e7f}},  // one float angle, different directions
+        // a deep piece of a curve far from the origin, on the float grid there: its collinear control points
+        {{0x1.86a174p+16f, 0x1.86a502p+16f},
+         {0x1.86a192p+16f, 0x1.86a4f8p+16f},
+         {0x1.86a1bp+16f, 0x1.86a4eep+16f},
+         {0x1.86a1cep+16f, 0x1.86a4e6p+16f}},
+        // rounded differences put the other point a little below the horizontal from the second corner, where
+        // only its float angle tells whether it lies within the walk's limit
+        {{1e38f, -1e38f}, {1, 1e-45f}, {1e-45f, -1e-45f}, {0, 1e38f}},
+        {{-1e38f, 1}, {0, 3e-45f}, {1e38f, -1e38f}, {1, -0.0f}},
+    };
+    for (const std::vector<Point>& shape : quadrilaterals) {
+        for (const float mirror : {1.0f, -1.0f}) {
+            int order[] = {0, 1, 2, 3};
+            do {
+                std::vector<Point> pts;
+                for (int i : order) {
+                    const Point& p = shape[static_cast<size_t>(i)];
+                    pts.push_back(Point(mirror * p.x, p.y));
+                }
+                expectSameAsWalkByAngles(pts);
+            } while (std::next_permutation(order, order + 4));
+        }
     }
 }
 
