@@ -126,8 +126,6 @@ RangeVerdict unitRange(double numerator, double denominator) {
     return closeCall;
 }
 
-// segmentIntersection(first, second) != 0, with the crossing case's range tests done without division
-// where the outcome is certain; close calls and the parallel case go to segmentIntersection itself.
 // segmentIntersection(first, second) != 0 for two parallel edges, with the collinearity test and the overlap
 // along one axis done on the described edges where neither has zero length
 bool parallelEdgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
@@ -151,7 +149,10 @@ bool parallelEdgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     return lo2 < hi1 && lo1 <= hi2;
 }
 
-bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
+// segmentIntersection(first, second) != 0, with the crossing case's range tests done without division
+// where the outcome is certain; close calls go to segmentIntersection itself, and the parallel case to
+// parallelEdgesMeet. Inlined wherever it is used: the loops over edge pairs run it most of all.
+[[gnu::always_inline]] inline bool edgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     const float cross = static_cast<float>(first.dx * second.dy - first.dy * second.dx);
     const double crossSquared = static_cast<double>(cross) * cross;
     if (crossSquared <= first.toleranceTimesSquaredLength * second.squaredLength) {
@@ -365,6 +366,18 @@ bool describedOutlinesOverlap(const HullOutline& first, const OutlineEdge* edges
         }
     }
     return false;
+}
+
+// describedOutlinesOverlap of two outlines of two vertices each, whose one edge each is the whole test
+inline bool segmentOutlinesOverlap(const HullOutline& first, const HullOutline& second) {
+    return !surelyApart(boxVerdict(first, second), first.edges, 1, second.edges, 1) &&
+           edgesMeet(first.edges[0], second.edges[0]);
+}
+
+// describedOutlinesOverlap of two outlines whose edges are described, two segments taking a way of their own
+inline bool outlinesOverlap(const HullOutline& first, const HullOutline& second) {
+    if (first.n == 2 && second.n == 2) return segmentOutlinesOverlap(first, second);
+    return describedOutlinesOverlap(first, first.edges, second, second.edges);
 }
 
 }  // namespace
@@ -758,7 +771,7 @@ void searchOutlines(Search& search, const Piece& piece1, const Piece& piece2, in
     // paired with itself (a curve searched against itself) always meets: the first edge lies on itself, which
     // segmentIntersection takes as collinear and overlapping, and the boxes coincide.
     const bool same = &piece1 == &piece2;
-    const bool meet = same || ((describedOutlinesOverlap(outline1, outline1.edges, outline2, outline2.edges) ||
+    const bool meet = same || ((outlinesOverlap(outline1, outline2) ||
                                 (m2 >= 3 && insideConvexPolygon(hull1[0], hull2, m2)) ||
                                 (m1 >= 3 && insideConvexPolygon(hull2[0], hull1, m1))) &&
                                !outlinesApart(search, piece1, piece2));
