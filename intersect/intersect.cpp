@@ -251,7 +251,7 @@ inline bool withinShortcutRange(const HullOutline& first, const HullOutline& sec
     return std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate;
 }
 
-BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
+inline BoxVerdict boxVerdict(const HullOutline& first, const HullOutline& second) {
     const double loX = std::min(first.loX, second.loX), hiX = std::max(first.hiX, second.hiX);
     const double loY = std::min(first.loY, second.loY), hiY = std::max(first.hiY, second.hiY);
     if (!(std::max(-loX, hiX) <= largestShortcutCoordinate && std::max(-loY, hiY) <= largestShortcutCoordinate)) {
@@ -370,8 +370,14 @@ bool describedOutlinesOverlap(const HullOutline& first, const OutlineEdge* edges
 
 // describedOutlinesOverlap of two outlines of two vertices each, whose one edge each is the whole test
 inline bool segmentOutlinesOverlap(const HullOutline& first, const HullOutline& second) {
-    return !surelyApart(boxVerdict(first, second), first.edges, 1, second.edges, 1) &&
-           edgesMeet(first.edges[0], second.edges[0]);
+    const OutlineEdge& a = first.edges[0];
+    const OutlineEdge& b = second.edges[0];
+    const BoxVerdict boxes = boxVerdict(first, second);
+    // surelyApart for one edge each
+    if (boxes != boxesMeet && (boxes == boxesApartAlongX || shallow(a)) && longEnough(a) && longEnough(b)) {
+        return false;
+    }
+    return edgesMeet(a, b);
 }
 
 // describedOutlinesOverlap of two outlines whose edges are described, two segments taking a way of their own
@@ -462,6 +468,41 @@ struct Search {
     double apartGap;     // apartLimits * epsilon
 };
 
+// The segment from the leftmost of n points to the rightmost (the first of each), or the one point when those
+// share their x; returns the count.
+inline int segmentOutline(const Point* curve, int n, Point* outline) {
+    int left = 0;
+    int right = 0;
+    for (int i = 1; i < n; ++i) {
+        if (curve[i].x < curve[left].x) left = i;
+        if (curve[i].x > curve[right].x) right = i;
+    }
+    outline[0].x = curve[left].x;
+    outline[0].y = curve[left].y;
+    if (curve[right].x == curve[left].x) return 1;
+    outline[1].x = curve[right].x;
+    outline[1].y = curve[right].y;
+    return 2;
+}
+
+// The outline of points not all at one height: their hull, or, where the walk gives no polygon, the hull of
+// the points with every zero made +0, or else the segment from the leftmost point to the rightmost.
+int hullOutline(const Point* curve, int n, Point* outline, bool* spansControlBox) {
+    const int m = convexHullOfPlainPoints(curve, n, outline);
+    *spansControlBox = m == n;  // every control position a vertex
+    if (m > 0) return m;
+    Point unsignedZeros[maxControlPoints];
+    for (int i = 0; i < n; ++i) {
+        unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
+        unsignedZeros[i].y = curve[i].y + 0.0f;
+    }
+    const int retried = convexHullOfPlainPoints(unsignedZeros, n, outline);
+    *spansControlBox = retried == n;
+    if (retried > 0) return retried;
+    *spansControlBox = false;
+    return segmentOutline(curve, n, outline);
+}
+
 // The outline the search tests a piece by, from its points and their box (loX, hiX, loY, hiY): its convex
 // hull, or, when all its points share one height, the segment between its leftmost and rightmost points (one
 // point when those coincide). The hull's walk gives no polygon either when a difference along x comes out as
@@ -484,36 +525,11 @@ int pieceOutline(const Point* curve, int n, const double controlBox[4], Point* o
             return 2;
         }
     }
-    // the hull gives no polygon for points at one height, and the segment below replaces what it writes; the
-    // points share one height exactly when the lowest is as high as the highest
-    const bool flat = controlBox[2] == controlBox[3];
-    if (!flat) {
-        const int m = convexHullOfPlainPoints(curve, n, outline);
-        *spansControlBox = m == n;  // every control position a vertex
-        if (m > 0) return m;
-        Point unsignedZeros[maxControlPoints];
-        for (int i = 0; i < n; ++i) {
-            unsignedZeros[i].x = curve[i].x + 0.0f;  // -0 + +0 is +0; every other value stays
-            unsignedZeros[i].y = curve[i].y + 0.0f;
-        }
-        const int retried = convexHullOfPlainPoints(unsignedZeros, n, outline);
-        *spansControlBox = retried == n;
-        if (retried > 0) return retried;
-    }
-    // one height: the segment from the leftmost point to the rightmost spans the control box
-    *spansControlBox = flat;
-    int left = 0;
-    int right = 0;
-    for (int i = 1; i < n; ++i) {
-        if (curve[i].x < curve[left].x) left = i;
-        if (curve[i].x > curve[right].x) right = i;
-    }
-    outline[0].x = curve[left].x;
-    outline[0].y = curve[left].y;
-    if (curve[right].x == curve[left].x) return 1;
-    outline[1].x = curve[right].x;
-    outline[1].y = curve[right].y;
-    return 2;
+    // the hull gives no polygon for points at one height, where the segment replaces it; the points share one
+    // height exactly when the lowest is as high as the highest
+    if (controlBox[2] != controlBox[3]) return hullOutline(curve, n, outline, spansControlBox);
+    *spansControlBox = true;
+    return segmentOutline(curve, n, outline);
 }
 
 // the largest coordinate magnitude of n finite points (0 for none)
@@ -592,7 +608,12 @@ public:
             } else {
                 described = HullOutline(outlineRoom, m);
             }
-            describeEdges(described, outlineEdgeRoom);
+            if (m == 2) {  // the one edge, from the first vertex to the last
+                describeEdge(outlineRoom[0], outlineRoom[1], outlineEdgeRoom[0]);
+                described.edges = outlineEdgeRoom;
+            } else {
+                describeEdges(described, outlineEdgeRoom);
+            }
         }
         return described;
     }
