@@ -649,13 +649,14 @@ double smallnessLimit(const Search& search, const Piece& piece) {
 // so for the pieces of a smooth curve the box test holds as soon as the edge test does.
 bool isSmall(const Search& search, const Piece& piece) {
     const HullOutline& o = piece.outline();
-    const double firstEdge = o.n >= 2 ? distance(o.vertices[0], o.vertices[1]) : 0.0;
     const double side = std::max(o.hiX - o.loX, o.hiY - o.loY);
     const double sides = boxLimitsPerEdge * (piece.n > 1 ? piece.n - 1 : 1);  // limits the box may span
-    if (firstEdge <= search.epsilon && side <= sides * search.epsilon) return true;
+    // the first edge's length, found only where the box passes
+    const auto firstEdge = [&o] { return o.n >= 2 ? distance(o.vertices[0], o.vertices[1]) : 0.0; };
+    if (side <= sides * search.epsilon && firstEdge() <= search.epsilon) return true;
     if (piece.resolutionCeiling <= search.epsilon) return false;  // the limit is epsilon: the same test
     const double limit = smallnessLimit(search, piece);
-    return firstEdge <= limit && side <= sides * limit;
+    return side <= sides * limit && firstEdge() <= limit;
 }
 
 // The search without an observer: every call to it compiles away.
