@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <iterator>
+#include <random>
 #include <vector>
 
 #include "testing.h"
@@ -232,6 +233,39 @@ TEST(SplitBezier, CountsOutsideTheRangeWriteNothing) {
         for (size_t j = 0; j < p.size(); ++j) {
             EXPECT_TRUE(samePosition(left[j], sentinel) && left[j].color == MAGENTA) << n;
             EXPECT_TRUE(samePosition(right[j], sentinel) && right[j].color == MAGENTA) << n;
+        }
+    }
+}
+
+// Every point of every level is t b + (1 - t) a of the two points below it, formed in double and rounded to
+// float before the next level reads it, for x and y alike: random polygons of every count, split at a half
+// and elsewhere, against that rule followed one coordinate at a time.
+TEST(SplitBezier, EveryLevelRoundsEachCoordinateOnce) {
+    std::mt19937 rng(2026);
+    std::uniform_real_distribution<float> coordinate(-1000, 1000);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int n = 1 + trial % maxControlPoints;
+        const float t = trial % 3 == 0 ? 0.5f : std::uniform_real_distribution<float>(-0.5f, 1.5f)(rng);
+        std::vector<Point> p(static_cast<size_t>(n));
+        for (Point& q : p) q = Point(coordinate(rng), coordinate(rng) * (trial % 5 == 0 ? 1e-30f : 1.0f));
+        std::vector<float> x, y;
+        for (const Point& q : p) {
+            x.push_back(q.x);
+            y.push_back(q.y);
+        }
+        std::vector<Point> left(p.size()), right(p.size());
+        ASSERT_EQ(splitBezier(p.data(), n, t, left.data(), right.data()), 1);
+        const double td = t;
+        for (int level = 0; level < n; ++level) {
+            const size_t last = static_cast<size_t>(n - 1 - level);
+            ASSERT_EQ(left[size_t(level)].x, x[0]) << "trial " << trial << " level " << level;
+            ASSERT_EQ(left[size_t(level)].y, y[0]) << "trial " << trial << " level " << level;
+            ASSERT_EQ(right[size_t(level)].x, x[last]) << "trial " << trial << " level " << level;
+            ASSERT_EQ(right[size_t(level)].y, y[last]) << "trial " << trial << " level " << level;
+            for (size_t k = 0; k < last; ++k) {
+                x[k] = static_cast<float>(td * x[k + 1] + (1.0 - td) * x[k]);
+                y[k] = static_cast<float>(td * y[k + 1] + (1.0 - td) * y[k]);
+            }
         }
     }
 }
