@@ -1,5 +1,6 @@
 #include "bezier/bezier.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -25,6 +26,24 @@ std::uint64_t binomial(int n, int i) {
     }
     return c;
 }
+
+#if !defined(__SSE2__)
+// the box of n >= 1 points (loX, hiX, loY, hiY): each bound the first point's coordinate, replaced by every
+// later one strictly beyond it
+void boxOfPoints(const Point* points, int n, double box[4]) {
+    float loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
+    for (int i = 1; i < n; ++i) {
+        loX = std::min(loX, points[i].x);
+        hiX = std::max(hiX, points[i].x);
+        loY = std::min(loY, points[i].y);
+        hiY = std::max(hiY, points[i].y);
+    }
+    box[0] = loX;
+    box[1] = hiX;
+    box[2] = loY;
+    box[3] = hiY;
+}
+#endif
 
 // a + t (b - a) written as t b + (1 - t) a with oneMinusT = 1 - t in double; one rounding to float
 [[maybe_unused]] float interpolate(float a, float b, double t, double oneMinusT) {
@@ -91,9 +110,12 @@ namespace {
 // loop is unrolled; Count = 0 takes it from n. One row holds the current level in place: point k of level j
 // only needs points k and k + 1 of level j - 1, and point k + 1 is overwritten after point k. Each new point
 // is interpolate() of its two coordinates; with SSE2 both are carried side by side in one register, each
-// lane doing the same double operations and the same rounding to float.
-template <int Count>
-void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point* right) {
+// lane doing the same double operations and the same rounding to float. With Boxes, the box of each half's
+// points is gathered as they are formed: each bound the first point's coordinate, replaced by every later
+// one strictly beyond it (minpd(p, lo) is p < lo ? p : lo, the choice of std::min(lo, p)).
+template <int Count, bool Boxes>
+void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point* right, double* leftBox,
+                 double* rightBox) {
     if (Count > 0) n = Count;
     // level 0 is the input itself, colours included; read before writing, since an output may be the input
     const Point first = controlPoints[0];
@@ -106,6 +128,10 @@ void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point
     }
     left[0] = first;
     right[0] = last;
+    __m128d leftLow = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&first.x))));
+    __m128d rightLow = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&last.x))));
+    __m128d leftHigh = leftLow;
+    __m128d rightHigh = rightLow;
     const __m128d tt = _mm_set1_pd(t);
     const __m128d ss = _mm_set1_pd(oneMinusT);
     for (int j = 1; j < n; ++j) {
@@ -122,6 +148,18 @@ void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point
         right[j].x = _mm_cvtss_f32(r);
         right[j].y = _mm_cvtss_f32(_mm_shuffle_ps(r, r, 1));
         right[j].color = interpolatedColor;
+        if (Boxes) {
+            leftLow = _mm_min_pd(row[0], leftLow);
+            leftHigh = _mm_max_pd(row[0], leftHigh);
+            rightLow = _mm_min_pd(row[levelSize - 1], rightLow);
+            rightHigh = _mm_max_pd(row[levelSize - 1], rightHigh);
+        }
+    }
+    if (Boxes) {
+        _mm_storeu_pd(leftBox, _mm_unpacklo_pd(leftLow, leftHigh));
+        _mm_storeu_pd(leftBox + 2, _mm_unpackhi_pd(leftLow, leftHigh));
+        _mm_storeu_pd(rightBox, _mm_unpacklo_pd(rightLow, rightHigh));
+        _mm_storeu_pd(rightBox + 2, _mm_unpackhi_pd(rightLow, rightHigh));
     }
 #else
     float x[maxControlPoints];
@@ -143,7 +181,30 @@ void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point
         right[j] = Point(x[levelSize - 1], y[levelSize - 1]);
         right[j].color = interpolatedColor;
     }
+    if (Boxes) {
+        boxOfPoints(left, n, leftBox);
+        boxOfPoints(right, n, rightBox);
+    }
 #endif
+}
+
+// deCasteljau with the count taken as a constant where the search meets it most
+template <bool Boxes>
+void split(const Point* controlPoints, int n, double t, Point* left, Point* right, double* leftBox,
+           double* rightBox) {
+    switch (n) {
+        case 2:
+            deCasteljau<2, Boxes>(controlPoints, n, t, left, right, leftBox, rightBox);
+            break;
+        case 3:
+            deCasteljau<3, Boxes>(controlPoints, n, t, left, right, leftBox, rightBox);
+            break;
+        case 4:
+            deCasteljau<4, Boxes>(controlPoints, n, t, left, right, leftBox, rightBox);
+            break;
+        default:
+            deCasteljau<0, Boxes>(controlPoints, n, t, left, right, leftBox, rightBox);
+    }
 }
 
 }  // namespace
@@ -151,20 +212,14 @@ void deCasteljau(const Point* controlPoints, int n, double t, Point* left, Point
 int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right) {
     if (n <= 0) return 1;                // nothing to split, nothing written
     if (n > maxControlPoints) return 0;  // more than the working row holds: refused, nothing written
-    const double td = static_cast<double>(t);
-    // the counts the search meets most, each in a construction of its own
-    switch (n) {
-        case 2:
-            deCasteljau<2>(controlPoints, n, td, left, right);
-            break;
-        case 3:
-            deCasteljau<3>(controlPoints, n, td, left, right);
-            break;
-        case 4:
-            deCasteljau<4>(controlPoints, n, td, left, right);
-            break;
-        default:
-            deCasteljau<0>(controlPoints, n, td, left, right);
-    }
+    split<false>(controlPoints, n, static_cast<double>(t), left, right, nullptr, nullptr);
+    return 1;
+}
+
+int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right, double leftBox[4],
+                double rightBox[4]) {
+    if (n <= 0) return 1;
+    if (n > maxControlPoints) return 0;
+    split<true>(controlPoints, n, static_cast<double>(t), left, right, leftBox, rightBox);
     return 1;
 }

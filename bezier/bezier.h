@@ -38,3 +38,9 @@ void addBezierCurve(const Point* controlPoints, int n);
 // is one row on the stack, so nothing is allocated. A count of 0 or less writes nothing and returns 1; a count
 // above maxControlPoints is refused: nothing is written and the result is 0. Otherwise returns 1.
 int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right);
+
+// splitBezier, also giving the box (loX, hiX, loY, hiY) of each half's n points in leftBox and rightBox: each
+// bound is the first point's coordinate, replaced by every later one strictly beyond it (so of +0 and -0 the
+// earlier stays). Nothing is written to the boxes where nothing is written to the halves.
+int splitBezier(const Point* controlPoints, int n, float t, Point* left, Point* right, double leftBox[4],
+                double rightBox[4]);

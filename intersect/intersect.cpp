@@ -738,15 +738,21 @@ struct Halves {
     Piece l;
     Piece r;
 
-    explicit Halves(const Piece& piece)
-        : l(split(piece, left, right), piece.n, piece.resolutionCeiling, leftOutline.points(), leftEdges),
-          r(right.points(), piece.n, piece.resolutionCeiling, rightOutline.points(), rightEdges) {}
+    explicit Halves(const Piece& piece) : Halves(piece, Boxes(piece, left, right)) {}
 
-    // the halves into left and right; the left one's points
-    static const Point* split(const Piece& piece, PointRoom<Capacity>& left, PointRoom<Capacity>& right) {
-        splitBezier(piece.curve, piece.n, 0.5f, left.points(), right.points());
-        return left.points();
-    }
+private:
+    // the halves into the rooms, and the boxes of their points
+    struct Boxes {
+        double left[4];
+        double right[4];
+        Boxes(const Piece& piece, PointRoom<Capacity>& leftRoom, PointRoom<Capacity>& rightRoom) {
+            splitBezier(piece.curve, piece.n, 0.5f, leftRoom.points(), rightRoom.points(), left, right);
+        }
+    };
+
+    Halves(const Piece& piece, const Boxes& boxes)
+        : l(left.points(), piece.n, boxes.left, piece.resolutionCeiling, leftOutline.points(), leftEdges),
+          r(right.points(), piece.n, boxes.right, piece.resolutionCeiling, rightOutline.points(), rightEdges) {}
 };
 
 // whether two pieces hold the same control points, bit for bit (colours included)

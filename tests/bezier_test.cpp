@@ -270,6 +270,53 @@ TEST(SplitBezier, EveryLevelRoundsEachCoordinateOnce) {
     }
 }
 
+// The boxes given with the halves are those of the halves' points, each bound the first point's coordinate
+// replaced by every later one strictly beyond it: of +0 and -0 the earlier stays, which a box made by
+// comparisons in another order could miss.
+TEST(SplitBezier, BoxesAreThoseOfTheHalves) {
+    // the box of n points, by the rule above, one coordinate at a time
+    const auto boxOf = [](const std::vector<Point>& p, int n, double box[4]) {
+        float loX = p[0].x, hiX = p[0].x, loY = p[0].y, hiY = p[0].y;
+        for (size_t i = 1; i < static_cast<size_t>(n); ++i) {
+            if (p[i].x < loX) loX = p[i].x;
+            if (p[i].x > hiX) hiX = p[i].x;
+            if (p[i].y < loY) loY = p[i].y;
+            if (p[i].y > hiY) hiY = p[i].y;
+        }
+        box[0] = loX;
+        box[1] = hiX;
+        box[2] = loY;
+        box[3] = hiY;
+    };
+    std::mt19937 rng(8);
+    std::uniform_int_distribution<int> grid(-2, 2);
+    for (int trial = 0; trial < 4000; ++trial) {
+        const int n = 1 + trial % maxControlPoints;
+        std::vector<Point> p(static_cast<size_t>(n));
+        for (Point& q : p) {
+            // coarse values, many of them zeros of either sign, and now and then a wide spread
+            q = Point(static_cast<float>(grid(rng)) * (trial % 7 == 0 ? 1e20f : 0.5f), static_cast<float>(grid(rng)));
+            if (q.x == 0 && rng() % 2) q.x = -0.0f;
+            if (q.y == 0 && rng() % 2) q.y = -0.0f;
+        }
+        std::vector<Point> left(p.size()), right(p.size()), plainLeft(p.size()), plainRight(p.size());
+        double leftBox[4], rightBox[4], expectedLeft[4], expectedRight[4];
+        ASSERT_EQ(splitBezier(p.data(), n, 0.5f, left.data(), right.data(), leftBox, rightBox), 1);
+        splitBezier(p.data(), n, 0.5f, plainLeft.data(), plainRight.data());
+        boxOf(left, n, expectedLeft);
+        boxOf(right, n, expectedRight);
+        for (int k = 0; k < 4; ++k) {
+            ASSERT_EQ(std::signbit(leftBox[k]), std::signbit(expectedLeft[k])) << "trial " << trial << " bound " << k;
+            ASSERT_EQ(leftBox[k], expectedLeft[k]) << "trial " << trial << " bound " << k;
+            ASSERT_EQ(std::signbit(rightBox[k]), std::signbit(expectedRight[k])) << "trial " << trial << " bound " << k;
+            ASSERT_EQ(rightBox[k], expectedRight[k]) << "trial " << trial << " bound " << k;
+        }
+        for (size_t i = 0; i < p.size(); ++i) {  // the halves themselves as without the boxes
+            ASSERT_TRUE(samePosition(left[i], plainLeft[i]) && samePosition(right[i], plainRight[i])) << trial;
+        }
+    }
+}
+
 TEST(SplitBezier, EitherHalfMayOverwriteTheInput) {
     const std::vector<Point> p = wavyPolygon(maxControlPoints, 3.0f);
     std::vector<Point> left(p.size()), right(p.size());
