@@ -1,6 +1,5 @@
 #include "bezier/bezier.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -8,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "geometry/box.h"
 #include "scene/scene.h"
 
 namespace {
@@ -26,24 +26,6 @@ std::uint64_t binomial(int n, int i) {
     }
     return c;
 }
-
-#if !defined(__SSE2__)
-// the box of n >= 1 points (loX, hiX, loY, hiY): each bound the first point's coordinate, replaced by every
-// later one strictly beyond it
-void boxOfPoints(const Point* points, int n, double box[4]) {
-    float loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
-    for (int i = 1; i < n; ++i) {
-        loX = std::min(loX, points[i].x);
-        hiX = std::max(hiX, points[i].x);
-        loY = std::min(loY, points[i].y);
-        hiY = std::max(hiY, points[i].y);
-    }
-    box[0] = loX;
-    box[1] = hiX;
-    box[2] = loY;
-    box[3] = hiY;
-}
-#endif
 
 // a + t (b - a) written as t b + (1 - t) a with oneMinusT = 1 - t in double; one rounding to float
 [[maybe_unused]] float interpolate(float a, float b, double t, double oneMinusT) {

@@ -4,13 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "bezier/bezier.h"
+#include "geometry/box.h"
 #include "hull/hull.h"
 #include "intersect/outline.h"
 
@@ -20,8 +17,26 @@ namespace {
 
 double squaredLength(double x, double y) { return x * x + y * y; }
 
-// x <-> y, for running the overlap comparisons along y
-void swapAxes(Point& p) { std::swap(p.x, p.y); }
+// Two parallel segments from p to q and from r to s, neither of zero length, given the first's float
+// differences d1 and their squared length: collinear when r lies on the first's line by the relative
+// tolerance of the angle, and then meeting where they overlap along x, or along y when the first is vertical
+// (the first segment alone chooses the axis).
+inline bool collinearAndOverlapping(double px, double py, double qx, double qy, double rx, double ry, double sx,
+                                    double sy, double d1x, double d1y, double squaredLength1) {
+    const double ex = rx - px;
+    const double ey = ry - py;
+    const double side = ex * d1y - ey * d1x;
+    if (!(side * side <= parallelTolerance * squaredLength(ex, ey) * squaredLength1)) return false;
+    const bool alongY = px == qx;
+    const double p = alongY ? py : px;
+    const double q = alongY ? qy : qx;
+    const double r = alongY ? ry : rx;
+    const double s = alongY ? sy : sx;
+    // each segment's ends in order
+    const double lo1 = p > q ? q : p, hi1 = p > q ? p : q;
+    const double lo2 = r > s ? s : r, hi2 = r > s ? r : s;
+    return lo2 < hi1 && lo1 <= hi2;
+}
 
 // whether p lies on the segment from a to b of non-zero length: on its line by the same relative tolerance
 // as the collinearity test, and between its ends, both included
@@ -72,20 +87,7 @@ int segmentIntersection(Segment first, Segment second, float* point) {
     if (firstIsPoint) return liesOnSegment(p, r, s) ? 2 : 0;                     // a point meets a segment it lies on
     if (secondIsPoint) return liesOnSegment(r, p, q) ? 2 : 0;
 
-    // collinear when the start of the second lies on the first's line, by angle
-    const double side = ex * d1y - ey * d1x;
-    if (!(side * side <= parallelTolerance * squaredLength(ex, ey) * squaredLength(d1x, d1y))) return 0;
-
-    // the first segment alone chooses the axis: y when it is vertical, x otherwise
-    if (p.x == q.x) {
-        swapAxes(p);
-        swapAxes(q);
-        swapAxes(r);
-        swapAxes(s);
-    }
-    if (p.x > q.x) std::swap(p, q);
-    if (r.x > s.x) std::swap(r, s);
-    return r.x < q.x && p.x <= s.x ? 2 : 0;
+    return collinearAndOverlapping(p.x, p.y, q.x, q.y, r.x, r.y, s.x, s.y, d1x, d1y, squaredLength(d1x, d1y)) ? 2 : 0;
 }
 
 namespace {
@@ -126,27 +128,15 @@ RangeVerdict unitRange(double numerator, double denominator) {
     return closeCall;
 }
 
-// segmentIntersection(first, second) != 0 for two parallel edges, with the collinearity test and the overlap
-// along one axis done on the described edges where neither has zero length
+// segmentIntersection(first, second) != 0 for two parallel edges, on the described edges where neither has
+// zero length
 bool parallelEdgesMeet(const OutlineEdge& first, const OutlineEdge& second) {
     if ((first.dx == 0 && first.dy == 0) || (second.dx == 0 && second.dy == 0)) {
         float scratch[2];
         return segmentIntersection(first.segment(), second.segment(), scratch) != 0;
     }
-    // collinear when the start of the second lies on the first's line, by angle
-    const double ex = second.fromX - first.fromX;
-    const double ey = second.fromY - first.fromY;
-    const double side = ex * first.dy - ey * first.dx;
-    if (!(side * side <= parallelTolerance * squaredLength(ex, ey) * first.squaredLength)) return false;
-    // the first edge alone chooses the axis: y when it is vertical, x otherwise; each edge's ends in order
-    const bool alongY = first.fromX == first.toX;
-    const double p = alongY ? first.fromY : first.fromX;
-    const double q = alongY ? first.toY : first.toX;
-    const double r = alongY ? second.fromY : second.fromX;
-    const double s = alongY ? second.toY : second.toX;
-    const double lo1 = p > q ? q : p, hi1 = p > q ? p : q;
-    const double lo2 = r > s ? s : r, hi2 = r > s ? r : s;
-    return lo2 < hi1 && lo1 <= hi2;
+    return collinearAndOverlapping(first.fromX, first.fromY, first.toX, first.toY, second.fromX, second.fromY,
+                                   second.toX, second.toY, first.dx, first.dy, first.squaredLength);
 }
 
 // segmentIntersection(first, second) != 0, with the crossing case's range tests done without division
@@ -297,42 +287,11 @@ bool surelyApart(BoxVerdict boxes, const OutlineEdge* edges1, int count1, const 
     return hasLongEdges(edges1, count1) && hasLongEdges(edges2, count2);
 }
 
-// the box of n >= 1 points (loX, hiX, loY, hiY), found in float and given in double: each bound is the
-// first point's coordinate replaced by every later one strictly beyond it
-void boxOf(const Point* points, int n, double box[4]) {
-#if defined(__SSE2__)
-    // x and y side by side; minps(p, lo) is p < lo ? p : lo, the same choice as std::min(lo, p)
-    __m128 lo = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&points[0].x)));
-    __m128 hi = lo;
-    for (int i = 1; i < n; ++i) {
-        const __m128 p = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&points[i].x)));
-        lo = _mm_min_ps(p, lo);
-        hi = _mm_max_ps(p, hi);
-    }
-    const __m128d loXY = _mm_cvtps_pd(lo);
-    const __m128d hiXY = _mm_cvtps_pd(hi);
-    _mm_storeu_pd(box, _mm_unpacklo_pd(loXY, hiXY));
-    _mm_storeu_pd(box + 2, _mm_unpackhi_pd(loXY, hiXY));
-#else
-    float loX = points[0].x, hiX = loX, loY = points[0].y, hiY = loY;
-    for (int i = 1; i < n; ++i) {
-        loX = std::min(loX, points[i].x);
-        hiX = std::max(hiX, points[i].x);
-        loY = std::min(loY, points[i].y);
-        hiY = std::max(hiY, points[i].y);
-    }
-    box[0] = loX;
-    box[1] = hiX;
-    box[2] = loY;
-    box[3] = hiY;
-#endif
-}
-
 }  // namespace
 
 HullOutline::HullOutline(const Point* outline, int count) : vertices(outline), n(count) {
     double box[4];
-    boxOf(outline, count, box);
+    boxOfPoints(outline, count, box);
     loX = box[0];
     hiX = box[1];
     loY = box[2];
@@ -580,7 +539,7 @@ public:
     // the outline goes into room and its edges into edgeRoom, which hold count of them and outlive the piece
     Piece(const Point* c, int count, double ceiling, Point* room, OutlineEdge* edgeRoom)
         : curve(c), n(count), resolutionCeiling(ceiling), m(0), outlineRoom(room), outlineEdgeRoom(edgeRoom) {
-        boxOf(c, count, controlBox);
+        boxOfPoints(c, count, controlBox);
     }
     // with the control box known
     Piece(const Point* c, int count, const double box[4], double ceiling, Point* room, OutlineEdge* edgeRoom)
@@ -864,7 +823,7 @@ CurveSummary summarize(const Point* curve, int n) {
     CurveSummary summary;
     summary.finite = n >= 1 && allFinite(curve, n);
     if (!summary.finite) return summary;
-    boxOf(curve, n, summary.box);
+    boxOfPoints(curve, n, summary.box);
     summary.largest = largestMagnitude(curve, n);
     return summary;
 }
